@@ -1,0 +1,156 @@
+#include "board/attacks.hpp"
+
+#include "board/makemove.hpp"
+#include "board/movegen.hpp"
+
+namespace tallomir {
+
+bool isAttacked(const Position& pos, int colour, Square t) {
+    const int pawn = pawnCode[colour];
+    const Square u = t - pawnPush[colour];
+    if (pos.board[u + 1] == pawn || pos.board[u - 1] == pawn) return true;
+    for (const std::uint8_t* p = pos.pieceList[colour]; *p; ++p) {
+        const Square sq = *p;
+        const int d = t - sq;
+        if (!(pos.board[sq] & attackMask(d))) continue;
+        const int step = attackStep(d);
+        Square s = sq + step;
+        while (s != t && pos.board[s] == EMPTY) s += step;
+        if (s == t) return true;
+    }
+    return false;
+}
+
+bool pathClear(const Position& pos, Square from, Square to) {
+    const int step = attackStep(to - from);
+    for (Square s = from + step; s != to; s += step)
+        if (pos.board[s] != EMPTY) return false;
+    return true;
+}
+
+bool isPinned(const Position& pos, int colour, Square s) {
+    const Square k = pos.pieceList[colour][0];
+    const int d = rayStep(k - s);
+    if (d == 0) return false;
+    Square b = s + d;
+    while (pos.board[b] == EMPTY) b += d;
+    if (b != k) return false;
+    b = s - d;
+    while (pos.board[b] == EMPTY) b -= d;
+    const int code = pos.board[b];
+    return (code & colourBits(colour ^ 1)) && (code & stepMask(d));
+}
+
+int findCheckers(const Position& pos, CheckInfo& info) {
+    const int c = pos.side, e = c ^ 1;
+    const Square k = pos.pieceList[c][0];
+    int n = 0;
+    const Square u = k - pawnPush[e];
+    const int pawn = pawnCode[e];
+    if (pos.board[u + 1] == pawn) {
+        info.checkerSquare[n] = u + 1;
+        info.checkerRay[n++] = 0;
+    }
+    if (pos.board[u - 1] == pawn) {
+        info.checkerSquare[n] = u - 1;
+        info.checkerRay[n++] = 0;
+    }
+    for (const std::uint8_t* p = pos.pieceList[e] + 1; *p && n < 2; ++p) {
+        const Square sq = *p;
+        const int code = pos.board[sq];
+        if (!(code & attackMask(k - sq))) continue;
+        if (code & SLIDER_BITS) {
+            const int d = rayStep(k - sq);
+            Square b = sq + d;
+            while (pos.board[b] == EMPTY) b += d;
+            if (b != k) continue;
+            info.checkerSquare[n] = sq;
+            info.checkerRay[n++] = -d;
+        } else {
+            info.checkerSquare[n] = sq;
+            info.checkerRay[n++] = 0;
+        }
+    }
+    if (n > 2) n = 2;
+    info.checkerSquare[n] = 0;
+    info.checkerRay[n] = 0;
+    info.count = n;
+    return n;
+}
+
+int countCheckers(const Position& pos) {
+    const int c = pos.side, e = c ^ 1;
+    const Square k = pos.pieceList[c][0];
+    int n = 0;
+    const Square u = k - pawnPush[e];
+    if (pos.board[u + 1] == pawnCode[e]) ++n;
+    if (pos.board[u - 1] == pawnCode[e]) ++n;
+    for (const std::uint8_t* p = pos.pieceList[e] + 1; *p; ++p) {
+        const Square sq = *p;
+        if (!(pos.board[sq] & attackMask(k - sq))) continue;
+        if (pathClear(pos, sq, k)) ++n;
+    }
+    return n;
+}
+
+bool isMated(Position& pos) {
+    CheckInfo info;
+    if (findCheckers(pos, info) == 0) return false;
+    MoveList scratch;
+    scratch.count = 0;
+    return !generateEvasions(pos, scratch, info, true, true);
+}
+
+bool isDrawByRule(Position& pos) {
+    const int fifty = pos.fiftyCount;
+    if (fifty > 100) return true;
+    if (fifty == 100 && !isMated(pos)) return true;
+    if (fifty < 4) return false;
+    const HashKey key = pos.key;
+    const HashKey* h = pos.keyHistory + pos.historyCount;
+    for (int i = 4; i <= fifty; i += 2)
+        if (h[-i] == key) return true;
+    return false;
+}
+
+bool givesCheck(Position& pos, Move move) {
+    const int m = pos.side;
+    const Square k = pos.pieceList[m ^ 1][0];
+    if (moveKind(move) != NORMAL) {
+        UndoRecord undo;
+        makeMove(pos, undo, move);
+        const bool result = isAttacked(pos, m, k);
+        unmakeMove(pos, undo, move);
+        return result;
+    }
+    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const int code = pos.board[from];
+    const int d = k - to;
+    if (code & attackMask(d)) {
+        const int step = attackStep(d);
+        Square s = to + step;
+        while (s != k && (pos.board[s] == EMPTY || s == from)) s += step;
+        if (s == k) return true;
+    }
+    return isPinned(pos, m ^ 1, from) && rayStep(k - to) != rayStep(k - from);
+}
+
+void discoveryCandidates(const Position& pos, Square* out) {
+    const int c = pos.side;
+    const Square ek = pos.pieceList[c ^ 1][0];
+    const int own = colourBits(c);
+    for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
+        const Square sq = *p;
+        if (!(pos.board[sq] & attackMask(ek - sq))) continue;
+        const int d = rayStep(ek - sq);
+        Square b = sq + d;
+        while (pos.board[b] == EMPTY) b += d;
+        if (!(pos.board[b] & own)) continue;
+        Square e = b + d;
+        while (pos.board[e] == EMPTY) e += d;
+        if (e == ek) *out++ = b;
+    }
+    *out = 0;
+}
+
+}  // namespace tallomir

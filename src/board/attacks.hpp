@@ -1,0 +1,30 @@
+// Attack, pin and check questions answered from the piece lists and the
+// difference-indexed geometry, without generating moves.
+#pragma once
+
+#include "board/position.hpp"
+
+namespace tallomir {
+
+// The checkers of the side to move: square and, for a slider, the step from the
+// king towards it (0 for pawns and knights). Entry `count` is 0 in both arrays.
+// At most two checkers are recorded.
+struct CheckInfo {
+    std::int32_t count;
+    std::int32_t checkerSquare[3];
+    std::int32_t checkerRay[3];
+};
+
+bool isAttacked(const Position& pos, int colour, Square target);
+bool pathClear(const Position& pos, Square from, Square to);
+bool isPinned(const Position& pos, int colour, Square sq);
+int findCheckers(const Position& pos, CheckInfo& info);
+// All men of the side not to move that attack the side to move's king.
+int countCheckers(const Position& pos);
+bool isMated(Position& pos);
+bool isDrawByRule(Position& pos);
+bool givesCheck(Position& pos, Move move);
+// Own men standing alone between an own slider and the enemy king; zero-terminated.
+void discoveryCandidates(const Position& pos, Square* out);
+
+}  // namespace tallomir

@@ -1,0 +1,274 @@
+#include "board/makemove.hpp"
+
+#include "eval/psqt.hpp"
+
+namespace tallomir {
+
+std::uint8_t castleMask[256];
+HashKey castleKey[16];
+
+void initCastleMask() {
+    for (auto& m : castleMask) m = 15;
+    castleMask[A1] = 13;
+    castleMask[H1] = 14;
+    castleMask[E1] = 12;
+    castleMask[A8] = 7;
+    castleMask[H8] = 11;
+    castleMask[E8] = 3;
+}
+
+void initCastleKeys() {
+    for (int r = 0; r < 16; ++r) {
+        HashKey k = 0;
+        for (int b = 0; b < 4; ++b)
+            if (r & (1 << b)) k ^= zobristTable[ZOBRIST_CASTLING + b];
+        castleKey[r] = k;
+    }
+}
+
+namespace {
+
+// The three primitives keep board, lists, counts, pawn masks and material in
+// step; with Update they also maintain the piece-square sums and the keys
+// (make passes true, unmake restores those from the undo record instead).
+template <bool Update>
+inline void removeMan(Position& pos, Square sq, int code) {
+    const int c = (code & BLACK) ? 1 : 0;
+    const int i = pos.listIndex[sq];
+    pos.board[sq] = EMPTY;
+    pos.listIndex[sq] = -1;
+    const bool pawn = code & PAWN_BITS;
+    std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
+    std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
+    for (int j = i; j < count - 1; ++j) {
+        list[j] = list[j + 1];
+        pos.listIndex[list[j]] = static_cast<std::int8_t>(j);
+    }
+    --count;
+    list[count] = 0;
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+    const int idx = pieceIndex(code);
+    --pos.totalCount;
+    --pos.kindCount[idx];
+    pos.material[c] -= pieceValue(code);
+    if constexpr (Update) {
+        const PsqPair& e = pieceSquare[idx][numberOf(sq)];
+        pos.psqMid -= e.mid;
+        pos.psqEnd -= e.end;
+        const HashKey k = manKey(idx, numberOf(sq));
+        pos.key ^= k;
+        if (pawn) pos.pawnKey ^= k;
+        pos.materialKey ^= zobristTable[16 * idx + pos.kindCount[idx]];
+    }
+}
+
+template <bool Update>
+inline void addMan(Position& pos, Square sq, int code, int at) {
+    const int c = (code & BLACK) ? 1 : 0;
+    pos.board[sq] = static_cast<std::uint8_t>(code);
+    const bool pawn = code & PAWN_BITS;
+    std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
+    std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
+    ++count;
+    list[count] = 0;
+    for (int j = count - 1; j > at; --j) {
+        list[j] = list[j - 1];
+        pos.listIndex[list[j]] = static_cast<std::int8_t>(j);
+    }
+    list[at] = static_cast<std::uint8_t>(sq);
+    pos.listIndex[sq] = static_cast<std::int8_t>(at);
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+    const int idx = pieceIndex(code);
+    ++pos.totalCount;
+    ++pos.kindCount[idx];
+    pos.material[c] += pieceValue(code);
+    if constexpr (Update) {
+        const PsqPair& e = pieceSquare[idx][numberOf(sq)];
+        pos.psqMid += e.mid;
+        pos.psqEnd += e.end;
+        const HashKey k = manKey(idx, numberOf(sq));
+        pos.key ^= k;
+        if (pawn) pos.pawnKey ^= k;
+        pos.materialKey ^= zobristTable[16 * idx + pos.kindCount[idx] - 1];
+    }
+}
+
+template <bool Update>
+inline void moveMan(Position& pos, Square from, Square to, int code) {
+    const int i = pos.listIndex[from];
+    const int c = (code & BLACK) ? 1 : 0;
+    pos.board[from] = EMPTY;
+    pos.listIndex[from] = -1;
+    pos.board[to] = static_cast<std::uint8_t>(code);
+    pos.listIndex[to] = static_cast<std::int8_t>(i);
+    const bool pawn = code & PAWN_BITS;
+    if (pawn) {
+        pos.pawnList[c][i] = static_cast<std::uint8_t>(to);
+        pos.pawnFileMask[c][from & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(from, c)]);
+        pos.pawnFileMask[c][to & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(to, c)]);
+    } else {
+        pos.pieceList[c][i] = static_cast<std::uint8_t>(to);
+    }
+    if constexpr (Update) {
+        const int idx = pieceIndex(code);
+        const int nf = numberOf(from), nt = numberOf(to);
+        const PsqPair& ef = pieceSquare[idx][nf];
+        const PsqPair& et = pieceSquare[idx][nt];
+        pos.psqMid += et.mid - ef.mid;
+        pos.psqEnd += et.end - ef.end;
+        const HashKey k = manKey(idx, nf) ^ manKey(idx, nt);
+        pos.key ^= k;
+        if (pawn) pos.pawnKey ^= k;
+    }
+}
+
+// The rook's journey for a castling move, by the king's destination.
+struct RookMove {
+    Square from, to;
+};
+inline RookMove castlingRook(Square kingTo) {
+    switch (kingTo) {
+        case G1: return {H1, F1};
+        case C1: return {A1, D1};
+        case G8: return {H8, F8};
+        default: return {A8, D8};
+    }
+}
+
+}  // namespace
+
+void makeMove(Position& pos, UndoRecord& undo, Move move) {
+    // Step 1-2: squares and the record of what unmake needs.
+    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const int piece = pos.board[from];
+    const int kind = moveKind(move);
+    undo.side = pos.side;
+    undo.castling = pos.castling;
+    undo.epSquare = pos.epSquare;
+    undo.fiftyCount = pos.fiftyCount;
+    undo.lastCaptureSquare = pos.lastCaptureSquare;
+    undo.psqMid = pos.psqMid;
+    undo.psqEnd = pos.psqEnd;
+    undo.key = pos.key;
+    undo.pawnKey = pos.pawnKey;
+    undo.materialKey = pos.materialKey;
+
+    // Step 3-4: history and side to move.
+    pos.keyHistory[pos.historyCount++] = pos.key;
+    pos.key ^= sideKey();
+    pos.side ^= 1;
+
+    // Step 5: castling rights lost by touching a king or rook square.
+    const int rights = pos.castling & castleMask[from] & castleMask[to];
+    pos.key ^= castleKey[pos.castling ^ rights];
+    pos.castling = rights;
+    undo.captured = 0;
+
+    // Step 6-7: en passant, set only when a capture is really possible.
+    if (pos.epSquare) {
+        pos.key ^= epKey(pos.epSquare);
+        pos.epSquare = 0;
+    }
+    const bool pawnMove = piece & PAWN_BITS;
+    if (pawnMove && (to - from == 32 || to - from == -32)) {
+        const int enemyPawn = pawnCode[pos.side];
+        if (pos.board[to - 1] == enemyPawn || pos.board[to + 1] == enemyPawn) {
+            pos.epSquare = (from + to) / 2;
+            pos.key ^= epKey(to);
+        }
+    }
+
+    // Step 8: fifty-move counter.
+    ++pos.fiftyCount;
+    if (pawnMove) pos.fiftyCount = 0;
+    pos.lastCaptureSquare = 0;
+
+    // Step 9: capture.
+    const Square captureSquare = kind == EN_PASSANT ? (to ^ 0x10) : to;
+    const int victim = pos.board[captureSquare];
+    if (victim != EMPTY) {
+        undo.capturedIndex = pos.listIndex[captureSquare];
+        undo.captured = 1;
+        undo.captureSquare = captureSquare;
+        undo.capturedPiece = victim;
+        removeMan<true>(pos, captureSquare, victim);
+        pos.fiftyCount = 0;
+        pos.lastCaptureSquare = to;
+    }
+
+    // Step 10: promotion or plain move.
+    if (kind == PROMOTION) {
+        undo.promotedPawnIndex = pos.listIndex[from];
+        removeMan<true>(pos, from, piece);
+        const int newCode = promoPiece[movePromo(move)] | ((to >> 4) == 11 ? WHITE : BLACK);
+        const int c = pos.side ^ 1;
+        int at = pos.pieceCount[c];
+        while (at > 0 && newCode > pos.board[pos.pieceList[c][at - 1]]) --at;
+        addMan<true>(pos, to, newCode, at);
+        pos.lastCaptureSquare = to;
+    } else {
+        moveMan<true>(pos, from, to, piece);
+    }
+
+    // Step 11: the rook of a castling move.
+    if (kind == CASTLING) {
+        const RookMove r = castlingRook(to);
+        moveMan<true>(pos, r.from, r.to, colourBits(pos.side ^ 1) | ORTHOGONAL);
+    }
+}
+
+void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
+    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const int piece = pos.board[to];
+    const int kind = moveKind(move);
+    if (kind == CASTLING) {
+        const RookMove r = castlingRook(to);
+        moveMan<false>(pos, r.to, r.from, pos.board[r.to]);
+    }
+    if (kind == PROMOTION) {
+        removeMan<false>(pos, to, piece);
+        addMan<false>(pos, from, pawnCode[undo.side], undo.promotedPawnIndex);
+    } else {
+        moveMan<false>(pos, to, from, piece);
+    }
+    if (undo.captured) addMan<false>(pos, undo.captureSquare, undo.capturedPiece, undo.capturedIndex);
+    --pos.historyCount;
+    pos.side = undo.side;
+    pos.castling = undo.castling;
+    pos.epSquare = undo.epSquare;
+    pos.fiftyCount = undo.fiftyCount;
+    pos.lastCaptureSquare = undo.lastCaptureSquare;
+    pos.psqMid = undo.psqMid;
+    pos.psqEnd = undo.psqEnd;
+    pos.key = undo.key;
+    pos.pawnKey = undo.pawnKey;
+    pos.materialKey = undo.materialKey;
+}
+
+void makeNullMove(Position& pos, UndoRecord& undo) {
+    undo.side = pos.side;
+    undo.epSquare = pos.epSquare;
+    undo.fiftyCount = pos.fiftyCount;
+    undo.lastCaptureSquare = pos.lastCaptureSquare;
+    undo.key = pos.key;
+    pos.keyHistory[pos.historyCount++] = pos.key;
+    pos.key ^= sideKey();
+    pos.side ^= 1;
+    if (pos.epSquare) {
+        pos.key ^= epKey(pos.epSquare);
+        pos.epSquare = 0;
+    }
+    pos.lastCaptureSquare = 0;
+    pos.fiftyCount = 0;
+}
+
+void unmakeNullMove(Position& pos, const UndoRecord& undo) {
+    --pos.historyCount;
+    pos.side = undo.side;
+    pos.epSquare = undo.epSquare;
+    pos.fiftyCount = undo.fiftyCount;
+    pos.lastCaptureSquare = undo.lastCaptureSquare;
+    pos.key = undo.key;
+}
+
+}  // namespace tallomir

@@ -1,0 +1,40 @@
+// Making and taking back moves with incremental lists, sums and keys.
+#pragma once
+
+#include "board/position.hpp"
+#include "board/zobrist.hpp"
+
+namespace tallomir {
+
+struct UndoRecord {
+    std::uint8_t captured;
+    std::int32_t captureSquare;
+    std::int32_t capturedPiece;
+    std::int32_t capturedIndex;
+    std::int32_t promotedPawnIndex;
+    std::int32_t side;
+    std::int32_t castling;
+    std::int32_t epSquare;
+    std::int32_t fiftyCount;
+    std::int32_t lastCaptureSquare;
+    std::int32_t psqMid;
+    std::int32_t psqEnd;
+    HashKey key;
+    HashKey pawnKey;
+    HashKey materialKey;
+};
+
+// castleMask[sq] is ANDed into the rights for a move's origin and destination.
+extern std::uint8_t castleMask[256];
+extern HashKey castleKey[16];
+
+inline HashKey epKey(Square sq) { return zobristTable[ZOBRIST_EN_PASSANT + fileOf(sq)]; }
+
+void makeMove(Position& pos, UndoRecord& undo, Move move);
+void unmakeMove(Position& pos, const UndoRecord& undo, Move move);
+void makeNullMove(Position& pos, UndoRecord& undo);
+void unmakeNullMove(Position& pos, const UndoRecord& undo);
+
+void initCastleMask();
+
+}  // namespace tallomir

@@ -1,0 +1,235 @@
+#include "board/movegen.hpp"
+
+namespace tallomir {
+
+namespace {
+
+constexpr int PROMOTION_ORDER[4] = {0xB000, 0x8000, 0xA000, 0x9000};  // queen, knight, rook, bishop
+
+inline void append(MoveList& list, Square from, Square to, int kind = 0) {
+    list.moves[list.count++] = encodeMove(numberOf(from), numberOf(to), kind);
+}
+
+// A pawn move onto a back rank becomes four promotions.
+inline void appendPawnMove(MoveList& list, Square from, Square to) {
+    if (isBackRank(to)) {
+        const Move base = encodeMove(numberOf(from), numberOf(to));
+        for (int kind : PROMOTION_ORDER) list.moves[list.count++] = static_cast<Move>(base | kind);
+    } else {
+        append(list, from, to);
+    }
+}
+
+inline bool isSecondRank(Square sq, int c) { return relativeRow(sq, c) == 5; }
+inline bool isSeventhRank(Square sq, int c) { return relativeRow(sq, c) == 10; }
+
+// Quiet moves of one non-pawn man; Keep decides per destination.
+template <typename Keep>
+inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int code, Keep keep) {
+    for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+        if (code & SLIDER_BITS) {
+            for (Square s = sq + *d; pos.board[s] == EMPTY; s += *d)
+                if (keep(s)) append(list, sq, s);
+        } else if (pos.board[sq + *d] == EMPTY && keep(sq + *d)) {
+            append(list, sq, sq + *d);
+        }
+    }
+}
+
+}  // namespace
+
+int splitSquare(const Position& pos) {
+    if (pos.side == 0) return (pos.board[0x87] == W_PAWN || pos.board[0x68] == W_PAWN) ? 1 : 0;  // d4, e3
+    return (pos.board[0x97] != B_PAWN && pos.board[0xA8] != B_PAWN) ? 1 : 0;                    // d5, e6
+}
+
+void generateAll(const Position& pos, MoveList& list) {
+    const int c = pos.side;
+    const int enemy = colourBits(c ^ 1);
+    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
+        const Square sq = *p;
+        const int code = pos.board[sq];
+        for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+            if (code & SLIDER_BITS) {
+                Square s = sq + *d;
+                for (; pos.board[s] == EMPTY; s += *d) append(list, sq, s);
+                if (pos.board[s] & enemy) append(list, sq, s);
+            } else {
+                const Square s = sq + *d;
+                if (pos.board[s] == EMPTY || (pos.board[s] & enemy)) append(list, sq, s);
+            }
+        }
+    }
+    const int push = pawnPush[c];
+    for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
+        const Square sq = *p;
+        if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
+        if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
+        if (pos.board[sq + push] == EMPTY) {
+            appendPawnMove(list, sq, sq + push);
+            if (isSecondRank(sq, c) && pos.board[sq + 2 * push] == EMPTY) append(list, sq, sq + 2 * push);
+        }
+    }
+}
+
+void generateEnPassant(const Position& pos, MoveList& list) {
+    if (!pos.epSquare) return;
+    const int c = pos.side;
+    const Square t = pos.epSquare - pawnPush[c];
+    if (pos.board[t + 1] == pawnCode[c]) append(list, t + 1, pos.epSquare, EN_PASSANT);
+    if (pos.board[t - 1] == pawnCode[c]) append(list, t - 1, pos.epSquare, EN_PASSANT);
+}
+
+void generateCastling(const Position& pos, MoveList& list) {
+    if (pos.side == 0) {
+        if ((pos.castling & 1) && pos.board[F1] == EMPTY && pos.board[G1] == EMPTY && !isAttacked(pos, 1, F1))
+            append(list, E1, G1, CASTLING);
+        if ((pos.castling & 2) && pos.board[D1] == EMPTY && pos.board[C1] == EMPTY && pos.board[B1] == EMPTY &&
+            !isAttacked(pos, 1, D1))
+            append(list, E1, C1, CASTLING);
+    } else {
+        if ((pos.castling & 4) && pos.board[F8] == EMPTY && pos.board[G8] == EMPTY && !isAttacked(pos, 0, F8))
+            append(list, E8, G8, CASTLING);
+        if ((pos.castling & 8) && pos.board[D8] == EMPTY && pos.board[C8] == EMPTY && pos.board[B8] == EMPTY &&
+            !isAttacked(pos, 0, D8))
+            append(list, E8, C8, CASTLING);
+    }
+}
+
+void generateCaptures(const Position& pos, MoveList& list) {
+    const int c = pos.side;
+    const int enemy = colourBits(c ^ 1);
+    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
+        const Square sq = *p;
+        const int code = pos.board[sq];
+        for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+            Square s = sq + *d;
+            if (code & SLIDER_BITS)
+                while (pos.board[s] == EMPTY) s += *d;
+            if (pos.board[s] & enemy) append(list, sq, s);
+        }
+    }
+    const int push = pawnPush[c];
+    for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
+        const Square sq = *p;
+        if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
+        if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
+        if (isSeventhRank(sq, c) && pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
+    }
+}
+
+void generateQuietA(const Position& pos, MoveList& list) {
+    const int c = pos.side;
+    const int s = splitSquare(pos);
+    const auto notSplit = [s](Square to) { return numberOf(to) != s; };
+    const auto any = [](Square) { return true; };
+    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
+        const Square sq = *p;
+        const int code = pos.board[sq];
+        if (code & KNIGHT) continue;
+        if ((code & SLIDER_BITS) == DIAGONAL) {
+            if (numberOf(sq) != s) quietMovesOf(pos, list, sq, code, any);
+        } else {
+            quietMovesOf(pos, list, sq, code, notSplit);
+        }
+    }
+    const int push = pawnPush[c];
+    for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
+        const Square sq = *p;
+        if (isSeventhRank(sq, c) || pos.board[sq + push] != EMPTY) continue;
+        append(list, sq, sq + push);
+        if (isSecondRank(sq, c) && pos.board[sq + 2 * push] == EMPTY) append(list, sq, sq + 2 * push);
+    }
+}
+
+void generateQuietB(const Position& pos, MoveList& list) {
+    const int c = pos.side;
+    const int s = splitSquare(pos);
+    const auto onSplit = [s](Square to) { return numberOf(to) == s; };
+    const auto any = [](Square) { return true; };
+    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
+        const Square sq = *p;
+        const int code = pos.board[sq];
+        if (code & KNIGHT) {
+            quietMovesOf(pos, list, sq, code, any);
+        } else if ((code & SLIDER_BITS) == DIAGONAL) {
+            if (numberOf(sq) == s) quietMovesOf(pos, list, sq, code, any);
+        } else {
+            quietMovesOf(pos, list, sq, code, onSplit);
+        }
+    }
+}
+
+bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst) {
+    const int c = pos.side, e = c ^ 1;
+    const int enemy = colourBits(e);
+    const Square k = pos.pieceList[c][0];
+    const int r1 = checks.checkerRay[0], r2 = checks.count > 1 ? checks.checkerRay[1] : 0;
+    const Square t = checks.checkerSquare[0];
+    const int push = pawnPush[c];
+    list.count = 0;
+
+    // Step 2: king moves, never straight away from a sliding checker.
+    for (const std::int8_t* d = pieceDirections(pos.board[k]); *d; ++d) {
+        if (*d == -r1 || *d == -r2) continue;
+        const Square s = k + *d;
+        if (pos.board[s] != EMPTY && !(pos.board[s] & enemy)) continue;
+        if (verify && isAttacked(pos, e, s)) continue;
+        if (stopAtFirst) return true;
+        append(list, k, s);
+    }
+    // Step 3: against a double check only the king can move.
+    if (checks.count >= 2) return false;
+
+    // Step 4: pawns take the checker, en passant included.
+    for (Square from : {t - push + 1, t - push - 1}) {
+        if (pos.board[from] != pawnCode[c]) continue;
+        if (verify && isPinned(pos, c, from)) continue;
+        if (stopAtFirst) return true;
+        appendPawnMove(list, from, t);
+    }
+    if (pos.epSquare && t == (pos.epSquare ^ 0x10)) {
+        const Square u = pos.epSquare - push;
+        for (Square from : {u + 1, u - 1}) {
+            if (pos.board[from] != pawnCode[c]) continue;
+            if (verify && isPinned(pos, c, from)) continue;
+            if (stopAtFirst) return true;
+            append(list, from, pos.epSquare, EN_PASSANT);
+        }
+    }
+
+    // Step 5: pieces take the checker. Step 6 reuses this for interpositions.
+    const auto pieceMovesTo = [&](Square target) {
+        for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
+            const Square sq = *p;
+            if (!(pos.board[sq] & attackMask(target - sq)) || !pathClear(pos, sq, target)) continue;
+            if (verify && isPinned(pos, c, sq)) continue;
+            if (stopAtFirst) return true;
+            append(list, sq, target);
+        }
+        return false;
+    };
+    if (pieceMovesTo(t)) return true;
+
+    // Step 6: interpose on the line of a sliding checker.
+    if (r1 != 0) {
+        for (Square b = k + r1; b != t; b += r1) {
+            if (pos.board[b - push] == pawnCode[c]) {
+                if (!(verify && isPinned(pos, c, b - push))) {
+                    if (stopAtFirst) return true;
+                    appendPawnMove(list, b - push, b);
+                }
+            } else if (pos.board[b - push] == EMPTY && relativeRow(b, c) == 7 &&
+                       pos.board[b - 2 * push] == pawnCode[c]) {
+                if (!(verify && isPinned(pos, c, b - 2 * push))) {
+                    if (stopAtFirst) return true;
+                    append(list, b - 2 * push, b);
+                }
+            }
+            if (pieceMovesTo(b)) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace tallomir

@@ -1,0 +1,33 @@
+// Move generators. The order in which they append moves is fixed: it is the
+// order the search sees among moves of equal ordering score.
+#pragma once
+
+#include "board/attacks.hpp"
+#include "board/position.hpp"
+
+namespace tallomir {
+
+// 256 moves suffice for any position of a real game; with up to sixteen men a
+// side (all the FEN loader accepts) no position has more than 512.
+inline constexpr int MAX_MOVES = 512;
+
+struct MoveList {
+    std::int32_t count;
+    Move moves[MAX_MOVES];
+    std::int16_t scores[MAX_MOVES + 1];  // one spare slot for the sort's sentinel
+};
+
+// The square whose quiet moves count as preferred: b1 (1) or a1 (0).
+int splitSquare(const Position& pos);
+
+void generateAll(const Position& pos, MoveList& list);
+void generateEnPassant(const Position& pos, MoveList& list);
+void generateCastling(const Position& pos, MoveList& list);
+void generateCaptures(const Position& pos, MoveList& list);
+void generateQuietA(const Position& pos, MoveList& list);
+void generateQuietB(const Position& pos, MoveList& list);
+// Replies to check; with verify every move appended is legal; with stopAtFirst
+// nothing is appended and the result says whether a reply exists.
+bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst);
+
+}  // namespace tallomir

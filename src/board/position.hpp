@@ -1,0 +1,107 @@
+// The Position record: the board plus everything derived from it that the
+// search and the evaluation want at hand (piece lists, counts, pawn-file masks,
+// material and piece-square sums, three hash keys, key history). It holds no
+// pointers, so a whole copy is a valid Position.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "board/geometry.hpp"
+#include "board/types.hpp"
+
+namespace tallomir {
+
+inline constexpr int MAX_NON_PAWNS = 32;   // pieceList entries incl. the terminator
+inline constexpr int MAX_PAWNS = 16;       // pawnList entries incl. the terminator
+inline constexpr int KEY_HISTORY_SIZE = 4096;
+// Only the last 100 history entries can ever matter to the repetition test;
+// keep this many when the history is compacted.
+inline constexpr int KEY_HISTORY_KEEP = 128;
+
+struct Position {
+    std::int32_t material[2];
+    std::uint8_t board[256];
+    std::int8_t listIndex[256];
+    std::uint8_t pieceList[2][MAX_NON_PAWNS];
+    std::int32_t pieceCount[2];
+    std::uint8_t pawnList[2][MAX_PAWNS];
+    std::int32_t pawnCount[2];
+    std::int32_t totalCount;
+    std::int32_t kindCount[12];
+    std::uint8_t pawnFileMask[2][16];
+    std::int32_t side;
+    std::int32_t castling;
+    std::int32_t epSquare;
+    std::int32_t fiftyCount;
+    std::int32_t historyCount;
+    std::int32_t lastCaptureSquare;
+    std::int32_t psqMid;
+    std::int32_t psqEnd;
+    HashKey key;
+    HashKey pawnKey;
+    HashKey materialKey;
+    HashKey keyHistory[KEY_HISTORY_SIZE];
+
+    Square kingSquare(int colour) const { return pieceList[colour][0]; }
+};
+
+// Piece tables, built once at start-up.
+struct PieceTables {
+    std::int8_t pieceIndex[256];   // code -> 0..11 (P p N n B b R r Q q K k), -1 otherwise
+    std::int8_t pieceType[256];    // code -> 0 pawn .. 5 king, -1 otherwise
+    const std::int8_t* pieceDirections[256];  // zero-terminated step list, or an empty list
+    std::int32_t pieceValue[256];  // 0 for EMPTY and OFFBOARD, -1 for no piece code
+};
+extern PieceTables pieceTables;
+
+inline constexpr int pieceCodes[12] = {W_PAWN, B_PAWN, W_KNIGHT, B_KNIGHT, W_BISHOP, B_BISHOP,
+                                       W_ROOK, B_ROOK, W_QUEEN, B_QUEEN, W_KING, B_KING};
+inline constexpr int pawnPush[2] = {16, -16};
+inline constexpr int rankFlip[2] = {0, 15};
+inline constexpr int pawnCode[2] = {W_PAWN, B_PAWN};
+inline constexpr int promoPiece[4] = {0x10, 0x20, 0x40, 0x60};
+inline constexpr int rankBit[16] = {0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0};
+
+inline int pieceIndex(int code) { return pieceTables.pieceIndex[code]; }
+inline int pieceType(int code) { return pieceTables.pieceType[code]; }
+inline int pieceValue(int code) { return pieceTables.pieceValue[code]; }
+inline const std::int8_t* pieceDirections(int code) { return pieceTables.pieceDirections[code]; }
+// Relative rank row of a Square for colour c: 4 = own first rank .. 11 = own eighth.
+inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colour]; }
+
+inline constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+void initPieceTables();
+void initCastleKeys();
+
+// Every table of the board layer that the start-up sequence builds.
+void initBoardTables();
+
+void clearBoard(Position& pos);
+
+enum class FenResult { Loaded, Rejected };
+
+// Loads a FEN text into pos. Missing trailing fields count as empty (side to
+// move white, no rights, no en passant, counter 0); an implausible position
+// (a side without exactly one king, more than 16 men or 8 pawns of a side, a
+// pawn on a back rank, an unknown side letter, the side not to move in check,
+// more than two checkers) is rejected: pos keeps its previous contents and
+// "Posizione Illegale." is printed.
+FenResult setFromFen(Position& pos, std::string_view fen);
+void setUpDerived(Position& pos);
+
+int sumPsqMid(const Position& pos);
+int sumPsqEnd(const Position& pos);
+HashKey computeKey(const Position& pos);
+HashKey computePawnKey(const Position& pos);
+HashKey computeMaterialKey(const Position& pos);
+
+// Drops key history entries that the repetition test can no longer reach,
+// so that long games never run out of history.
+void compactKeyHistory(Position& pos);
+
+// The game position loaded by the "position" command.
+extern Position gamePosition;
+
+}  // namespace tallomir

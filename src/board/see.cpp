@@ -1,0 +1,106 @@
+#include "board/see.hpp"
+
+namespace tallomir {
+
+namespace {
+
+constexpr int KING_MARK = 10000;
+
+// Attackers of one colour, sorted by piece code descending from the front and
+// used from the back: pawns first, the king last. Each man is inserted at
+// most once, and a side has at most sixteen.
+struct AttackerList {
+    int count;
+    Square squares[32];
+};
+
+struct Exchange {
+    const Position& pos;
+    Square to;
+    AttackerList lists[2];
+
+    void insert(int colour, Square sq) {
+        AttackerList& l = lists[colour];
+        const int code = pos.board[sq];
+        int at = 0;
+        while (at < l.count && pos.board[l.squares[at]] >= code) ++at;
+        for (int j = l.count; j > at; --j) l.squares[j] = l.squares[j - 1];
+        l.squares[at] = sq;
+        ++l.count;
+    }
+
+    void collectAttackers(int s) {
+        for (const std::uint8_t* p = pos.pieceList[s]; *p; ++p) {
+            const Square sq = *p;
+            const int d = to - sq;
+            if (!(pos.board[sq] & attackMask(d))) continue;
+            const int step = attackStep(d);
+            Square w = sq + step;
+            while (w != to && pos.board[w] == EMPTY) w += step;
+            if (w == to) insert(s, sq);
+        }
+        const Square u = to - pawnPush[s];
+        if (pos.board[u + 1] == pawnCode[s]) insert(s, u + 1);
+        if (pos.board[u - 1] == pawnCode[s]) insert(s, u - 1);
+    }
+
+    // A slider behind the man on sq, on the line through `to`, joins in.
+    void addXray(Square sq) {
+        const int d = rayStep(to - sq);
+        if (d == 0) return;
+        Square w = sq - d;
+        while (pos.board[w] == EMPTY) w -= d;
+        const int code = pos.board[w];
+        if (code & stepMask(d)) insert((code & BLACK) ? 1 : 0, w);
+    }
+
+    int reply(int s, int v) {
+        AttackerList& l = lists[s];
+        if (l.count == 0) return 0;
+        const Square sq = l.squares[--l.count];
+        if (sq == 0) return 0;
+        addXray(sq);
+        if (v == KING_MARK) return KING_MARK;
+        int a = pieceValue(pos.board[sq]);
+        if (a == 100 && isBackRank(to)) {
+            a = 1000;
+            v += 900;
+        }
+        const int r = v - reply(s ^ 1, a);
+        return r > 0 ? r : 0;
+    }
+};
+
+}  // namespace
+
+int staticExchange(const Position& pos, Move move) {
+    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const int c = (pos.board[from] & BLACK) ? 1 : 0, e = c ^ 1;
+    const int kind = moveKind(move);
+    int moving = pos.board[from];
+    if (kind == PROMOTION) moving = promoPiece[movePromo(move)] | ((to >> 4) == 11 ? WHITE : BLACK);
+    const int movingValue = pieceValue(moving);
+
+    Exchange x{pos, to, {}};
+    x.lists[0].count = x.lists[1].count = 0;
+    x.addXray(from);
+    int gain = pieceValue(pos.board[to]);
+    if (kind == PROMOTION) gain += pieceValue(moving) - 100;
+    if (kind == EN_PASSANT) {
+        gain += 100;
+        x.addXray(to ^ 0x10);
+    }
+    x.collectAttackers(e);
+    if (x.lists[e].count == 0) return gain;
+    x.collectAttackers(c);
+    AttackerList& own = x.lists[c];
+    for (int i = 0; i < own.count; ++i) {
+        if (own.squares[i] != from) continue;
+        for (int j = i; j < own.count - 1; ++j) own.squares[j] = own.squares[j + 1];
+        --own.count;
+        break;
+    }
+    return gain - x.reply(e, movingValue);
+}
+
+}  // namespace tallomir

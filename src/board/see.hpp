@@ -1,0 +1,12 @@
+// Static exchange evaluation: the material balance of the capture sequence on
+// a move's destination, each side using its least valuable attacker and free
+// to stop when going on would lose.
+#pragma once
+
+#include "board/position.hpp"
+
+namespace tallomir {
+
+int staticExchange(const Position& pos, Move move);
+
+}  // namespace tallomir

@@ -1,0 +1,153 @@
+// Developer tool: everything a developer asks of the engine beyond the UCI
+// protocol. One subcommand per question; the answer is the last line printed.
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "board/legality.hpp"
+#include "board/makemove.hpp"
+#include "board/see.hpp"
+#include "editions/edition.hpp"
+#include "board/perft.hpp"
+#include "uci/movetext.hpp"
+#include "uci/startup.hpp"
+
+#ifndef TALLOMIR_GIT_REVISION
+#define TALLOMIR_GIT_REVISION "unknown"
+#endif
+#ifndef TALLOMIR_BUILD_TYPE
+#define TALLOMIR_BUILD_TYPE "unknown"
+#endif
+
+using namespace tallomir;
+
+namespace {
+
+int usage() {
+    std::fputs(
+        "usage: tallomir-tool-<edition> COMMAND ...\n"
+        "  perft FEN DEPTH [--bulk]   leaf count of the legal move tree\n"
+        "  divide FEN DEPTH           leaf count per root move, then the total\n"
+        "  key FEN [MOVES...]         KEY PAWNKEY MATERIALKEY after the moves\n"
+        "  see FEN MOVE               static exchange value of a move\n"
+        "FEN is one argument; the word startpos stands for the start position.\n",
+        stderr);
+    return 2;
+}
+
+void printHeader() {
+    std::printf("tallomir %s, %s build, g++ %s, revision %s\n", EDITION.word, TALLOMIR_BUILD_TYPE, __VERSION__,
+                TALLOMIR_GIT_REVISION);
+}
+
+bool loadFen(const char* arg) {
+    std::string_view fen = arg;
+    if (fen == "startpos") fen = START_FEN;
+    if (setFromFen(gamePosition, fen) != FenResult::Loaded) {
+        std::fprintf(stderr, "rejected FEN: %s\n", arg);
+        return false;
+    }
+    return true;
+}
+
+bool parseDepth(const char* arg, int& depth) {
+    char* end = nullptr;
+    long v = std::strtol(arg, &end, 10);
+    if (!end || *end || v < 0 || v > 64) {
+        std::fprintf(stderr, "bad depth: %s\n", arg);
+        return false;
+    }
+    depth = static_cast<int>(v);
+    return true;
+}
+
+// Plays UCI moves on the game position; stops with an error at the first one
+// that is not legal.
+bool playMoves(int argc, char** argv, int first) {
+    for (int i = first; i < argc; ++i) {
+        const Move m = textToMove(gamePosition, argv[i]);
+        MoveList legal;
+        generateLegal(gamePosition, legal);
+        bool found = false;
+        for (int j = 0; j < legal.count; ++j) found |= legal.moves[j] == m;
+        if (!m || !found) {
+            std::fprintf(stderr, "not a legal move: %s\n", argv[i]);
+            return false;
+        }
+        UndoRecord undo;
+        makeMove(gamePosition, undo, m);
+    }
+    return true;
+}
+
+int cmdPerft(int argc, char** argv) {
+    if (argc < 4) return usage();
+    int depth;
+    if (!loadFen(argv[2]) || !parseDepth(argv[3], depth)) return 1;
+    const bool bulk = argc > 4 && std::strcmp(argv[4], "--bulk") == 0;
+    printHeader();
+    const auto start = std::chrono::steady_clock::now();
+    const std::uint64_t leaves = bulk ? perftBulk(gamePosition, depth) : perft(gamePosition, depth);
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("time %.3f s, %.0f leaves/s\n", secs, secs > 0 ? leaves / secs : 0.0);
+    std::printf("%" PRIu64 "\n", leaves);
+    return 0;
+}
+
+int cmdDivide(int argc, char** argv) {
+    if (argc < 4) return usage();
+    int depth;
+    if (!loadFen(argv[2]) || !parseDepth(argv[3], depth) || depth < 1) return 1;
+    printHeader();
+    MoveList list;
+    generateLegal(gamePosition, list);
+    std::uint64_t total = 0;
+    for (int i = 0; i < list.count; ++i) {
+        UndoRecord undo;
+        makeMove(gamePosition, undo, list.moves[i]);
+        const std::uint64_t n = perft(gamePosition, depth - 1);
+        unmakeMove(gamePosition, undo, list.moves[i]);
+        std::printf("%s %" PRIu64 "\n", moveToText(list.moves[i]).c_str(), n);
+        total += n;
+    }
+    std::printf("%" PRIu64 "\n", total);
+    return 0;
+}
+
+int cmdKey(int argc, char** argv) {
+    if (argc < 3) return usage();
+    if (!loadFen(argv[2]) || !playMoves(argc, argv, 3)) return 1;
+    std::printf("%016" PRIx64 " %016" PRIx64 " %016" PRIx64 "\n", gamePosition.key, gamePosition.pawnKey,
+                gamePosition.materialKey);
+    return 0;
+}
+
+int cmdSee(int argc, char** argv) {
+    if (argc < 4) return usage();
+    if (!loadFen(argv[2])) return 1;
+    const Move m = textToMove(gamePosition, argv[3]);
+    if (!m) {
+        std::fprintf(stderr, "malformed move: %s\n", argv[3]);
+        return 1;
+    }
+    std::printf("%d\n", staticExchange(gamePosition, m));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    initialiseTables();
+    const std::string_view cmd = argv[1];
+    if (cmd == "perft") return cmdPerft(argc, argv);
+    if (cmd == "divide") return cmdDivide(argc, argv);
+    if (cmd == "key") return cmdKey(argc, argv);
+    if (cmd == "see") return cmdSee(argc, argv);
+    return usage();
+}

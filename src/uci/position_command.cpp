@@ -1,0 +1,59 @@
+#include <string_view>
+
+#include "board/legality.hpp"
+#include "board/makemove.hpp"
+#include "uci/movetext.hpp"
+#include "uci/protocol.hpp"
+
+namespace tallomir {
+
+namespace {
+
+// Past this many history entries the list is compacted before the next move,
+// which leaves room for a search of the deepest ply on top of any game.
+constexpr int HISTORY_COMPACT_AT = KEY_HISTORY_SIZE - 512;
+
+bool isLegalMove(Position& pos, Move m) {
+    MoveList legal;
+    generateLegal(pos, legal);
+    for (int i = 0; i < legal.count; ++i)
+        if (legal.moves[i] == m) return true;
+    return false;
+}
+
+}  // namespace
+
+// "position [fen FEN] [moves M1 M2 ...]". Without "fen " the start position is
+// used, whatever else the line says. The FEN ends before the blank that
+// precedes "moves ". A FEN the loader rejects leaves the position as it was
+// and plays no moves; the move list stops at the first token that is not a
+// legal move, so the position is never corrupted by bad input.
+void positionCommand(std::string_view line) {
+    const std::size_t fenAt = line.find("fen ");
+    const std::size_t movesAt = line.find("moves ");
+    std::string_view fen = START_FEN;
+    if (fenAt != std::string_view::npos) {
+        const std::size_t begin = fenAt + 4;
+        std::size_t end = line.size();
+        if (movesAt != std::string_view::npos && movesAt > fenAt) end = movesAt > begin ? movesAt - 1 : begin;
+        fen = line.substr(begin, end - begin);
+    }
+    if (setFromFen(gamePosition, fen) != FenResult::Loaded) return;
+    if (movesAt == std::string_view::npos) return;
+
+    std::size_t at = movesAt + 6;
+    while (at < line.size()) {
+        if (line.size() - at < 4) return;
+        std::size_t length = 4;
+        if (at + 4 < line.size() && line[at + 4] != ' ') length = 5;
+        const Move m = textToMove(gamePosition, line.substr(at, length));
+        if (m == 0 || !isLegalMove(gamePosition, m)) return;
+        if (gamePosition.historyCount >= HISTORY_COMPACT_AT) compactKeyHistory(gamePosition);
+        UndoRecord undo;
+        makeMove(gamePosition, undo, m);
+        at += length;
+        while (at < line.size() && line[at] == ' ') ++at;
+    }
+}
+
+}  // namespace tallomir

@@ -1,0 +1,14 @@
+// The start-up sequence and the one-time allocation of the large tables.
+#pragma once
+
+namespace tallomir {
+
+// The constant tables built before the first position is set up.
+void initialiseTables();
+// Allocates and clears the transposition table and the evaluation caches and
+// builds the evaluation's tables, once (the first "isready", "position", "go").
+void ensureInitialised();
+// The whole start-up sequence of the engine program, up to the command loop.
+void startUp();
+
+}  // namespace tallomir
