@@ -12,8 +12,9 @@
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
 #include "board/see.hpp"
-#include "editions/edition.hpp"
 #include "board/perft.hpp"
+#include "editions/edition.hpp"
+#include "tool/commands.hpp"
 #include "uci/movetext.hpp"
 #include "uci/startup.hpp"
 
@@ -24,9 +25,7 @@
 #define TALLOMIR_BUILD_TYPE "unknown"
 #endif
 
-using namespace tallomir;
-
-namespace {
+namespace tallomir::tool {
 
 int usage() {
     std::fputs(
@@ -35,6 +34,9 @@ int usage() {
         "  divide FEN DEPTH           leaf count per root move, then the total\n"
         "  key FEN [MOVES...]         KEY PAWNKEY MATERIALKEY after the moves\n"
         "  see FEN MOVE               static exchange value of a move\n"
+        "  eval FEN                   static evaluation, side to move's view\n"
+        "  search FEN DEPTH [MOVES...] the engine's output for go depth DEPTH\n"
+        "  bench                      fixed searches; nodes N, nps X\n"
         "FEN is one argument; the word startpos stands for the start position.\n",
         stderr);
     return 2;
@@ -139,15 +141,20 @@ int cmdSee(int argc, char** argv) {
     return 0;
 }
 
-}  // namespace
+}  // namespace tallomir::tool
 
 int main(int argc, char** argv) {
+    using namespace tallomir::tool;
     if (argc < 2) return usage();
-    initialiseTables();
+    tallomir::initialiseTables();
+    tallomir::ensureInitialised();
     const std::string_view cmd = argv[1];
     if (cmd == "perft") return cmdPerft(argc, argv);
     if (cmd == "divide") return cmdDivide(argc, argv);
     if (cmd == "key") return cmdKey(argc, argv);
     if (cmd == "see") return cmdSee(argc, argv);
+    if (cmd == "eval") return cmdEval(argc, argv);
+    if (cmd == "search") return cmdSearch(argc, argv);
+    if (cmd == "bench") return cmdBench(argc, argv);
     return usage();
 }

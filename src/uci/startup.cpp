@@ -3,17 +3,20 @@
 #include <cstdio>
 
 #include "board/position.hpp"
-#include "eval/psqt.hpp"
+#include "eval/evaluate.hpp"
 #include "uci/protocol.hpp"
 
 namespace tallomir {
 
-void initialiseTables() { initBoardTables(); }
+void initialiseTables() {
+    initBoardTables();
+    initEvalTables();
+}
 
 void ensureInitialised() {
     if (protocol.initialised) return;
     protocol.initialised = true;
-    buildPieceSquareTables();
+    allocateEvalCaches();
 }
 
 void startUp() {

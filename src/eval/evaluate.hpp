@@ -1,0 +1,24 @@
+// The static evaluation: score of a position for the side to move, in
+// centipawns, within +-29744 except on the lazy exit.
+#pragma once
+
+#include "board/position.hpp"
+
+namespace tallomir {
+
+inline constexpr int EVAL_LIMIT = 29744;
+
+// The Ostravine edition reads only alpha; beta is ignored there.
+int evaluate(Position& pos, int alpha, int beta);
+
+// Dead draws the search scores 0 before evaluating: no mate possible, a drawn
+// king and pawn against king, a wrong-coloured bishop.
+bool isRecognisedDraw(Position& pos);
+
+// Start-up: the pawn-structure mask tables (before the first position).
+void initEvalTables();
+// One-time initialisation: passedRankWeight, the pawn and material caches,
+// the piece-square tables and the enterable table, in that order.
+void allocateEvalCaches();
+
+}  // namespace tallomir

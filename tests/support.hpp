@@ -1,0 +1,31 @@
+// Helpers shared by the unit tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "board/position.hpp"
+#include "editions/edition.hpp"
+
+namespace tallomir::test {
+
+// Builds every table the engine builds before its first search.
+void initialiseForTests();
+
+// Loads a FEN ("startpos" allowed) into a fresh Position; fails the test when rejected.
+Position loadFen(std::string_view fen);
+
+// Plays UCI moves (each must be legal) on pos.
+void playMoves(Position& pos, std::string_view moves);
+
+// Rows of a tab-separated data file under tests/data, comment lines skipped.
+std::vector<std::vector<std::string>> readTable(const std::string& name);
+
+// Column of the current edition in the vector files (vendrel, ostravine, fenna).
+inline int editionColumn() { return static_cast<int>(EDITION.id); }
+
+// Whole-record comparison of two positions, field by field.
+bool samePosition(const Position& a, const Position& b);
+
+}  // namespace tallomir::test
