@@ -39,8 +39,9 @@ inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int cod
 }  // namespace
 
 int splitSquare(const Position& pos) {
-    if (pos.side == 0) return (pos.board[0x87] == W_PAWN || pos.board[0x68] == W_PAWN) ? 1 : 0;  // d4, e3
-    return (pos.board[0x97] != B_PAWN && pos.board[0xA8] != B_PAWN) ? 1 : 0;                    // d5, e6
+    constexpr Square D4 = makeSquare(3, 3), E3 = makeSquare(4, 2), D5 = makeSquare(3, 4), E6 = makeSquare(4, 5);
+    if (pos.side == 0) return (pos.board[D4] == W_PAWN || pos.board[E3] == W_PAWN) ? 1 : 0;
+    return (pos.board[D5] != B_PAWN && pos.board[E6] != B_PAWN) ? 1 : 0;
 }
 
 void generateAll(const Position& pos, MoveList& list) {

@@ -208,6 +208,10 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
 }
 
 void setUpDerived(Position& pos) {
+    // Entries past the terminators are cleared too: make and unmake leave them
+    // zero, so a position then comes back bit for bit after any move sequence.
+    std::memset(pos.pieceList, 0, sizeof pos.pieceList);
+    std::memset(pos.pawnList, 0, sizeof pos.pawnList);
     std::memset(pos.listIndex, -1, sizeof pos.listIndex);
     std::memset(pos.kindCount, 0, sizeof pos.kindCount);
     pos.totalCount = 0;
