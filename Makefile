@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test clean
+.PHONY: all build run test test-slow clean
 
 all: build
 
@@ -13,8 +13,65 @@ build:
 run: build
 	./$(BUILD)/tallomir-vendrel
 
+# The everyday suite of all three editions (a few seconds).
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+# Deep perft through the developer tool and long reference sweeps (minutes).
+test-slow: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L slow
 
 clean:
 	rm -rf $(BUILD)
+
+# ---- Hardening ------------------------------------------------------------
+# Each kind of build has a directory of its own, so none disturbs build/.
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TARGETS := fen position go setoption handler
+FUZZ_SECONDS ?= 600
+FUZZ_SHORT_SECONDS ?= 12
+SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1 \
+                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+.PHONY: build-sanitize test-sanitize fuzz-build fuzz-short fuzz soak
+
+build-sanitize:
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+
+# The everyday suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The clocked games (label "games") are left out: under the sanitizers the
+# engines run several times slower and would lose on time for that alone.
+test-sanitize: build-sanitize
+	cd $(SANITIZE_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -LE 'slow|games'
+
+fuzz-build:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release \
+	      -DTALLOMIR_FUZZ=ON -DTALLOMIR_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target tallomir-fuzzers
+
+# One fuzz target for $(1) seconds, one at a time: the seed corpus of the
+# repository is read, new inputs go to $(FUZZ_BUILD)/corpus, findings to
+# $(FUZZ_BUILD)/findings. Standard output (the engine's own words) is closed.
+define run-fuzzer
+	mkdir -p $(FUZZ_BUILD)/corpus/$(2) $(FUZZ_BUILD)/findings
+	$(FUZZ_BUILD)/tests/fuzz/tallomir-fuzz-$(2) -max_total_time=$(1) -close_fd_mask=1 -print_final_stats=1 \
+	    -dict=tests/fuzz/uci.dict -max_len=$(if $(filter position handler,$(2)),16384,1024) -timeout=30 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$(2)- $(FUZZ_BUILD)/corpus/$(2) tests/fuzz/corpus/$(2)
+
+endef
+
+# A short run of every target (about a minute in all), as CI does it.
+fuzz-short: fuzz-build
+	$(foreach t,$(FUZZ_TARGETS),$(call run-fuzzer,$(FUZZ_SHORT_SECONDS),$(t)))
+
+# Long runs: `make fuzz FUZZ_SECONDS=600` gives each target ten minutes.
+fuzz: fuzz-build
+	$(foreach t,$(FUZZ_TARGETS),$(call run-fuzzer,$(FUZZ_SECONDS),$(t)))
+
+# 1,000 short self-play games from random legal positions, every invariant
+# checked after every move (several minutes; not part of CI).
+SOAK_GAMES ?= 1000
+soak: build
+	./$(BUILD)/tests/tallomir-soak-vendrel $(SOAK_GAMES)
