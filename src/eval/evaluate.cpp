@@ -1,19 +1,136 @@
-// Placeholder until the evaluation lands: material and piece-square sums only.
+// The evaluation driver: every term adds into a (mid, end) pair from White's
+// point of view; the pair is blended by the game phase, scaled by the winning
+// chances of the side ahead, clamped and turned to the side to move's view.
 #include "eval/evaluate.hpp"
 
+#include "editions/edition.hpp"
+#include "eval/endgame.hpp"
+#include "eval/king.hpp"
+#include "eval/material.hpp"
+#include "eval/mobility.hpp"
+#include "eval/pawns.hpp"
+#include "eval/pieces.hpp"
 #include "eval/psqt.hpp"
 
 namespace tallomir {
 
-int evaluate(Position& pos, int, int) {
-    const int s = pos.material[0] - pos.material[1] + pos.psqMid;
-    return pos.side == 0 ? s : -s;
+namespace {
+
+constexpr int TEMPO_BONUS = 6;
+constexpr int LAZY_MARGIN = 150;
+
+inline int blend(int mid, int end, int phase) { return ((PHASE_END - phase) * mid + phase * end) / PHASE_END; }
+
+inline int forSideToMove(const Position& pos, int s) { return pos.side == 0 ? s : -s; }
+
+inline bool lazyPieceCounts(const Position& pos) {
+    return pos.pieceCount[0] > EDITION.lazyMinPieceCount && pos.pieceCount[1] > EDITION.lazyMinPieceCount;
 }
 
-bool isRecognisedDraw(Position&) { return false; }
+// A score so far outside the window that the terms still to come are not
+// expected to bring it back is returned as it stands (Ostravine looks only at
+// the low side).
+inline bool outsideWindow(int s, int alpha, [[maybe_unused]] int beta) {
+    if constexpr (EDITION.evalTakesBeta) {
+        if (s - LAZY_MARGIN >= beta) return true;
+    }
+    return s + LAZY_MARGIN <= alpha;
+}
 
-void initEvalTables() {}
+}  // namespace
 
-void allocateEvalCaches() { buildPieceSquareTables(); }
+int evaluate(Position& pos, int alpha, int beta) {
+    // Fenna judges laziness before anything else, on the running material sums.
+    if constexpr (EDITION.lazyFirstOnMaterial) {
+        if (lazyPieceCounts(pos)) {
+            const int s = forSideToMove(pos, pos.material[0] - pos.material[1]);
+            if (outsideWindow(s, alpha, beta)) return s;
+        }
+    }
+
+    // Step 1: material table.
+    MaterialEntry material;
+    probeMaterial(pos, material);
+    int scaleWhite = material.scale[0], scaleBlack = material.scale[1];
+
+    // Step 2: material and piece-square sums.
+    int mid = material.materialMid + pos.psqMid;
+    int end = material.materialEnd + pos.psqEnd;
+
+    // Step 3: static pawn structure.
+    PawnEntry pawns;
+    probePawns(pos, pawns);
+    mid += pawns.mid;
+    end += pawns.end;
+
+    // Step 4: endgame knowledge may lower the scales.
+    applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
+    if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
+    if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
+
+    // Step 5: neither side can win.
+    if (scaleWhite == 0 && scaleBlack == 0) return 0;
+
+    // Step 6: tempo.
+    const int tempo = pos.side == 0 ? TEMPO_BONUS : -TEMPO_BONUS;
+    mid += tempo;
+    end += tempo;
+
+    // Step 7: trapped pieces.
+    evalTrappedPieces(pos, mid, end);
+
+    // Step 8: lazy exit on the blended score.
+    if constexpr (!EDITION.lazyFirstOnMaterial) {
+        if (lazyPieceCounts(pos)) {
+            const int s = forSideToMove(pos, blend(mid, end, material.phase));
+            if (outsideWindow(s, alpha, beta)) return s;
+        }
+    }
+
+    // Step 9: pieces, king shelter, passed pawns.
+    evalPieces(pos, material, pawns, mid, end);
+    evalKingShelter(pos, material, mid);
+    evalPassedPawns(pos, pawns, mid, end);
+
+    // Step 10: blend.
+    int s = blend(mid, end, material.phase);
+
+    // Step 11: bishops of opposite colours halve a full scale.
+    if ((material.drawFlags & BISHOPS_ONLY) &&
+        squareColour(pos.pieceList[0][1]) != squareColour(pos.pieceList[1][1])) {
+        if (scaleWhite == FULL_SCALE) scaleWhite = FULL_SCALE / 2;
+        if (scaleBlack == FULL_SCALE) scaleBlack = FULL_SCALE / 2;
+    }
+
+    // Step 12: each side's scale applies to its own advantage.
+    if (s > 0)
+        s = s * scaleWhite / FULL_SCALE;
+    else if (s < 0)
+        s = s * scaleBlack / FULL_SCALE;
+
+    // Steps 13-14: clamp, side to move's view.
+    if (s > EVAL_LIMIT) s = EVAL_LIMIT;
+    if (s < -EVAL_LIMIT) s = -EVAL_LIMIT;
+    return forSideToMove(pos, s);
+}
+
+void initEvalTables() {
+    initPawnMasks();
+    buildOutpostBonus();
+    buildMobilityMasks();
+}
+
+void allocateEvalCaches() {
+    setPassedRankWeights();
+    allocatePawnTable();
+    allocateMaterialTable();
+    buildPieceSquareTables();
+    buildEnterable();
+}
+
+void clearEvalCaches() {
+    clearPawnTable();
+    clearMaterialTable();
+}
 
 }  // namespace tallomir

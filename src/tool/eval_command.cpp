@@ -1,7 +1,18 @@
+#include <cstdio>
+
+#include "eval/evaluate.hpp"
 #include "tool/commands.hpp"
 
 namespace tallomir::tool {
 
-int cmdEval(int, char**) { return usage(); }
+// eval FEN: the static evaluation from the side to move's view, computed on
+// empty caches with the widest window, so that no lazy exit is taken.
+int cmdEval(int argc, char** argv) {
+    if (argc < 3) return usage();
+    if (!loadFen(argv[2])) return 1;
+    clearEvalCaches();
+    std::printf("%d\n", evaluate(gamePosition, -MATE_SCORE, MATE_SCORE));
+    return 0;
+}
 
 }  // namespace tallomir::tool

@@ -1,0 +1,27 @@
+// Endgame knowledge: dead draws that the search scores without evaluating,
+// and the scale rules that shrink a material edge known not to win.
+#pragma once
+
+#include "board/position.hpp"
+#include "eval/material.hpp"
+#include "eval/pawns.hpp"
+
+namespace tallomir {
+
+// Room for every man of both sides plus the terminating 0.
+inline constexpr int NORMALISED_LIST_SIZE = 2 * (MAX_NON_PAWNS + MAX_PAWNS) + 1;
+
+// Lists the men for an ending with pawn side s: s's pieces (king first), s's
+// pawns, the other side's pieces (king first), its pawns, then 0. Squares are
+// mirrored so that s plays up the board with its first pawn on files a-d.
+// Returns the number of men listed.
+int normaliseEndgame(const Position& pos, int s, Square* list);
+
+// A bishop of `side` (besides the king) standing on a square of sq's colour.
+bool hasBishopOnColour(const Position& pos, int side, Square sq);
+
+// May lower either scale to 0 or 1.
+void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
+                       int& scaleWhite, int& scaleBlack);
+
+}  // namespace tallomir

@@ -1,0 +1,281 @@
+#include "eval/pawns.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/see.hpp"
+#include "editions/edition.hpp"
+
+namespace tallomir {
+
+PawnMasks pawnMasks;
+int passedRankWeight[9];
+
+namespace {
+
+PawnEntry* pawnTable = nullptr;
+
+// Static structure penalties and bonuses (the doubled-pawn ones vary by edition).
+constexpr int ISOLATED_OPEN_MID = -20, ISOLATED_CLOSED_MID = -10, ISOLATED_END = -40;
+constexpr int BACKWARD_OPEN_MID = -16, BACKWARD_CLOSED_MID = -8, BACKWARD_END = -10;
+constexpr int CANDIDATE_MID_SCALE = 50, CANDIDATE_MID_FLAT = 5;
+constexpr int CANDIDATE_END_SCALE = 100, CANDIDATE_END_FLAT = 10;
+constexpr int PASSED_MID_SCALE = 60;
+
+// A rank weight w (256ths) applied to a value v, rounded.
+constexpr int weighted(int w, int v) { return (w * v + 128) / 256; }
+
+std::uint8_t bitsFrom(int lo, int hi) {  // relative ranks lo..hi, clipped to 1..8
+    int m = 0;
+    for (int r = lo; r <= hi; ++r)
+        if (r >= 1 && r <= 8) m |= 1 << (r - 1);
+    return static_cast<std::uint8_t>(m);
+}
+
+struct PawnView {
+    int rho;   // relative rank 1..8
+    int S;     // own pawns on the file
+    int L, R;  // own pawns on the adjacent files
+    int E;     // enemy pawns on the file, in own relative ranks
+    int EL, ER;
+};
+
+bool isBackward(const PawnView& v) {
+    const PawnMasks& pm = pawnMasks;
+    const int A = v.L | v.R, EA = v.EL | v.ER, SE = v.S | v.E;
+    if (A & pm.atOrBelow[v.rho]) return false;  // a neighbour level with it or behind can support it
+    // Every neighbour stands ahead: the pawn may still catch up with one
+    // standing just ahead (or two ahead from the second rank) when the squares
+    // it must cross are neither blocked nor covered by enemy pawns.
+    if (A & pm.oneAbove[v.rho]) return (EA & pm.twoAbove[v.rho]) || (SE & pm.oneAbove[v.rho]);
+    if (v.rho == 2 && (A & pm.rank[4])) return (EA & pm.threeAbove[v.rho]) || (SE & pm.twoAbove[v.rho]);
+    return true;
+}
+
+// An open pawn that is not passed may become passed: its supporters are not
+// outnumbered by the enemy pawns in its way, nor its defenders by its attackers.
+bool isCandidate(const PawnView& v) {
+    const PawnMasks& pm = pawnMasks;
+    const std::uint8_t* pc = pm.popCount;
+    const int supporters = pc[v.L & pm.atOrBelow[v.rho]] + pc[v.R & pm.atOrBelow[v.rho]];
+    const int sentries = pc[v.EL & pm.above[v.rho]] + pc[v.ER & pm.above[v.rho]];
+    const int defenders = pc[v.L & pm.rank[v.rho - 1]] + pc[v.R & pm.rank[v.rho - 1]];
+    const int attackers = pc[v.EL & pm.oneAbove[v.rho]] + pc[v.ER & pm.oneAbove[v.rho]];
+    return supporters - sentries >= 0 && defenders - attackers >= 0;
+}
+
+int lonePawnSquareOf(const Position& pos, int c, int files) {
+    const PawnMasks& pm = pawnMasks;
+    if (files == 0 || (files & (files - 1))) return 0;
+    const int col = pm.lowestBit[files] + 4;
+    const int own = pos.pawnFileMask[c][col];
+    const std::uint8_t* enemy = pos.pawnFileMask[c ^ 1];
+    const int rearmost = pm.lowestBit[own] + 1;
+    if ((pm.reversed[enemy[col - 1]] | pm.reversed[enemy[col + 1]]) & pm.above[rearmost]) return 0;
+    return (pm.highestBit[own] + 4) * 16 + col;
+}
+
+// Square rule: no own man in front of the pawn on its file, and the enemy
+// king too far from the promotion square to catch it.
+bool unstoppable(const Position& pos, int c, Square sq, int rho, Square promo) {
+    const int col = sq & 15, row = relativeRow(sq, c);
+    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p)
+        if ((*p & 15) == col && relativeRow(*p, c) > row) return false;
+    const Square from = rho == 2 ? sq + pawnPush[c] : sq;
+    const int d = distanceBetween(from, promo) + (pos.side != c ? 1 : 0);
+    return distanceBetween(pos.kingSquare(c ^ 1), promo) > d;
+}
+
+PawnEntry& slotOf(const Position& pos) { return pawnTable[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)]; }
+
+}  // namespace
+
+bool pushUncontested(const Position& pos, int c, Square from, Square t) {
+    const int e = c ^ 1;
+    const Square u = t - pawnPush[e];
+    if (pos.board[u + 1] == pawnCode[e] || pos.board[u - 1] == pawnCode[e]) return false;
+    Square w = from - pawnPush[c];
+    while (pos.board[w] == EMPTY) w -= pawnPush[c];
+    const int behind = pos.board[w];
+    if ((behind & ORTHOGONAL) && (behind & colourBits(e))) return false;
+    for (const std::uint8_t* p = pos.pieceList[e]; *p; ++p) {
+        const Square sq = *p;
+        if (!(pos.board[sq] & attackMask(t - sq))) continue;
+        const int step = attackStep(t - sq);
+        Square x = sq + step;
+        while (x != t && pos.board[x] == EMPTY) x += step;
+        if (x == t) return false;
+    }
+    return true;
+}
+
+void initPawnMasks() {
+    PawnMasks& pm = pawnMasks;
+    std::memset(&pm, 0, sizeof pm);
+    for (int r = 1; r <= 8; ++r) {
+        pm.rank[r] = bitsFrom(r, r);
+        pm.below[r] = bitsFrom(1, r - 1);
+        pm.atOrBelow[r] = bitsFrom(1, r);
+        pm.above[r] = bitsFrom(r + 1, 8);
+        pm.atOrAbove[r] = bitsFrom(r, 8);
+        pm.oneAbove[r] = bitsFrom(r + 1, r + 1);
+        pm.twoAbove[r] = bitsFrom(r + 1, r + 2);
+        pm.threeAbove[r] = bitsFrom(r + 1, r + 3);
+    }
+    for (int m = 0; m < 256; ++m) {
+        int lo = 7, hi = 0, n = 0, rev = 0;
+        for (int k = 7; k >= 0; --k)
+            if (m & (1 << k)) lo = k;
+        for (int k = 0; k < 8; ++k) {
+            if (m & (1 << k)) {
+                hi = k;
+                ++n;
+                rev |= 1 << (7 - k);
+            }
+        }
+        pm.lowestBit[m] = static_cast<std::uint8_t>(lo);
+        pm.highestBit[m] = static_cast<std::uint8_t>(hi);
+        pm.popCount[m] = static_cast<std::uint8_t>(n);
+        pm.reversed[m] = static_cast<std::uint8_t>(rev);
+    }
+}
+
+void setPassedRankWeights() {
+    static constexpr int weights[9] = {0, 0, 0, 0, 26, 77, 154, 256, 0};
+    std::memcpy(passedRankWeight, weights, sizeof weights);
+}
+
+void allocatePawnTable() {
+    if (!pawnTable) {
+        pawnTable = static_cast<PawnEntry*>(std::calloc(PAWN_TABLE_SIZE, sizeof(PawnEntry)));
+        if (!pawnTable) {
+            std::fputs("tallomir: cannot allocate the pawn table\n", stderr);
+            std::exit(1);
+        }
+    }
+    clearPawnTable();
+}
+
+void clearPawnTable() {
+    if (pawnTable) std::memset(pawnTable, 0, PAWN_TABLE_SIZE * sizeof(PawnEntry));
+}
+
+void computePawns(const Position& pos, PawnEntry& out) {
+    const PawnMasks& pm = pawnMasks;
+    std::memset(&out, 0, sizeof out);
+    int mid[2] = {0, 0}, end[2] = {0, 0};
+    for (int c = 0; c < 2; ++c) {
+        const std::uint8_t* own = pos.pawnFileMask[c];
+        const std::uint8_t* enemy = pos.pawnFileMask[c ^ 1];
+        int files = 0;
+        for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
+            const Square sq = *p;
+            const int col = sq & 15;
+            PawnView v;
+            v.rho = relativeRank(sq, c);
+            v.S = own[col];
+            v.L = own[col - 1];
+            v.R = own[col + 1];
+            v.E = pm.reversed[enemy[col]];
+            v.EL = pm.reversed[enemy[col - 1]];
+            v.ER = pm.reversed[enemy[col + 1]];
+
+            if (v.rho == 2) out.secondRankPawns[c] |= 1;
+            if (squareColour(sq) == 0) ++out.darkPawns[c];
+            files |= 1 << (col - 4);
+
+            // Doubled: an own pawn behind it on the file.
+            if (v.S & pm.below[v.rho]) {
+                mid[c] += EDITION.doubledMid;
+                end[c] += EDITION.doubledEnd;
+            }
+            const bool isolated = (v.L | v.R) == 0;
+            const bool backward = !isolated && isBackward(v);
+            // Open: no pawn in front of it on its file. Passed: open, and no enemy
+            // pawn ahead on the files beside it either (scored at every evaluation).
+            const bool open = !((v.S | v.E) & pm.above[v.rho]);
+            bool candidate = false;
+            if (open) {
+                if (!((v.EL | v.ER) & pm.above[v.rho]))
+                    out.passedFiles[c] |= static_cast<std::uint8_t>(1 << (col - 4));
+                else
+                    candidate = isCandidate(v);
+            }
+            if (isolated) {
+                mid[c] += open ? ISOLATED_OPEN_MID : ISOLATED_CLOSED_MID;
+                end[c] += ISOLATED_END;
+            } else if (backward) {
+                mid[c] += open ? BACKWARD_OPEN_MID : BACKWARD_CLOSED_MID;
+                end[c] += BACKWARD_END;
+            }
+            if (candidate) {
+                const int w = passedRankWeight[v.rho];
+                mid[c] += weighted(w, CANDIDATE_MID_SCALE) + CANDIDATE_MID_FLAT;
+                end[c] += weighted(w, CANDIDATE_END_SCALE) + CANDIDATE_END_FLAT;
+            }
+        }
+        out.lonePawnSquare[c] = static_cast<std::uint8_t>(lonePawnSquareOf(pos, c, files));
+    }
+    out.mid = static_cast<std::int16_t>(mid[0] - mid[1]);
+    out.end = static_cast<std::int16_t>(end[0] - end[1]);
+}
+
+bool pawnEntryCached(const Position& pos) { return slotOf(pos).checkKey == keyHigh(pos.pawnKey); }
+
+void probePawns(const Position& pos, PawnEntry& out) {
+    PawnEntry& slot = slotOf(pos);
+    const std::uint32_t check = keyHigh(pos.pawnKey);
+    if (slot.checkKey == check) {
+        out = slot;
+        return;
+    }
+    computePawns(pos, out);
+    out.checkKey = check;
+    slot = out;
+}
+
+void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {
+    const PawnMasks& pm = pawnMasks;
+    for (int c = 0; c < 2; ++c) {
+        int files = pawns.passedFiles[c];
+        if (!files) continue;
+        const int e = c ^ 1, sign = c == 0 ? 1 : -1;
+        const Square ownKing = pos.kingSquare(c), enemyKing = pos.kingSquare(e);
+        for (; files; files &= files - 1) {
+            const int col = pm.lowestBit[files] + 4;
+            const int rho = pm.highestBit[pos.pawnFileMask[c][col]] + 1;
+            const Square sq = (((rho + 3) ^ rankFlip[c]) << 4) | col;
+            const Square stop = sq + pawnPush[c];
+            const Square promo = ((c == 0 ? 11 : 4) << 4) | col;
+            const int w = passedRankWeight[rho];
+
+            mid += sign * (weighted(w, PASSED_MID_SCALE) + EDITION.passedMidFlat);
+            end += sign * EDITION.passedEndFlat;
+            // On ranks 1-3 the weight is 0 and the base cannot show.
+            if (w == 0) continue;
+            int base = EDITION.passedBase;
+            bool runs = false;
+            if (pos.pieceCount[e] <= 1) {
+                // Only the enemy king can stop it: a pawn outside its square, or
+                // one escorted by its own king (unless that king stands on the
+                // pawn's own file and it is a rook file).
+                const bool escorted = distanceBetween(ownKing, promo) <= 1 && distanceBetween(ownKing, sq) <= 1 &&
+                                      !((ownKing & 15) == col && (col == 4 || col == 11));
+                if (unstoppable(pos, c, sq, rho, promo) || escorted) {
+                    base = EDITION.passedUnstoppable;
+                    runs = true;
+                }
+            }
+            if (!runs && pos.board[stop] == EMPTY &&
+                (pushUncontested(pos, c, sq, stop) ||
+                 staticExchange(pos, encodeMove(numberOf(sq), numberOf(stop))) >= 0))
+                base = EDITION.passedSafePush;
+            base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
+                    EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
+            if (base > 0) end += sign * weighted(w, base);
+        }
+    }
+}
+
+}  // namespace tallomir

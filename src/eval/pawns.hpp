@@ -1,0 +1,74 @@
+// Pawn structure: the static terms (doubled, isolated, backward and candidate
+// pawns) cached per pawn configuration in the pawn table, and the passed pawns,
+// scored afresh at every evaluation because they depend on kings and pieces.
+//
+// All pawn work is done on 8-bit rank masks: pawnFileMask[c][file] has bit k
+// set for a pawn of colour c on its relative rank k + 1. A mask of the
+// opponent is turned into the own colour's relative ranks by reversing it.
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.hpp"
+
+namespace tallomir {
+
+struct PawnMasks {
+    // By relative rank 1..8 (index 0 unused).
+    std::uint8_t rank[9];         // the rank itself
+    std::uint8_t below[9];        // every rank below it
+    std::uint8_t atOrBelow[9];
+    std::uint8_t above[9];        // every rank above it
+    std::uint8_t atOrAbove[9];
+    std::uint8_t oneAbove[9];     // the next rank
+    std::uint8_t twoAbove[9];     // the next two ranks
+    std::uint8_t threeAbove[9];   // the next three ranks
+    // By 8-bit mask.
+    std::uint8_t lowestBit[256];  // 7 for the empty mask
+    std::uint8_t highestBit[256]; // 0 for the empty mask
+    std::uint8_t popCount[256];
+    std::uint8_t reversed[256];
+};
+extern PawnMasks pawnMasks;
+
+// Weight of a passed or candidate pawn by relative rank 1..8, in 256ths.
+extern int passedRankWeight[9];
+
+struct PawnEntry {
+    std::uint32_t checkKey;   // high half of the pawn key; 0 marks an empty slot
+    std::int16_t mid;         // structure score, White minus Black
+    std::int16_t end;
+    std::uint8_t secondRankPawns[2];  // bit 0: a pawn on the colour's own second rank
+    std::uint8_t passedFiles[2];      // bit f for a passed pawn on file f (a = 0)
+    // All pawns of the colour on one file with no enemy pawn beside them ahead
+    // of the rearmost: relative row of the frontmost (4..11) * 16 + file
+    // column; else 0. For White this is the Square of that pawn.
+    std::uint8_t lonePawnSquare[2];
+    std::uint8_t darkPawns[2];
+};
+
+inline constexpr int PAWN_TABLE_SIZE = 16384;
+
+void initPawnMasks();
+void setPassedRankWeights();
+void allocatePawnTable();
+void clearPawnTable();
+
+void computePawns(const Position& pos, PawnEntry& out);
+void probePawns(const Position& pos, PawnEntry& out);
+// The table holds the entry of pos's pawns (for tests and diagnostics).
+bool pawnEntryCached(const Position& pos);
+
+// Passed pawns: adds into the score pair (White's view).
+void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end);
+
+// No enemy man can take on t once the pawn of colour c has pushed there from
+// `from`: no enemy pawn covers t, no enemy piece reaches it over empty squares
+// and no enemy rook or queen stands behind the pawn on its file. The exchange
+// evaluation of the push is then 0, so the common case needs no exchange.
+bool pushUncontested(const Position& pos, int c, Square from, Square t);
+
+// Relative rank 1..8 of a Square for colour c.
+inline int relativeRank(Square sq, int c) { return relativeRow(sq, c) - 3; }
+
+}  // namespace tallomir

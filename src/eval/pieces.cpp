@@ -1,0 +1,202 @@
+#include "eval/pieces.hpp"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "editions/edition.hpp"
+#include "eval/mobility.hpp"
+
+namespace tallomir {
+
+std::int32_t enterable[2][256];
+std::int32_t outpostBonus[2][64];
+
+namespace {
+
+// Mobility is counted around a typical number of moves for each kind.
+constexpr int KNIGHT_MOBILITY_BASE = 4, KNIGHT_MOBILITY_WEIGHT = 4;
+constexpr int BISHOP_MOBILITY_BASE = 6, BISHOP_MOBILITY_MID = 5;
+constexpr int ROOK_MOBILITY_BASE = 7, ROOK_MOBILITY_MID = 2, ROOK_MOBILITY_END = 4, ROOK_FLAT = -10;
+constexpr int QUEEN_MOBILITY_BASE = 13, QUEEN_MOBILITY_END = 2;
+constexpr int ROOK_HALF_OPEN = 10, ROOK_OPEN = 10;
+constexpr int ROOK_NEAR_KING_FILE = 10, ROOK_ON_KING_FILE = 10;
+
+// A bishop likes its own pawns on the other colour: indexed by the number of
+// own pawns on the bishop's colour.
+constexpr int bishopPawnMid[9] = {9, 6, 3, 0, -3, -6, -9, -12, -15};
+constexpr int bishopPawnEnd[9] = {12, 8, 4, 0, -4, -8, -12, -16, -20};
+
+constexpr int SHUT_IN_BISHOP = 50;  // behind a blocked centre pawn
+constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
+
+constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+
+}  // namespace
+
+void buildEnterable() {
+    std::memset(enterable, 0, sizeof enterable);
+    for (int c = 0; c < 2; ++c) {
+        enterable[c][EMPTY] = 1;
+        for (int i = 0; i < 12; ++i)
+            if ((i & 1) != c) enterable[c][pieceCodes[i]] = 1;
+    }
+}
+
+void buildOutpostBonus() {
+    static constexpr int centre[8] = {0, 2, 5, 10, 10, 5, 2, 0};
+    static constexpr int deep[8] = {0, 0, 4, 5, 5, 4, 0, 0};
+    std::memset(outpostBonus, 0, sizeof outpostBonus);
+    for (int f = 0; f < 8; ++f) {
+        // White's ranks 4, 5 and 6 (rows 3, 4, 5); Black's mirrored.
+        outpostBonus[0][3 * 8 + f] = outpostBonus[0][4 * 8 + f] = centre[f];
+        outpostBonus[0][5 * 8 + f] = deep[f];
+        outpostBonus[1][4 * 8 + f] = outpostBonus[1][3 * 8 + f] = centre[f];
+        outpostBonus[1][2 * 8 + f] = deep[f];
+    }
+}
+
+void evalTrappedPieces(const Position& pos, int& mid, int& end) {
+    const std::uint8_t* b = pos.board;
+    auto at = [b](const char* name, int code) { return b[named(name)] == code; };
+    const int large = EDITION.trappedBishopLarge, small = EDITION.trappedBishopSmall;
+
+    // Bishops that took a wing pawn and are cut off by a pawn that closes the
+    // diagonal. A row whose two alternatives both hold counts once.
+    int trapped = 0;
+    if ((at("a7", W_BISHOP) && at("b6", B_PAWN)) || (at("b8", W_BISHOP) && at("c7", B_PAWN))) trapped -= large;
+    if ((at("h7", W_BISHOP) && at("g6", B_PAWN)) || (at("g8", W_BISHOP) && at("f7", B_PAWN))) trapped -= large;
+    if ((at("a2", B_BISHOP) && at("b3", W_PAWN)) || (at("b1", B_BISHOP) && at("c2", W_PAWN))) trapped += large;
+    if ((at("h2", B_BISHOP) && at("g3", W_PAWN)) || (at("g1", B_BISHOP) && at("f2", W_PAWN))) trapped += large;
+    if (at("a6", W_BISHOP) && at("b5", B_PAWN)) trapped -= small;
+    if (at("h6", W_BISHOP) && at("g5", B_PAWN)) trapped -= small;
+    if (at("a3", B_BISHOP) && at("b4", W_PAWN)) trapped += small;
+    if (at("h3", B_BISHOP) && at("g4", W_PAWN)) trapped += small;
+    mid += trapped;
+    end += trapped;
+
+    // Bishops shut in behind an unmoved, blocked centre pawn.
+    if (at("d2", W_PAWN) && b[named("d3")] != EMPTY && at("c1", W_BISHOP)) mid -= SHUT_IN_BISHOP;
+    if (at("e2", W_PAWN) && b[named("e3")] != EMPTY && at("f1", W_BISHOP)) mid -= SHUT_IN_BISHOP;
+    if (at("d7", B_PAWN) && b[named("d6")] != EMPTY && at("c8", B_BISHOP)) mid += SHUT_IN_BISHOP;
+    if (at("e7", B_PAWN) && b[named("e6")] != EMPTY && at("f8", B_BISHOP)) mid += SHUT_IN_BISHOP;
+
+    // Rooks shut in by a king that stepped aside instead of castling.
+    if ((at("c1", W_KING) || at("b1", W_KING)) && (at("a1", W_ROOK) || at("a2", W_ROOK) || at("b1", W_ROOK)))
+        mid -= SHUT_IN_ROOK;
+    if ((at("f1", W_KING) || at("g1", W_KING)) && (at("h1", W_ROOK) || at("h2", W_ROOK) || at("g1", W_ROOK)))
+        mid -= SHUT_IN_ROOK;
+    if ((at("c8", B_KING) || at("b8", B_KING)) && (at("a8", B_ROOK) || at("a7", B_ROOK) || at("b8", B_ROOK)))
+        mid += SHUT_IN_ROOK;
+    if ((at("f8", B_KING) || at("g8", B_KING)) && (at("h8", B_ROOK) || at("h7", B_ROOK) || at("g8", B_ROOK)))
+        mid += SHUT_IN_ROOK;
+}
+
+namespace {
+
+template <class Count>
+[[gnu::always_inline]] inline void scorePieces(const Position& pos, const MaterialEntry& material,
+                                               const PawnEntry& pawns, int& mid, int& end) {
+    const std::uint8_t* board = pos.board;
+    const Occupancy occ = occupancyOf(pos);
+    int m[2], e[2];
+    for (int c = 0; c < 2; ++c) {
+        const int enemy = c ^ 1;
+        const Square enemyKing = pos.kingSquare(enemy);
+        // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
+        const bool seventhMatters = (pawns.secondRankPawns[enemy] & 1) || relativeRank(enemyKing, c) == 8;
+        int mc = 0, ec = 0;
+        for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
+            const Square sq = *p;
+            const int n = numberOf(sq);
+            switch (board[sq] & ~COLOUR_BITS) {
+            case KNIGHT: {
+                int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
+                const int bonus = outpostBonus[c][n];
+                if (c == 0)
+                    v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
+                else
+                    v += bonus * ((board[sq + 17] == B_PAWN) + (board[sq + 15] == B_PAWN));
+                mc += v;
+                ec += v;
+                break;
+            }
+            case DIAGONAL: {
+                const int E = diagonalMobility<Count>(occ, c, n) - BISHOP_MOBILITY_BASE;
+                mc += BISHOP_MOBILITY_MID * E;
+                ec += EDITION.bishopMobilityEnd * E;
+                const int dark = pawns.darkPawns[c];
+                if (squareColour(sq) == 0) {
+                    mc += bishopPawnMid[dark];
+                    ec += bishopPawnEnd[dark];
+                } else {
+                    const int light = pos.kindCount[c] - dark;
+                    mc -= bishopPawnMid[light];
+                    ec -= bishopPawnEnd[light];
+                }
+                break;
+            }
+            case ORTHOGONAL: {
+                const int D = orthogonalMobility<Count>(occ, c, n) - ROOK_MOBILITY_BASE;
+                mc += ROOK_MOBILITY_MID * D + ROOK_FLAT;
+                ec += ROOK_MOBILITY_END * D + ROOK_FLAT;
+                const int col = sq & 15;
+                if (pos.pawnFileMask[c][col] == 0) {
+                    mc += ROOK_HALF_OPEN;
+                    ec += ROOK_HALF_OPEN;
+                    if (pos.pawnFileMask[enemy][col] == 0) {
+                        mc += ROOK_OPEN;
+                        ec += ROOK_OPEN;
+                    }
+                    if (material.sideFlags[enemy] & FACES_QUEEN) {
+                        const int v = std::abs(col - (enemyKing & 15));
+                        if (v <= 1) mc += ROOK_NEAR_KING_FILE;
+                        if (v == 0) mc += ROOK_ON_KING_FILE;
+                    }
+                }
+                if (seventhMatters && relativeRank(sq, c) == 7) {
+                    mc += EDITION.rookSeventhMid;
+                    ec += EDITION.rookSeventhEnd;
+                }
+                break;
+            }
+            case DIAGONAL | ORTHOGONAL: {
+                const int X = queenMobility<Count>(occ, c, n) - QUEEN_MOBILITY_BASE;
+                mc += X;
+                ec += QUEEN_MOBILITY_END * X;
+                if (seventhMatters && relativeRank(sq, c) == 7) {
+                    mc += EDITION.queenSeventhMid;
+                    ec += EDITION.queenSeventhEnd;
+                }
+                break;
+            }
+            default:
+                break;
+            }
+        }
+        m[c] = mc;
+        e[c] = ec;
+    }
+    mid += m[0] - m[1];
+    end += e[0] - e[1];
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+[[gnu::target("popcnt")]] void scorePiecesCounting(const Position& pos, const MaterialEntry& material,
+                                                   const PawnEntry& pawns, int& mid, int& end) {
+    scorePieces<ProcessorCount>(pos, material, pawns, mid, end);
+}
+#endif
+
+}  // namespace
+
+void evalPieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& mid, int& end) {
+#if defined(__x86_64__) || defined(__i386__)
+    if (processorCounts) {
+        scorePiecesCounting(pos, material, pawns, mid, end);
+        return;
+    }
+#endif
+    scorePieces<PortableCount>(pos, material, pawns, mid, end);
+}
+
+}  // namespace tallomir
