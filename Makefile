@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test test-slow clean
+.PHONY: all build run test test-slow install clean
 
 all: build
 
@@ -23,6 +23,13 @@ test-slow: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Installs the three engines into $(PREFIX)/bin, where GUIs and engine
+# managers look for them: make install PREFIX=$$HOME/.local
+PREFIX ?= /usr/local
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # ---- Hardening ------------------------------------------------------------
 # Each kind of build has a directory of its own, so none disturbs build/.

@@ -9,11 +9,13 @@
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
 #include "uci/movetext.hpp"
+#include "uci/options.hpp"
 #include "uci/startup.hpp"
 
 namespace tallomir::test {
 
 void initialiseForTests() {
+    initialiseOptions();
     initialiseTables();
     ensureInitialised();
 }
@@ -77,6 +79,38 @@ bool samePosition(const Position& a, const Position& b) {
            a.psqMid == b.psqMid && a.psqEnd == b.psqEnd && a.key == b.key && a.pawnKey == b.pawnKey &&
            a.materialKey == b.materialKey &&
            std::memcmp(a.keyHistory, b.keyHistory, sizeof(HashKey) * a.historyCount) == 0;
+}
+
+}  // namespace tallomir::test
+
+#include "uci/io.hpp"
+
+namespace tallomir::test {
+
+namespace {
+std::string captured;
+void captureSink(const char* text, std::size_t length) { captured.append(text, length); }
+}  // namespace
+
+CapturedOutput::CapturedOutput() {
+    captured.clear();
+    setOutputSink(captureSink);
+}
+
+CapturedOutput::~CapturedOutput() { setOutputSink(nullptr); }
+
+void CapturedOutput::clear() { captured.clear(); }
+
+std::vector<std::string> CapturedOutput::lines() const {
+    std::vector<std::string> out;
+    std::size_t at = 0;
+    while (at < captured.size()) {
+        std::size_t nl = captured.find('\n', at);
+        if (nl == std::string::npos) nl = captured.size();
+        out.push_back(captured.substr(at, nl - at));
+        at = nl + 1;
+    }
+    return out;
 }
 
 }  // namespace tallomir::test

@@ -24,8 +24,27 @@ std::vector<std::vector<std::string>> readTable(const std::string& name);
 
 // Column of the current edition in the vector files (vendrel, ostravine, fenna).
 inline int editionColumn() { return static_cast<int>(EDITION.id); }
+// The edition's name as the data files write it: vendrel, ostravine, fenna.
+inline std::string editionName() {
+    static const char* const names[3] = {"vendrel", "ostravine", "fenna"};
+    return names[editionColumn()];
+}
 
 // Whole-record comparison of two positions, field by field.
 bool samePosition(const Position& a, const Position& b);
+
+}  // namespace tallomir::test
+
+namespace tallomir::test {
+
+// Collects everything the engine emits while alive; restores stdout after.
+class CapturedOutput {
+public:
+    CapturedOutput();
+    ~CapturedOutput();
+    // The emitted lines, line ends removed.
+    std::vector<std::string> lines() const;
+    void clear();
+};
 
 }  // namespace tallomir::test

@@ -61,6 +61,8 @@ namespace {
 // The common part of both validity tests for a move without kind bits.
 // Pawn captures are allowed only when the destination holds a man.
 bool plainMovePossible(const Position& pos, Move move, bool allowCapture) {
+    // Promotion bits on a move without the promotion kind: no generator makes it.
+    if (movePromo(move) != 0) return false;
     const int c = pos.side;
     const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
     const int code = pos.board[from];

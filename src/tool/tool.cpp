@@ -16,6 +16,7 @@
 #include "editions/edition.hpp"
 #include "tool/commands.hpp"
 #include "uci/movetext.hpp"
+#include "uci/options.hpp"
 #include "uci/startup.hpp"
 
 #ifndef TALLOMIR_GIT_REVISION
@@ -146,6 +147,7 @@ int cmdSee(int argc, char** argv) {
 int main(int argc, char** argv) {
     using namespace tallomir::tool;
     if (argc < 2) return usage();
+    tallomir::initialiseOptions();
     tallomir::initialiseTables();
     tallomir::ensureInitialised();
     const std::string_view cmd = argv[1];

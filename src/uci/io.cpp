@@ -90,6 +90,12 @@ bool InputReader::inputWaiting() {
     return r > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL));
 }
 
+namespace {
+OutputSink outputSink = nullptr;
+}  // namespace
+
+void setOutputSink(OutputSink sink) { outputSink = sink; }
+
 void emit(const char* format, ...) {
     char line[1024];
     va_list args;
@@ -98,6 +104,10 @@ void emit(const char* format, ...) {
     va_end(args);
     if (n < 0) return;
     if (static_cast<std::size_t>(n) >= sizeof line) n = sizeof line - 1;
+    if (outputSink) {
+        outputSink(line, static_cast<std::size_t>(n));
+        return;
+    }
     std::fwrite(line, 1, static_cast<std::size_t>(n), stdout);
     std::fflush(stdout);
 }

@@ -42,4 +42,8 @@ extern InputReader stdinReader;
 // One protocol line to standard output, written and flushed at once.
 void emit(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Where emitted text goes; nullptr restores standard output. Tests capture it.
+using OutputSink = void (*)(const char* text, std::size_t length);
+void setOutputSink(OutputSink sink);
+
 }  // namespace tallomir

@@ -5,7 +5,12 @@
 #include <cstring>
 
 #include "editions/edition.hpp"
+#include "search/state.hpp"
+#include "search/tt.hpp"
+#include "uci/go.hpp"
 #include "uci/io.hpp"
+#include "uci/options.hpp"
+#include "uci/report.hpp"
 #include "uci/startup.hpp"
 
 namespace tallomir {
@@ -18,7 +23,10 @@ namespace {
 
 const char* const RULE = " -----------------------------------------------------------------------\n";
 
+QuitHandler quitHandler = nullptr;
+
 void quit() {
+    if (quitHandler) quitHandler();
     std::fflush(stdout);
     std::exit(0);
 }
@@ -26,6 +34,8 @@ void quit() {
 bool startsWith(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
 
 }  // namespace
+
+void setQuitHandler(QuitHandler handler) { quitHandler = handler; }
 
 void printBanner() {
     char title[128];
@@ -48,21 +58,37 @@ void printBanner() {
 void printIdentification() {
     emit("id name Tallomir 2006 %s\n", EDITION.word);
     emit("id author Oskvar\n");
+    printOptions();
     emit("uciok\n");
 }
 
 void handleCommand(std::string_view line) {
-    const bool pending = protocol.bestMovePending && !protocol.searching;
-    const bool idle = !protocol.bestMovePending && !protocol.searching;
+    const bool searching = protocol.searching;
+    const bool pending = protocol.bestMovePending && !searching;
+    const bool idle = !protocol.bestMovePending && !searching;
 
     if (startsWith(line, "debug ")) return;
-    if (startsWith(line, "go ")) return;
+    if (startsWith(line, "go ")) {
+        if (!idle) return;
+        ensureInitialised();
+        goCommand(line);
+        return;
+    }
     if (line == "isready") {
         if (idle) ensureInitialised();
         emit("readyok\n");
         return;
     }
-    if (line == "ponderhit") return;
+    if (line == "ponderhit") {
+        if (pending) {
+            printBestMove();
+            protocol.bestMovePending = false;
+        } else if (searching) {
+            searchState.limits.holdSearch = false;
+            protocol.holdBestMove = false;
+        }
+        return;
+    }
     if (startsWith(line, "position ")) {
         if (!idle) return;
         ensureInitialised();
@@ -70,13 +96,28 @@ void handleCommand(std::string_view line) {
         return;
     }
     if (line == "quit") quit();
-    if (startsWith(line, "setoption ")) return;
-    if (line == "stop") return;
+    if (startsWith(line, "setoption ")) {
+        if (idle) setoptionCommand(line);
+        return;
+    }
+    if (line == "stop") {
+        if (pending) {
+            printBestMove();
+            protocol.bestMovePending = false;
+        } else if (searching) {
+            searchState.limits.stopRequested = true;
+            protocol.holdBestMove = false;
+        }
+        return;
+    }
     if (line == "uci") {
         printIdentification();
         return;
     }
-    (void)pending;
+    if (line == "ucinewgame") {
+        if (idle && protocol.initialised) ttClear();
+        return;
+    }
 }
 
 void handleInputLine() {

@@ -1,0 +1,331 @@
+#include "search/movepick.hpp"
+
+#include <cstring>
+
+#include "board/legality.hpp"
+#include "board/see.hpp"
+
+namespace tallomir {
+
+OrderingTables ordering;
+
+namespace {
+
+constexpr int HASH_MOVE_SCORE = 32766;
+constexpr int GOOD_CAPTURE_BONUS = 4000;
+constexpr int BAD_CAPTURE_PENALTY = -28000;
+constexpr int KILLER1_SCORE = 23;
+constexpr int KILLER2_SCORE = 22;
+constexpr int PREFERRED_QUIET_SCORE = 12;
+constexpr int HISTORY_OFFSET = -24000;
+constexpr int HALVING_THRESHOLD = 16384;
+
+constexpr int INITIAL_SCRIPT[16] = {
+    STAGE_EVASIONS, STAGE_END,        STAGE_HASH,     STAGE_CAPTURES,   STAGE_KILLERS,  STAGE_PREFERRED_QUIETS,
+    STAGE_QUIETS,   STAGE_BAD_CAPTURES, STAGE_END,    STAGE_Q_EVASIONS, STAGE_END,      STAGE_Q_CAPTURES,
+    STAGE_Q_CHECKS, STAGE_END,        STAGE_Q_CAPTURES, STAGE_END};
+
+inline int moverIndex(const Position& pos, Move m) { return pieceIndex(pos.board[squareOf[moveFrom(m)]]); }
+
+inline int historyScore(const Position& pos, Move m) {
+    return ordering.historyTable[moverIndex(pos, m)][moveTo(m)] + HISTORY_OFFSET;
+}
+
+bool preferredQuiet(const Position& pos, Move m, int split) {
+    return (pos.board[squareOf[moveFrom(m)]] & KNIGHT) || moveTo(m) == split;
+}
+
+void scoreByMvvLva(const Position& pos, MoveList& list) {
+    if (list.count < 2) return;
+    for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(mvvLva(pos, list.moves[i]));
+}
+
+void scoreByHistory(const Position& pos, MoveList& list) {
+    if (list.count < 2) return;
+    for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(historyScore(pos, list.moves[i]));
+}
+
+void scoreQuiescenceEvasions(const Position& pos, MoveList& list) {
+    if (list.count < 2) return;
+    for (int i = 0; i < list.count; ++i) {
+        const Move m = list.moves[i];
+        list.scores[i] = static_cast<std::int16_t>(isTactical(pos, m) ? mvvLva(pos, m) : HISTORY_OFFSET);
+    }
+}
+
+void setSingle(MoveList& list, Move m) {
+    list.count = 0;
+    if (m) list.moves[list.count++] = m;
+}
+
+// Halves every entry of one index pair; keeps the ratio and the counts bounded.
+void halveCounts(int piece, int to) {
+    ordering.triedCount[piece][to] = static_cast<std::uint16_t>((ordering.triedCount[piece][to] + 1) / 2);
+    ordering.cutoffCount[piece][to] = static_cast<std::uint16_t>((ordering.cutoffCount[piece][to] + 1) / 2);
+}
+
+}  // namespace
+
+void clearOrderingTables() {
+    std::memset(ordering.killers, 0, sizeof ordering.killers);
+    std::memset(ordering.historyTable, 0, sizeof ordering.historyTable);
+    for (int p = 0; p < 12; ++p)
+        for (int s = 0; s < 64; ++s) ordering.triedCount[p][s] = ordering.cutoffCount[p][s] = 1;
+    std::memcpy(ordering.stageScript, INITIAL_SCRIPT, sizeof INITIAL_SCRIPT);
+}
+
+int mvvLva(const Position& pos, Move m) {
+    if (moveKind(m) == EN_PASSANT) return 5;
+    const int victim = pos.board[squareOf[moveTo(m)]];
+    if (victim != EMPTY) return 6 * pieceType(victim) - pieceType(pos.board[squareOf[moveFrom(m)]]) + 5;
+    return pieceType(promoPiece[movePromo(m)] | WHITE) - 5;
+}
+
+bool isGoodCapture(const Position& pos, Move m) {
+    const int kind = moveKind(m);
+    if (kind == EN_PASSANT) return true;
+    if (kind == PROMOTION && movePromo(m) != 3) return false;
+    const int victim = pos.board[squareOf[moveTo(m)]];
+    if (victim == EMPTY) return staticExchange(pos, m) >= 0;
+    if (kind == PROMOTION) return true;
+    if (pieceValue(victim) >= pieceValue(pos.board[squareOf[moveFrom(m)]])) return true;
+    return staticExchange(pos, m) >= 0;
+}
+
+int cutoffRatio(const Position& pos, Move m) {
+    const int piece = moverIndex(pos, m), to = moveTo(m);
+    return ordering.cutoffCount[piece][to] * 16384 / ordering.triedCount[piece][to];
+}
+
+int orderScore(const Position& pos, Move m, int ply, Move hashMove) {
+    if (m == hashMove) return HASH_MOVE_SCORE;
+    if (isTactical(pos, m)) return mvvLva(pos, m) + (isGoodCapture(pos, m) ? GOOD_CAPTURE_BONUS : BAD_CAPTURE_PENALTY);
+    if (m == ordering.killers[ply][0]) return KILLER1_SCORE;
+    if (m == ordering.killers[ply][1]) return KILLER2_SCORE;
+    if (preferredQuiet(pos, m, splitSquare(pos))) return PREFERRED_QUIET_SCORE;
+    return historyScore(pos, m);
+}
+
+void scoreMoves(const Position& pos, MoveList& list, int ply, Move hashMove) {
+    if (list.count < 2) return;
+    for (int i = 0; i < list.count; ++i)
+        list.scores[i] = static_cast<std::int16_t>(orderScore(pos, list.moves[i], ply, hashMove));
+}
+
+void sortMoves(MoveList& list) {
+    list.scores[list.count] = -32768;
+    for (int i = 1; i < list.count; ++i) {
+        const Move m = list.moves[i];
+        const std::int16_t s = list.scores[i];
+        int j = i;
+        while (j > 0 && list.scores[j - 1] < s) {
+            list.moves[j] = list.moves[j - 1];
+            list.scores[j] = list.scores[j - 1];
+            --j;
+        }
+        list.moves[j] = m;
+        list.scores[j] = s;
+    }
+}
+
+void copyMoveList(MoveList& destination, const MoveList& source) {
+    destination.count = source.count;
+    std::memcpy(destination.moves, source.moves, sizeof(Move) * source.count);
+    std::memcpy(destination.scores, source.scores, sizeof(std::int16_t) * source.count);
+}
+
+void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& p, Move hashMove) {
+    p.ply = ply;
+    p.hashMove = hashMove;
+    p.killer1 = ordering.killers[ply][0];
+    p.killer2 = ordering.killers[ply][1];
+    p.pos = &pos;
+    p.checks = &checks;
+    p.cursor = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;
+    if (checks.count) {
+        generateEvasions(pos, p.list, checks, true, false);
+        scoreMoves(pos, p.list, ply, hashMove);
+        sortMoves(p.list);
+        p.stage = STAGE_EVASIONS;
+        p.scriptPosition = SCRIPT_MAIN_IN_CHECK;
+    } else {
+        p.list.count = 0;
+        p.stage = STAGE_END;
+        p.scriptPosition = SCRIPT_MAIN;
+    }
+}
+
+Move nextMove(MovePicker& p) {
+    Position& pos = *p.pos;
+    for (;;) {
+        while (p.cursor < p.list.count) {
+            const Move m = p.list.moves[p.cursor++];
+            p.currentScore = PLAIN_MOVE_SCORE;
+            switch (p.stage) {
+                case STAGE_EVASIONS:
+                    return m;
+                case STAGE_HASH:
+                    if (isValidHashMove(pos, m) && isLegal(pos, m)) return m;
+                    break;
+                case STAGE_CAPTURES:
+                    if (m == p.hashMove) break;
+                    if (isGoodCapture(pos, m)) {
+                        if (isLegal(pos, m)) return m;
+                    } else {
+                        p.badCaptures.moves[p.badCaptures.count++] = m;
+                    }
+                    break;
+                case STAGE_KILLERS:
+                    if (m != p.hashMove && isValidKiller(pos, m) && isLegal(pos, m)) return m;
+                    break;
+                case STAGE_PREFERRED_QUIETS:
+                    if (m != p.hashMove && isLegal(pos, m)) return m;
+                    break;
+                case STAGE_QUIETS:
+                    if (m == p.hashMove || m == p.killer1 || m == p.killer2) break;
+                    if (isLegal(pos, m)) {
+                        p.currentScore = cutoffRatio(pos, m);
+                        return m;
+                    }
+                    break;
+                case STAGE_BAD_CAPTURES:
+                    if (isLegal(pos, m)) return m;
+                    break;
+                default:
+                    return 0;
+            }
+        }
+        const int code = ordering.stageScript[p.scriptPosition];
+        p.cursor = 0;
+        p.stage = code;
+        switch (code) {
+            case STAGE_HASH:
+                setSingle(p.list, p.hashMove);
+                break;
+            case STAGE_CAPTURES:
+                p.list.count = 0;
+                generateCaptures(pos, p.list);
+                generateEnPassant(pos, p.list);
+                scoreByMvvLva(pos, p.list);
+                sortMoves(p.list);
+                p.badCaptures.count = 0;
+                break;
+            case STAGE_KILLERS:
+                p.list.count = 0;
+                if (p.killer1) p.list.moves[p.list.count++] = p.killer1;
+                if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
+                break;
+            case STAGE_PREFERRED_QUIETS:
+                p.list.count = 0;
+                generateQuietB(pos, p.list);
+                scoreByHistory(pos, p.list);
+                sortMoves(p.list);
+                break;
+            case STAGE_QUIETS:
+                p.list.count = 0;
+                generateQuietA(pos, p.list);
+                generateCastling(pos, p.list);
+                scoreByHistory(pos, p.list);
+                sortMoves(p.list);
+                break;
+            case STAGE_BAD_CAPTURES:
+                copyMoveList(p.list, p.badCaptures);
+                break;
+            default:
+                p.list.count = 0;
+                return 0;  // the script position stays on the end mark
+        }
+        ++p.scriptPosition;
+    }
+}
+
+void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, int scriptPosition) {
+    p.pos = &pos;
+    p.checks = &checks;
+    p.scriptPosition = scriptPosition;
+    p.stage = STAGE_END;
+    p.list.count = 0;
+    p.cursor = 0;
+    p.hashMove = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;
+}
+
+Move nextQuiescenceMove(MovePicker& p) {
+    Position& pos = *p.pos;
+    for (;;) {
+        while (p.cursor < p.list.count) {
+            const Move m = p.list.moves[p.cursor++];
+            switch (p.stage) {
+                case STAGE_Q_EVASIONS:
+                    if (isLegal(pos, m)) return m;
+                    break;
+                case STAGE_Q_CAPTURES:
+                    if (isGoodCapture(pos, m) && isLegal(pos, m)) return m;
+                    break;
+                case STAGE_Q_CHECKS:
+                    if (staticExchange(pos, m) >= 0 && isLegal(pos, m)) return m;
+                    break;
+                default:
+                    return 0;
+            }
+        }
+        const int code = ordering.stageScript[p.scriptPosition];
+        p.cursor = 0;
+        p.stage = code;
+        switch (code) {
+            case STAGE_Q_EVASIONS:
+                generateEvasions(pos, p.list, *p.checks, false, false);
+                scoreQuiescenceEvasions(pos, p.list);
+                sortMoves(p.list);
+                break;
+            case STAGE_Q_CAPTURES:
+                p.list.count = 0;
+                generateCaptures(pos, p.list);
+                generateEnPassant(pos, p.list);
+                scoreByMvvLva(pos, p.list);
+                sortMoves(p.list);
+                break;
+            case STAGE_Q_CHECKS:
+                p.list.count = 0;
+                generateQuietChecks(pos, p.list);
+                generateCastlingChecks(pos, p.list);
+                break;
+            default:
+                p.list.count = 0;
+                return 0;
+        }
+        ++p.scriptPosition;
+    }
+}
+
+void updateOnBestMove(const Position& pos, Move m, int depth, int ply) {
+    if (isTactical(pos, m)) return;
+    Move* killers = ordering.killers[ply];
+    if (killers[0] != m) {
+        killers[1] = killers[0];
+        killers[0] = m;
+    }
+    std::uint16_t& h = ordering.historyTable[moverIndex(pos, m)][moveTo(m)];
+    h = static_cast<std::uint16_t>(h + depth * depth);
+    if (h >= HALVING_THRESHOLD)
+        for (auto& row : ordering.historyTable)
+            for (auto& x : row) x = static_cast<std::uint16_t>((x + 1) / 2);
+}
+
+void recordCutoff(const Position& pos, Move m) {
+    if (isTactical(pos, m)) return;
+    const int piece = moverIndex(pos, m), to = moveTo(m);
+    ++ordering.triedCount[piece][to];
+    ++ordering.cutoffCount[piece][to];
+    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(piece, to);
+}
+
+void recordTried(const Position& pos, Move m) {
+    if (isTactical(pos, m)) return;
+    const int piece = moverIndex(pos, m), to = moveTo(m);
+    ++ordering.triedCount[piece][to];
+    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(piece, to);
+}
+
+}  // namespace tallomir

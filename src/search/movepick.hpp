@@ -1,0 +1,92 @@
+// Move ordering knowledge and the staged move picker.
+//
+// A picker produces a node's moves lazily, one stage at a time, so that a
+// cut-off early in the list saves generating the rest. The order of stages is
+// read from stageScript, which serves the main search outside check, in check,
+// and the three kinds of quiescence node.
+#pragma once
+
+#include <cstdint>
+
+#include "board/attacks.hpp"
+#include "board/movegen.hpp"
+
+namespace tallomir {
+
+enum Stage {
+    STAGE_EVASIONS = 1,
+    STAGE_HASH = 2,
+    STAGE_CAPTURES = 3,
+    STAGE_BAD_CAPTURES = 4,
+    STAGE_KILLERS = 5,
+    STAGE_PREFERRED_QUIETS = 6,
+    STAGE_QUIETS = 7,
+    STAGE_Q_EVASIONS = 8,
+    STAGE_Q_CAPTURES = 9,
+    STAGE_Q_CHECKS = 10,
+    STAGE_END = 11,
+};
+
+inline constexpr int MAX_PLY = 256;
+inline constexpr int LATE_MOVE_LIMIT = 9830;  // 60 % of an always-cutting move's ratio
+inline constexpr int PLAIN_MOVE_SCORE = 16384;
+
+// Script start positions.
+inline constexpr int SCRIPT_MAIN_IN_CHECK = 1;
+inline constexpr int SCRIPT_MAIN = 2;
+inline constexpr int SCRIPT_Q_IN_CHECK = 9;
+inline constexpr int SCRIPT_Q_FIRST_PLY = 11;
+inline constexpr int SCRIPT_Q_DEEPER = 14;
+
+struct OrderingTables {
+    Move killers[MAX_PLY][2];          // slot 0 is the most recent
+    std::uint16_t historyTable[12][64];  // by pieceIndex of the mover and destination
+    std::uint16_t triedCount[12][64];
+    std::uint16_t cutoffCount[12][64];
+    int stageScript[16];
+};
+extern OrderingTables ordering;
+
+struct MovePicker {
+    int ply;
+    Move hashMove;
+    Move killer1;
+    Move killer2;
+    int scriptPosition;
+    int stage;
+    int cursor;
+    int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
+    Position* pos;
+    const CheckInfo* checks;
+    MoveList list;
+    MoveList badCaptures;
+};
+
+void clearOrderingTables();
+void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& picker, Move hashMove);
+Move nextMove(MovePicker& picker);
+void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& picker, int scriptPosition);
+Move nextQuiescenceMove(MovePicker& picker);
+
+int mvvLva(const Position& pos, Move move);
+bool isGoodCapture(const Position& pos, Move move);
+int cutoffRatio(const Position& pos, Move move);
+int orderScore(const Position& pos, Move move, int ply, Move hashMove);
+void scoreMoves(const Position& pos, MoveList& list, int ply, Move hashMove);
+// Promotion or en passant (kind bit 0x8000), or a capture.
+inline bool isTactical(const Position& pos, Move move) {
+    return (move & 0x8000) || pos.board[squareOf[moveTo(move)]] != EMPTY;
+}
+
+void updateOnBestMove(const Position& pos, Move move, int depth, int ply);
+void recordCutoff(const Position& pos, Move move);
+void recordTried(const Position& pos, Move move);
+
+void sortMoves(MoveList& list);
+void copyMoveList(MoveList& destination, const MoveList& source);
+
+// Quiet moves that may give check, and checking castlings (quiescence's first ply).
+void generateQuietChecks(const Position& pos, MoveList& list);
+void generateCastlingChecks(Position& pos, MoveList& list);
+
+}  // namespace tallomir

@@ -1,0 +1,111 @@
+// Quiet moves that may give check, for the first ply of the quiescence search.
+// Nothing here tests legality; the picker filters by exchange value and isLegal.
+#include "board/makemove.hpp"
+#include "search/movepick.hpp"
+
+namespace tallomir {
+
+namespace {
+
+inline void append(MoveList& list, Square from, Square to) {
+    list.moves[list.count++] = encodeMove(numberOf(from), numberOf(to));
+}
+
+bool isCandidate(const Square* candidates, Square sq) {
+    for (const Square* c = candidates; *c; ++c)
+        if (*c == sq) return true;
+    return false;
+}
+
+}  // namespace
+
+void generateQuietChecks(const Position& pos, MoveList& list) {
+    const int side = pos.side;
+    const int push = pawnPush[side];
+    const int ownPawn = pawnCode[side];
+    const Square king = pos.pieceList[side ^ 1][0];
+
+    // 1. Discovered checks: a man leaving the line between an own slider and the king.
+    Square candidates[MAX_NON_PAWNS + MAX_PAWNS];
+    discoveryCandidates(pos, candidates);
+    for (const Square* c = candidates; *c; ++c) {
+        const Square from = *c;
+        const int code = pos.board[from];
+        const int line = rayStep(king - from);
+        if (code & PAWN_BITS) {
+            const Square to = from + push;
+            if (relativeRow(from, side) != 10 && pos.board[to] == EMPTY && rayStep(king - to) != line) {
+                append(list, from, to);
+                if (relativeRow(from, side) == 5 && pos.board[to + push] == EMPTY) append(list, from, to + push);
+            }
+        } else if (code & SLIDER_BITS) {
+            for (const std::int8_t* d = pieceDirections(code); *d; ++d)
+                for (Square to = from + *d; pos.board[to] == EMPTY; to += *d) append(list, from, to);
+        } else {
+            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+                const Square to = from + *d;
+                if (pos.board[to] == EMPTY && rayStep(king - to) != line) append(list, from, to);
+            }
+        }
+    }
+
+    // 2. Direct checks by pieces that are not candidates.
+    for (const std::uint8_t* p = pos.pieceList[side] + 1; *p; ++p) {
+        const Square from = *p;
+        if (isCandidate(candidates, from)) continue;
+        const int code = pos.board[from];
+        if (code & SLIDER_BITS) {
+            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+                for (Square to = from + *d; pos.board[to] == EMPTY; to += *d) {
+                    if (!(code & attackMask(king - to))) continue;
+                    const int step = attackStep(king - to);
+                    Square s = to + step;
+                    while (s != king && pos.board[s] == EMPTY) s += step;
+                    if (s == king) append(list, from, to);
+                }
+            }
+        } else if (code & KNIGHT) {
+            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+                const Square to = from + *d;
+                if (pos.board[to] == EMPTY && (attackMask(king - to) & KNIGHT)) append(list, from, to);
+            }
+        }
+    }
+
+    // 3. Pawn pushes onto a square from which the pawn attacks the king.
+    for (const Square to : {king - push + 1, king - push - 1}) {
+        if (pos.board[to - push] == ownPawn && pos.board[to] == EMPTY) {
+            append(list, to - push, to);
+        } else if (pos.board[to - 2 * push] == ownPawn && relativeRow(to - 2 * push, side) == 5 &&
+                   pos.board[to] == EMPTY && pos.board[to - push] == EMPTY) {
+            append(list, to - 2 * push, to);
+        }
+    }
+}
+
+void generateCastlingChecks(Position& pos, MoveList& list) {
+    struct Castle {
+        int right;
+        Square king, to, cross;
+        Square between[3];
+    };
+    static constexpr Castle castles[2][2] = {
+        {{1, E1, G1, F1, {F1, G1, 0}}, {2, E1, C1, D1, {D1, C1, B1}}},
+        {{4, E8, G8, F8, {F8, G8, 0}}, {8, E8, C8, D8, {D8, C8, B8}}}};
+    const int side = pos.side;
+    for (const Castle& c : castles[side]) {
+        if (!(pos.castling & c.right)) continue;
+        bool clear = true;
+        for (Square s : c.between)
+            if (s && pos.board[s] != EMPTY) clear = false;
+        if (!clear || isAttacked(pos, side ^ 1, c.cross)) continue;
+        const Move m = encodeMove(numberOf(c.king), numberOf(c.to), CASTLING);
+        UndoRecord undo;
+        makeMove(pos, undo, m);
+        const bool check = isAttacked(pos, side, pos.pieceList[side ^ 1][0]);
+        unmakeMove(pos, undo, m);
+        if (check) list.moves[list.count++] = m;
+    }
+}
+
+}  // namespace tallomir

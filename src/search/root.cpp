@@ -1,0 +1,193 @@
+// The root search of one iteration and the iterative-deepening driver.
+#include <cstring>
+
+#include "board/legality.hpp"
+#include "board/makemove.hpp"
+#include "board/see.hpp"
+#include "editions/edition.hpp"
+#include "search/movepick.hpp"
+#include "search/search.hpp"
+#include "search/tt.hpp"
+
+namespace tallomir {
+
+Position searchPosition;
+MoveList rootMoves;
+
+namespace {
+
+int iterationCap = 0;  // 0: the edition's last iteration
+
+int rootExtension(Position& pos, Move m, bool singleReply) {
+    if (givesCheck(pos, m)) return EDITION.extCheck;
+    if (singleReply) return EDITION.extSingleReply;
+    const Square to = squareOf[moveTo(m)];
+    if (to == pos.lastCaptureSquare && staticExchange(pos, m) > 0) return EDITION.extRecapture;
+    if ((pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(to, pos.side) == 10 &&
+        staticExchange(pos, m) >= 0)
+        return EDITION.extPawnSeventh;
+    return 0;
+}
+
+void publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
+    RootReport& r = searchState.report;
+    r.bestMove = m;
+    r.bestScore = v;
+    r.bestBound = v <= alpha ? BOUND_UPPER : (v < MATE_SCORE ? BOUND_EXACT : BOUND_LOWER);
+    r.bestDepth = depth / ONE_PLY;
+    r.pv[0] = m;
+    int i = 0;
+    while (i < PV_CAPACITY - 2 && childPv[i] != 0) {
+        r.pv[i + 1] = childPv[i];
+        ++i;
+    }
+    r.pv[i + 1] = 0;
+}
+
+void announceCurrentMove(Move m, int index) {
+    updateSearchStats();
+    searchListener().currentMove(m, index);
+}
+
+// Offers the moves of a principal variation to the next iteration, deepest first.
+void storePvInTable(const Move* pv, Position& pos) {
+    const Move m = pv[0];
+    if (m == 0 || m == NULL_MOVE) return;
+    const HashKey key = pos.key;
+    UndoRecord undo;
+    makeMove(pos, undo, m);
+    storePvInTable(pv + 1, pos);
+    unmakeMove(pos, undo, m);
+    ttStore(keyLow(key), keyHigh(key), m, DEPTH_PV, NO_LOWER, NO_UPPER);
+}
+
+}  // namespace
+
+void setIterationCap(int depth) { iterationCap = depth > 0 ? depth : 0; }
+
+void seedRootScores(MoveList& list) {
+    for (int i = 0; i < list.count; ++i) {
+        const Move m = list.moves[i];
+        list.scores[i] = static_cast<std::int16_t>(-4 * (m & 0xFFF) + ((m >> 12) & 3));
+    }
+}
+
+void orderRootMoves(MoveList& moves, Position& pos) {
+    seedRootScores(moves);
+    sortMoves(moves);
+    TTProbe entry;
+    const Move hashMove = ttProbe(keyLow(pos.key), keyHigh(pos.key), entry) ? entry.move : 0;
+    scoreMoves(pos, moves, 0, hashMove);
+    sortMoves(moves);
+}
+
+int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
+    // Step 1: the root counts as a node but never polls.
+    ++searchState.stats.nodes;
+    --searchState.pollCountdown;
+
+    // Step 2: nothing searched yet.
+    for (int i = 0; i < moves.count; ++i) moves.scores[i] = NO_SCORE;
+    int alpha = -MATE_SCORE;
+    int best = NO_SCORE;
+    Move childPv[PV_CAPACITY];
+    CheckInfo checks;
+    const bool inCheck = findCheckers(pos, checks) != 0;
+    const bool singleReply = inCheck && moves.count == 1;
+
+    // Step 3: every root move.
+    for (int i = 0; i < moves.count; ++i) {
+        const Move m = moves.moves[i];
+        searchState.rootDepth = depth / ONE_PLY;
+        searchState.currentMoveIndex = i;
+        announceCurrentMove(m, i);
+        const int newDepth = depth + rootExtension(pos, m, singleReply) - ONE_PLY;
+        UndoRecord undo;
+        makeMove(pos, undo, m);
+        int v;
+        if (firstIteration || best == NO_SCORE) {
+            v = -search(pos, -MATE_SCORE, -alpha, newDepth, 1, childPv, PV_NODE);
+        } else {
+            v = -search(pos, -alpha - 1, -alpha, newDepth, 1, childPv, CUT_NODE);
+            if (v > alpha) {
+                applyNewLeaderRule();
+                announceCurrentMove(m, i);
+                v = -search(pos, -MATE_SCORE, -alpha, newDepth, 1, childPv, PV_NODE);
+            }
+        }
+        unmakeMove(pos, undo, m);
+        moves.scores[i] = static_cast<std::int16_t>(v <= alpha ? -MATE_SCORE : (v >= MATE_SCORE ? MATE_SCORE : v));
+        if (v > best && (best == NO_SCORE || v > alpha)) {
+            publishBest(m, v, alpha, depth, childPv);
+            updateSearchStats();
+            searchListener().principalVariation();
+            if (searchState.report.bestDepth > 1) applyScoreDropRule();
+        }
+        if (v > best) {
+            best = v;
+            if (v > alpha) {
+                if (!firstIteration) alpha = v;
+                if (v >= MATE_SCORE) break;
+            }
+        }
+    }
+
+    // Step 4: the best moves of this iteration lead the next one.
+    sortMoves(moves);
+
+    // Step 5-6: the principal variation guides the next iteration.
+    if (best <= -MATE_SCORE || best >= MATE_SCORE) return best;
+    const Move* pv = searchState.report.pv;
+    if (pv[0] != 0 && pv[0] != NULL_MOVE) {
+        const HashKey key = pos.key;
+        UndoRecord undo;
+        makeMove(pos, undo, pv[0]);
+        storePvInTable(pv + 1, pos);
+        unmakeMove(pos, undo, pv[0]);
+        ttStore(keyLow(key), keyHigh(key), pv[0], DEPTH_PV, NO_LOWER, NO_UPPER);
+    }
+    return best;
+}
+
+void iterativeDeepening() {
+    SearchState& s = searchState;
+
+    // Step 1: the legal root moves; a forced move needs only a shallow look.
+    MoveList legal;
+    generateLegal(gamePosition, legal);
+    if (legal.count <= 1) {
+        s.limits.depthLimited = true;
+        s.limits.maxDepth = 4;
+    }
+
+    // Step 2: a SearchUnwind thrown by the poll lands here.
+    try {
+        // Step 3-9: per-search preparation.
+        copyMoveList(rootMoves, legal);
+        std::memcpy(&searchPosition, &gamePosition, sizeof(Position));
+        startClock();
+        ttNewGeneration((tt.generation + 1) % 16);
+        clearOrderingTables();
+        orderRootMoves(rootMoves, searchPosition);
+        tt.alwaysReplace = searchPosition.pieceCount[0] < 3 && searchPosition.pieceCount[1] < 3;
+
+        // Step 10: one root search per depth.
+        const int lastIteration =
+            iterationCap > 0 && iterationCap < EDITION.lastIteration ? iterationCap : EDITION.lastIteration;
+        for (int depth = 1; depth <= lastIteration; ++depth) {
+            searchListener().iterationStart(depth);
+            s.time.scoreDropped = false;
+            s.time.bestMoveChanged = false;
+            std::memcpy(&searchPosition, &gamePosition, sizeof(Position));
+            rootSearch(rootMoves, searchPosition, depth * ONE_PLY, depth <= 1);
+            updateSearchStats();
+            searchListener().iterationSummary(depth);
+            const int second = rootMoves.count >= 2 ? rootMoves.scores[1] : 0;
+            if (!iterationEndTest(depth, rootMoves.count, rootMoves.scores[0], second)) break;
+        }
+    } catch (const SearchUnwind&) {
+        updateSearchStats();
+    }
+}
+
+}  // namespace tallomir

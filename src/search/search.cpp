@@ -1,0 +1,408 @@
+// The alpha-beta search below the root, and the quiescence search.
+#include "search/search.hpp"
+
+#include <algorithm>
+
+#include "board/legality.hpp"
+#include "board/makemove.hpp"
+#include "board/see.hpp"
+#include "editions/edition.hpp"
+#include "eval/evaluate.hpp"
+#include "search/movepick.hpp"
+#include "search/tt.hpp"
+
+namespace tallomir {
+
+namespace {
+
+constexpr int MAX_SEARCH_PLY = 255;
+constexpr int NULL_BETA_LIMIT = MATE_THRESHOLD;
+constexpr int FRONTIER_MARGIN_4 = 500, FRONTIER_MARGIN_6 = 700, FRONTIER_MARGIN_8 = 975, FRONTIER_MARGIN_FAR = 1500;
+constexpr int FUTILITY_MARGIN_1 = 250, FUTILITY_MARGIN_2 = 550, FUTILITY_MARGIN_3 = 950;
+
+// Leaves every level of the search when a limit or "stop" says so; the
+// depth-1 iteration always completes.
+void searchPoll() {
+    updateSearchStats();
+    searchListener().poll();
+    pollLimitTest();
+    const SearchState& s = searchState;
+    if (s.time.firstIterationDone && (s.limits.stopRequested || (s.time.stopAfterIteration && !s.limits.holdSearch)))
+        throw SearchUnwind{};
+}
+
+inline void countNode(int ply) {
+    ++searchState.stats.nodes;
+    --searchState.pollCountdown;
+    if (ply > searchState.stats.selDepth) searchState.stats.selDepth = ply;
+    if (searchState.pollCountdown <= 0) {
+        searchState.pollCountdown += POLL_INTERVAL;
+        searchPoll();
+    }
+}
+
+inline void appendPv(Move* pv, const Move* childPv, Move m) {
+    pv[0] = m;
+    int i = 0;
+    do {
+        pv[i + 1] = childPv[i];
+    } while (childPv[i++] != 0 && i < PV_CAPACITY - 1);
+    pv[PV_CAPACITY - 1] = 0;
+}
+
+inline void copyPv(Move* pv, const Move* source) {
+    int i = 0;
+    while (i < PV_CAPACITY - 1 && (pv[i] = source[i]) != 0) ++i;
+    pv[i] = 0;
+}
+
+// Mate scores are stored relative to the node and read back relative to the root.
+inline int scoreFromTable(int v, int ply) {
+    if (v < -MATE_THRESHOLD) return v + ply;
+    if (v > MATE_THRESHOLD) return v - ply;
+    return v;
+}
+inline int scoreToTable(int v, int ply) {
+    if (v < -MATE_THRESHOLD) return v - ply;
+    if (v > MATE_THRESHOLD) return v + ply;
+    return v;
+}
+
+inline bool isPawnToSeventh(const Position& pos, Move m) {
+    return (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(squareOf[moveTo(m)], pos.side) >= 10;
+}
+
+inline int materialBalance(const Position& pos) { return pos.material[pos.side] - pos.material[pos.side ^ 1]; }
+
+// Mate-distance bounds; returns true with `result` set when they decide the node.
+inline bool mateDistanceCut(Position& pos, int ply, int& alpha, int& beta, int& result) {
+    int lo = ply - 29998;
+    if (lo > alpha) {
+        if (isMated(pos)) lo = ply - MATE_SCORE;
+        if (lo > alpha) {
+            alpha = lo;
+            if (lo >= beta) {
+                result = lo;
+                return true;
+            }
+        }
+    }
+    const int hi = 29999 - ply;
+    if (hi < beta) {
+        beta = hi;
+        if (hi <= alpha) {
+            result = hi;
+            return true;
+        }
+    }
+    return false;
+}
+
+int childDepth(Position& pos, Move m, int depth, bool singleReply, bool isPvNode) {
+    if (givesCheck(pos, m)) return depth;
+    if (singleReply) return depth - (ONE_PLY - EDITION.extSingleReply);
+    const Square to = squareOf[moveTo(m)];
+    if (isPvNode && to == pos.lastCaptureSquare && staticExchange(pos, m) > 0)
+        return depth - (ONE_PLY - EDITION.extRecapture);
+    if (isPvNode && (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(to, pos.side) == 10 &&
+        staticExchange(pos, m) >= 0)
+        return depth - (ONE_PLY - EDITION.extPawnSeventh);
+    return depth - ONE_PLY;
+}
+
+int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
+                   Move hashMove) {
+    countNode(ply);
+    pv[0] = 0;
+    bestMoveOut = 0;
+    int best = NO_SCORE;
+    CheckInfo checks;
+    findCheckers(pos, checks);
+    MovePicker picker;
+    initMovePicker(pos, ply, checks, picker, hashMove);
+    Move childPv[PV_CAPACITY];
+    UndoRecord undo;
+    while (const Move m = nextMove(picker)) {
+        const int extension = givesCheck(pos, m) ? ONE_PLY : 0;
+        makeMove(pos, undo, m);
+        const int w = -search(pos, -beta, -alpha, depth + extension - ONE_PLY, ply + 1, childPv, ALL_NODE);
+        unmakeMove(pos, undo, m);
+        if (w > best) {
+            appendPv(pv, childPv, m);
+            best = w;
+            if (w > alpha) {
+                alpha = w;
+                bestMoveOut = m;
+                if (w >= beta) return best;
+            }
+        }
+    }
+    return best == NO_SCORE ? 0 : best;
+}
+
+bool isBareKingStalemate(const Position& pos) {
+    const int side = pos.side;
+    if (pos.pieceCount[side] != 1 || pos.pawnCount[side] != 0) return false;
+    const Square k = pos.pieceList[side][0];
+    if (k != A1 && k != H1 && k != A8 && k != H8) return false;
+    const int enemy = colourBits(side ^ 1);
+    for (const std::int8_t* d = pieceDirections(W_KING); *d; ++d) {
+        const Square s = k + *d;
+        const int code = pos.board[s];
+        const bool enterable = code == EMPTY || (code & enemy);
+        if (enterable && !isAttacked(pos, side ^ 1, s)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv) {
+    // Step 1: count the node.
+    countNode(ply);
+    pv[0] = 0;
+
+    // Step 2: draws by rule and recognised draws.
+    if (isDrawByRule(pos) || isRecognisedDraw(pos)) return 0;
+
+    // Step 3: mate-distance bounds.
+    int result;
+    if (mateDistanceCut(pos, ply, alpha, beta, result)) return result;
+
+    // Step 4: a side in check gets the ply back.
+    CheckInfo checks;
+    const bool inCheck = findCheckers(pos, checks) != 0;
+    if (inCheck) qDepth += ONE_PLY;
+
+    // Step 5: ply limit.
+    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, alpha, beta);
+
+    // Step 6: stand pat.
+    int best = NO_SCORE;
+    if (!inCheck) {
+        if (isBareKingStalemate(pos)) return 0;
+        const int s = evaluate(pos, alpha, beta);
+        best = s;
+        if (s > alpha) {
+            alpha = s;
+            if (s >= beta) return s;
+        }
+    }
+
+    // Step 7: evasions, or good captures (and quiet checks at the first ply).
+    MovePicker picker;
+    const int script = inCheck ? SCRIPT_Q_IN_CHECK : (qDepth / ONE_PLY >= 0 ? SCRIPT_Q_FIRST_PLY : SCRIPT_Q_DEEPER);
+    initQuiescencePicker(pos, checks, picker, script);
+
+    // Step 8: the move loop.
+    Move childPv[PV_CAPACITY];
+    UndoRecord undo;
+    while (const Move m = nextQuiescenceMove(picker)) {
+        makeMove(pos, undo, m);
+        const int v = -quiescence(pos, -beta, -alpha, qDepth - ONE_PLY, ply + 1, childPv);
+        unmakeMove(pos, undo, m);
+        if (v > best) {
+            appendPv(pv, childPv, m);
+            best = v;
+            if (v > alpha) {
+                alpha = v;
+                if (v >= beta) return v;
+            }
+        }
+    }
+
+    // Step 9: in check without an evasion is mate.
+    return best == NO_SCORE ? ply - MATE_SCORE : best;
+}
+
+int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
+    // Step 1: below one ply the quiescence search takes over.
+    if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
+
+    // Step 2: count the node.
+    countNode(ply);
+    pv[0] = 0;
+
+    // Step 3: draws by rule and recognised draws.
+    if (isDrawByRule(pos) || isRecognisedDraw(pos)) return 0;
+
+    // Step 4: mate-distance bounds.
+    int result;
+    if (mateDistanceCut(pos, ply, alpha, beta, result)) return result;
+
+    // Step 5: transposition table; bounds cut only outside PV nodes.
+    const int dp = depth / ONE_PLY;
+    const std::uint32_t kLow = keyLow(pos.key), kHigh = keyHigh(pos.key);
+    Move hashMove = 0;
+    TTProbe entry;
+    if (ttProbe(kLow, kHigh, entry)) {
+        hashMove = entry.move;
+        if (nodeType != PV_NODE) {
+            int lowerDepth = entry.lowerDepth, upperDepth = entry.upperDepth;
+            if (entry.lowerBound > MATE_THRESHOLD && lowerDepth < dp) lowerDepth = dp;
+            if (entry.upperBound < -MATE_THRESHOLD && upperDepth < dp) upperDepth = dp;
+            int v = -MATE_SCORE;
+            if (lowerDepth >= dp) {
+                v = scoreFromTable(entry.lowerBound, ply);
+                if (v >= beta) return v;
+            }
+            int u = MATE_SCORE;
+            if (upperDepth >= dp) {
+                u = scoreFromTable(entry.upperBound, ply);
+                if (u <= alpha) return u;
+            }
+            if (v == u) return v;
+        }
+    }
+
+    // Step 6: ply limit.
+    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, alpha, beta);
+
+    // Step 7: node set-up.
+    const int alpha0 = alpha;
+    int best = NO_SCORE;
+    Move bestMove = 0;
+    Move searched[MAX_MOVES];
+    int searchedCount = 0;
+    CheckInfo checks;
+    const bool inCheck = findCheckers(pos, checks) != 0;
+    Move childPv[PV_CAPACITY];
+    UndoRecord undo;
+    const int side = pos.side;
+
+    // Step 8: null move, verified when few pieces are left.
+    if (depth >= EDITION.nullMinDepth && nodeType != PV_NODE && !inCheck && beta >= -NULL_BETA_LIMIT &&
+        beta <= NULL_BETA_LIMIT && pos.pieceCount[side] >= 2 &&
+        (depth <= EDITION.nullEvalGate || evaluate(pos, alpha, beta) >= beta)) {
+        makeNullMove(pos, undo);
+        const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);
+        unmakeNullMove(pos, undo);
+        if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= 3) {
+            Move m;
+            const int r = verifyNullMove(ply, m, pos, alpha, beta, depth - EDITION.verifyReduction, childPv, hashMove);
+            if (r >= beta) {
+                best = r;
+                bestMove = m;
+                searched[searchedCount++] = m;
+                copyPv(pv, childPv);
+                goto orderingUpdates;
+            }
+        } else if (v >= beta) {
+            best = std::min(v, MATE_THRESHOLD);
+            bestMove = 0;
+            goto tableStore;
+        }
+    }
+
+    // Step 9: internal iterative deepening finds a move to try first.
+    if (depth >= EDITION.iidMinDepth && nodeType == PV_NODE && hashMove == 0) {
+        const int v = search(pos, alpha, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE);
+        if (v <= alpha) search(pos, -MATE_SCORE, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE);
+        hashMove = childPv[0];
+    }
+
+    {
+        // Step 10: the move picker.
+        MovePicker picker;
+        initMovePicker(pos, ply, checks, picker, hashMove);
+        const bool singleReply = inCheck && picker.list.count == 1;
+        const int balance = materialBalance(pos);
+        const int frontier = ply - dp;
+
+        // Step 11: the move loop.
+        while (const Move m = nextMove(picker)) {
+            // Step 11.1: extensions.
+            int newDepth = childDepth(pos, m, depth, singleReply, nodeType == PV_NODE);
+            bool frontierReduced = false, lateReduced = false;
+
+            // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
+            if (frontier > 2 && nodeType != PV_NODE && !inCheck && pos.board[squareOf[moveTo(m)]] == EMPTY &&
+                moveKind(m) != PROMOTION) {
+                const int margin = frontier <= 4   ? FRONTIER_MARGIN_4
+                                   : frontier <= 6 ? FRONTIER_MARGIN_6
+                                   : frontier <= 8 ? FRONTIER_MARGIN_8
+                                                   : FRONTIER_MARGIN_FAR;
+                if (alpha > margin + balance) {
+                    newDepth -= ONE_PLY;
+                    frontierReduced = true;
+                }
+            }
+
+            // Step 11.3: late-move reduction of quiet moves that rarely cut off.
+            if (depth >= EDITION.lmrMinDepth && nodeType != PV_NODE && !inCheck && searchedCount >= 3 &&
+                newDepth < depth && picker.currentScore < LATE_MOVE_LIMIT) {
+                newDepth -= ONE_PLY;
+                lateReduced = true;
+            }
+
+            // Step 11.4: futility pruning and reduction near the leaves.
+            if (depth < EDITION.futilityBelow && nodeType != PV_NODE && pos.pieceCount[side ^ 1] > 3 && !inCheck &&
+                newDepth < depth && !isTactical(pos, m) && !isPawnToSeventh(pos, m)) {
+                const int margin = depth < EDITION.futilityMargin250Below   ? FUTILITY_MARGIN_1
+                                   : depth < EDITION.futilityMargin550Below ? FUTILITY_MARGIN_2
+                                                                            : FUTILITY_MARGIN_3;
+                const int f = balance + margin;
+                if (f <= alpha) {
+                    if (depth < EDITION.futilityMargin550Below) {
+                        if (f > best) {
+                            best = f;
+                            pv[0] = 0;
+                        }
+                        continue;
+                    }
+                    newDepth -= ONE_PLY;
+                }
+            }
+
+            // Step 11.5: search the move; later moves of a PV node get a null window first.
+            makeMove(pos, undo, m);
+            int w;
+            if (nodeType != PV_NODE || best == NO_SCORE) {
+                w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
+            } else {
+                w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE);
+                if (w > alpha) w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, PV_NODE);
+            }
+
+            // Step 11.6: a reduced move that fails high gets one ply back.
+            if ((lateReduced || frontierReduced) && w >= beta)
+                w = -search(pos, -beta, -alpha, newDepth + ONE_PLY, ply + 1, childPv, -nodeType);
+
+            // Step 11.7-11.9: take it back and keep the best.
+            unmakeMove(pos, undo, m);
+            searched[searchedCount++] = m;
+            if (w > best) {
+                best = w;
+                appendPv(pv, childPv, m);
+                if (w > alpha) {
+                    bestMove = m;
+                    if (w >= beta) break;
+                    alpha = w;
+                }
+            }
+            if (nodeType == CUT_NODE) nodeType = ALL_NODE;
+        }
+        if (best == NO_SCORE) return inCheck ? ply - MATE_SCORE : 0;
+    }
+
+orderingUpdates:
+    // Step 12: killers, history and cut-off statistics.
+    if (bestMove) {
+        updateOnBestMove(pos, bestMove, dp, ply);
+        if (best >= beta && !isTactical(pos, bestMove)) {
+            for (int i = 0; i < searchedCount - 1; ++i) recordTried(pos, searched[i]);
+            recordCutoff(pos, bestMove);
+        }
+    }
+
+tableStore:
+    // Step 13: store the bounds this node proved.
+    {
+        const int lower = best <= alpha0 ? NO_LOWER : scoreToTable(best, ply);
+        const int upper = best >= beta ? NO_UPPER : scoreToTable(best, ply);
+        ttStore(kLow, kHigh, bestMove, dp, lower, upper);
+    }
+    return best;
+}
+
+}  // namespace tallomir

@@ -1,0 +1,137 @@
+#include "search/state.hpp"
+
+#include <time.h>
+
+#include <ctime>
+
+namespace tallomir {
+
+SearchState searchState;
+
+namespace {
+
+SilentListener silentListener;
+SearchListener* currentListener = &silentListener;
+
+constexpr int SCORE_DROP_MARGIN = 50;
+constexpr double EASY_MOVE_SHARE = 0.2;
+constexpr double STABLE_MOVE_SHARE = 0.6;
+
+}  // namespace
+
+void setSearchListener(SearchListener* listener) { currentListener = listener ? listener : &silentListener; }
+SearchListener& searchListener() { return *currentListener; }
+
+void resetSearchState() {
+    SearchState& s = searchState;
+    s.limits = SearchLimits{};
+    s.time = TimeControl{};
+    s.stats = SearchStats{};
+    s.report.bestMove = 0;
+    s.report.bestScore = 0;
+    s.report.bestBound = BOUND_NONE;
+    s.report.bestDepth = 0;
+    s.report.pv[0] = 0;
+    s.pollCountdown = POLL_INTERVAL;
+    s.lastReportTime = 0;
+    s.rootDepth = 0;
+    s.currentMoveIndex = 0;
+}
+
+std::uint64_t tickCount() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+}
+
+double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+void startClock() {
+    SearchClock& c = searchState.clock;
+    c.wallAccumulated = c.cpuAccumulated = 0;
+    c.wallStart = c.cpuStart = 0;
+    c.running = true;
+    c.wallStart = static_cast<double>(tickCount()) / 1000.0;
+    c.cpuStart = processorSeconds();
+}
+
+double elapsedWallTime() {
+    const SearchClock& c = searchState.clock;
+    double t = c.wallAccumulated;
+    if (c.running) t += static_cast<double>(tickCount()) / 1000.0 - c.wallStart;
+    return t < 0 ? 0 : t;
+}
+
+double measureCpuLoad() {
+    const SearchClock& c = searchState.clock;
+    const double wall = elapsedWallTime();
+    double cpu = c.cpuAccumulated;
+    if (c.running) cpu += processorSeconds() - c.cpuStart;
+    if (cpu < 0) cpu = 0;
+    if (wall <= 0 || cpu <= 0) return 0;
+    const double load = cpu / wall;
+    return load > 1 ? 1 : load;
+}
+
+void updateSearchStats() {
+    SearchStats& s = searchState.stats;
+    s.elapsed = elapsedWallTime();
+    s.nps = s.elapsed >= 1 ? static_cast<double>(s.nodes) / s.elapsed : 0;
+    s.cpuLoad = measureCpuLoad();
+}
+
+bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore) {
+    SearchLimits& l = searchState.limits;
+    TimeControl& t = searchState.time;
+    t.firstIterationDone = true;
+    if (depth == 1 && rootMoveCount >= 2 && firstScore >= secondScore + 150) t.easyMove = true;
+    bool dropped;
+    if (depth > 1) {
+        dropped = t.scoreDropped;
+        t.scoreDroppedBefore = t.scoreDropped;
+        t.scoreDropped = false;
+    } else {
+        dropped = t.scoreDroppedBefore;
+    }
+    t.previousScore = searchState.report.bestScore;
+    if (l.depthLimited && depth >= l.maxDepth) t.stopAfterIteration = true;
+    if (l.timeLimited) {
+        const double elapsed = searchState.stats.elapsed;
+        if ((elapsed >= l.softTime && !dropped) || (elapsed >= EASY_MOVE_SHARE * l.softTime && t.easyMove) ||
+            (elapsed >= STABLE_MOVE_SHARE * l.softTime && !dropped && !t.bestMoveChanged))
+            t.stopAfterIteration = true;
+    }
+    return !(l.stopRequested || (t.stopAfterIteration && !l.holdSearch));
+}
+
+void pollLimitTest() {
+    const SearchLimits& l = searchState.limits;
+    TimeControl& t = searchState.time;
+    if (l.depthLimited && searchState.rootDepth > l.maxDepth) t.stopAfterIteration = true;
+    if (l.timeLimited) {
+        const double elapsed = searchState.stats.elapsed;
+        if (elapsed >= l.hardTime ||
+            (elapsed >= l.softTime && !t.scoreDropped && !t.scoreDroppedBefore && searchState.currentMoveIndex == 0))
+            t.stopAfterIteration = true;
+    }
+}
+
+void applyScoreDropRule() {
+    TimeControl& t = searchState.time;
+    if (searchState.report.bestScore <= t.previousScore - SCORE_DROP_MARGIN) {
+        t.scoreDropped = true;
+        t.easyMove = false;
+        t.stopAfterIteration = false;
+    } else {
+        t.scoreDropped = false;
+    }
+}
+
+void applyNewLeaderRule() {
+    TimeControl& t = searchState.time;
+    t.bestMoveChanged = true;
+    t.easyMove = false;
+    t.stopAfterIteration = false;
+}
+
+}  // namespace tallomir

@@ -1,0 +1,122 @@
+// The state of one search: its limits, the time-control flags, statistics, the
+// root report, the poll counters and the clock. It lives from one "go" to the
+// next; resetSearchState() starts it afresh.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.hpp"
+
+namespace tallomir {
+
+inline constexpr int PV_CAPACITY = 257;  // a move per ply up to the deepest ply, and the terminator
+inline constexpr int POLL_INTERVAL = 10000;
+
+struct SearchLimits {
+    bool holdSearch;     // "infinite" or "ponder": no limit ends the search
+    bool depthLimited;
+    int maxDepth;        // plies
+    bool timeLimited;
+    double softTime;     // seconds: no new iteration after it
+    double hardTime;     // seconds: the running iteration is abandoned after it
+    bool stopRequested;  // "stop" arrived
+};
+
+struct TimeControl {
+    bool firstIterationDone;  // until then the search is never unwound
+    bool stopAfterIteration;
+    int previousScore;
+    bool scoreDropped;
+    bool scoreDroppedBefore;
+    bool bestMoveChanged;
+    bool easyMove;
+};
+
+struct SearchStats {
+    std::uint64_t nodes;
+    int selDepth;
+    double elapsed;  // seconds, snapshot of updateSearchStats
+    double nps;
+    double cpuLoad;  // 0..1
+};
+
+// Bounds of the reported best score.
+inline constexpr int BOUND_NONE = 0, BOUND_UPPER = 1, BOUND_LOWER = 2, BOUND_EXACT = 3;
+
+struct RootReport {
+    Move bestMove;
+    int bestScore;
+    int bestBound;
+    int bestDepth;
+    Move pv[PV_CAPACITY];
+};
+
+struct SearchClock {
+    double wallStart;
+    double cpuStart;
+    double wallAccumulated;
+    double cpuAccumulated;
+    bool running;
+};
+
+struct SearchState {
+    SearchLimits limits;
+    TimeControl time;
+    SearchStats stats;
+    RootReport report;
+    int pollCountdown;
+    double lastReportTime;  // elapsed at the last periodic report
+    int rootDepth;          // plies of the running iteration
+    int currentMoveIndex;   // root move being searched
+    SearchClock clock;
+};
+
+extern SearchState searchState;
+
+void resetSearchState();
+
+// Milliseconds of a monotonic clock. It is 64 bits wide: a 32-bit count would
+// wrap after 49 days of uptime and freeze the search clock mid-search.
+std::uint64_t tickCount();
+// Processor time used by the process, in seconds.
+double processorSeconds();
+
+void startClock();
+double elapsedWallTime();
+double measureCpuLoad();
+void updateSearchStats();
+
+// What the protocol layer (or the developer tool) wants to hear from the
+// search. The search never reads input or prints by itself.
+class SearchListener {
+public:
+    virtual ~SearchListener() = default;
+    virtual void iterationStart(int depth) = 0;
+    virtual void iterationSummary(int depth) = 0;
+    virtual void principalVariation() = 0;
+    virtual void currentMove(Move move, int index) = 0;
+    // Every POLL_INTERVAL nodes: periodic progress and waiting input.
+    virtual void poll() = 0;
+};
+
+// A listener that says nothing and reads nothing.
+class SilentListener : public SearchListener {
+public:
+    void iterationStart(int) override {}
+    void iterationSummary(int) override {}
+    void principalVariation() override {}
+    void currentMove(Move, int) override {}
+    void poll() override {}
+};
+
+void setSearchListener(SearchListener* listener);
+SearchListener& searchListener();
+
+// Time-control rules applied by the driver, the poll and the root search.
+// Returns whether the driver starts iteration depth + 1.
+bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore);
+void pollLimitTest();
+void applyScoreDropRule();
+void applyNewLeaderRule();
+
+}  // namespace tallomir

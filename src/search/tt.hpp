@@ -1,0 +1,72 @@
+// The transposition table.
+//
+// An entry keeps a best move and two independent bounds, each with the depth
+// it was searched to, so a fail-high and a fail-low of one position live side
+// by side. Entries sit in overlapping four-slot buckets starting at
+// keyLow & indexMask; the high half of the key identifies the position.
+// Replacement takes the slot with the highest rating age * 256 - entryDepth:
+// first the entries of older searches, then the shallow ones.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.hpp"
+
+namespace tallomir {
+
+struct TTEntry {
+    std::uint32_t check;       // high half of the position key
+    std::uint16_t move;        // best or refuting move, 0 none
+    std::int8_t entryDepth;    // greatest depth stored; rates the entry for replacement
+    std::uint8_t generation;   // 0..15, the last search that stored or probed it
+    std::int8_t moveDepth;     // -128 none
+    std::int8_t lowerDepth;    // -128 none
+    std::int8_t upperDepth;    // -128 none
+    std::int16_t lowerBound;   // node-relative mate distances
+    std::int16_t upperBound;
+};
+static_assert(sizeof(TTEntry) == 16, "the size rule counts on 16-byte entries");
+
+inline constexpr int DEPTH_NONE = -128;
+inline constexpr int DEPTH_PV = -127;  // a principal-variation move without a score
+inline constexpr int NO_LOWER = -30000;
+inline constexpr int NO_UPPER = 30000;
+
+struct TTProbe {
+    Move move;
+    int lowerDepth;
+    int upperDepth;
+    int lowerBound;
+    int upperBound;
+};
+
+struct TranspositionTable {
+    TTEntry* entries;
+    std::uint32_t entryCount;  // buckets + 3 spare entries
+    std::uint32_t indexMask;
+    int generation;
+    int ageDistance[16];
+    std::uint32_t hashfullCount;
+    bool alwaysReplace;        // few men left: every store overwrites
+};
+
+extern TranspositionTable tt;
+
+// Megabytes for a "Hash" value: values below 4 give 16, values above 1024 give 1024.
+int ttMegabytes(int hashOption);
+// Sizes the table to the largest power of two of bytes not above the
+// megabytes, plus three spare entries, and clears it. Stops the program with
+// a message when the memory cannot be had.
+void ttAllocate(int hashOption);
+void ttFree();
+void ttClear();
+void ttNewGeneration(int generation);
+bool ttProbe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out);
+void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper);
+
+// Fetches the bucket of a key towards the cache ahead of its probe.
+inline void ttPrefetch(std::uint32_t keyLow) {
+    if (tt.entries) __builtin_prefetch(tt.entries + (keyLow & tt.indexMask));
+}
+
+}  // namespace tallomir

@@ -1,0 +1,112 @@
+#include "uci/report.hpp"
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "search/tt.hpp"
+#include "uci/io.hpp"
+#include "uci/movetext.hpp"
+#include "uci/protocol.hpp"
+
+namespace tallomir {
+
+namespace {
+
+constexpr std::size_t MOVE_ROOM = 6;  // a blank and the longest move text
+
+double hashfullPermille() {
+    if (tt.entryCount == 0) return 0;
+    return static_cast<double>(tt.hashfullCount) / static_cast<double>(tt.entryCount) * 1000.0;
+}
+
+void printTimeAndLoad() {
+    const SearchStats& s = searchState.stats;
+    emit("info time %.0f nodes %" PRIu64 " nps %.0f cpuload %.0f\n", s.elapsed * 1000.0, s.nodes, s.nps,
+         s.cpuLoad * 1000.0);
+    emit("info hashfull %.0f\n", hashfullPermille());
+}
+
+}  // namespace
+
+std::string pvText(const Move* pv) {
+    char text[PV_TEXT_CAPACITY];
+    std::size_t length = 0;
+    text[0] = '\0';
+    for (int i = 0; pv[i] != 0 && i < PV_CAPACITY; ++i) {
+        if (PV_TEXT_CAPACITY - 1 - length < MOVE_ROOM) break;
+        if (i > 0) text[length++] = ' ';
+        moveToText(pv[i], text + length);
+        length += std::strlen(text + length);
+    }
+    return std::string(text, length);
+}
+
+int mateMoves(int s) {
+    if (s < -MATE_THRESHOLD) return -((s + MATE_SCORE) / 2);
+    if (s > MATE_THRESHOLD) return (MATE_SCORE + 1 - s) / 2;
+    return 0;
+}
+
+std::string principalVariationLine() {
+    const RootReport& r = searchState.report;
+    const SearchStats& s = searchState.stats;
+    const char* bound;
+    switch (r.bestBound) {
+        case BOUND_EXACT: bound = ""; break;
+        case BOUND_LOWER: bound = " lowerbound"; break;
+        case BOUND_UPPER: bound = " upperbound"; break;
+        default: return "";
+    }
+    const int m = mateMoves(r.bestScore);
+    char line[PV_TEXT_CAPACITY + 160];
+    std::snprintf(line, sizeof line, "info depth %d seldepth %d score %s %d%s time %.0f nodes %" PRIu64 " pv %s\n",
+                  r.bestDepth, s.selDepth, m ? "mate" : "cp", m ? m : r.bestScore, bound, s.elapsed * 1000.0,
+                  s.nodes, pvText(r.pv).c_str());
+    return line;
+}
+
+void printBestMove() {
+    printTimeAndLoad();
+    const RootReport& r = searchState.report;
+    if (r.bestMove == 0) {
+        // No legal move at the root: the protocol's null move.
+        emit("bestmove 0000\n");
+        return;
+    }
+    const std::string best = moveToText(r.bestMove);
+    if (r.pv[0] == r.bestMove && r.pv[1] != 0 && r.pv[1] != NULL_MOVE)
+        emit("bestmove %s ponder %s\n", best.c_str(), moveToText(r.pv[1]).c_str());
+    else
+        emit("bestmove %s\n", best.c_str());
+}
+
+void UciReporter::iterationStart(int depth) { emit("info depth %d\n", depth); }
+
+void UciReporter::iterationSummary(int depth) {
+    const SearchStats& s = searchState.stats;
+    emit("info depth %d seldepth %d time %.0f nodes %" PRIu64 " nps %.0f\n", depth, s.selDepth, s.elapsed * 1000.0,
+         s.nodes, s.nps);
+}
+
+void UciReporter::principalVariation() {
+    const std::string line = principalVariationLine();
+    if (!line.empty()) emit("%s", line.c_str());
+}
+
+void UciReporter::currentMove(Move move, int index) {
+    if (searchState.stats.elapsed < 1.0) return;
+    emit("info currmove %s currmovenumber %d\n", moveToText(move).c_str(), index + 1);
+}
+
+void UciReporter::poll() {
+    // Progress at most once a second, then every line that is waiting.
+    if (searchState.stats.elapsed >= searchState.lastReportTime + 1.0) {
+        searchState.lastReportTime = searchState.stats.elapsed;
+        printTimeAndLoad();
+    }
+    if (!readInput_) return;
+    while (!searchState.limits.stopRequested && stdinReader.inputWaiting()) handleInputLine();
+}
+
+}  // namespace tallomir

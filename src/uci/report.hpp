@@ -1,0 +1,39 @@
+// Everything the engine says while and after it searches.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "search/state.hpp"
+
+namespace tallomir {
+
+inline constexpr std::size_t PV_TEXT_CAPACITY = 512;
+
+// The moves of a zero-terminated PV as text; a move is added only while at
+// least six characters of room remain in a 512-character buffer.
+std::string pvText(const Move* pv);
+// Mate in moves for a score beyond +-MATE_THRESHOLD, else 0.
+int mateMoves(int score);
+// The "info depth ... pv ..." line of the current root report, or "" for no bound.
+std::string principalVariationLine();
+
+void printBestMove();
+
+// Prints the search's lines; with readInput it also hands waiting input lines
+// to the command handler during the search (the engine), without it reads
+// nothing (the developer tool).
+class UciReporter : public SearchListener {
+public:
+    explicit UciReporter(bool readInput) : readInput_(readInput) {}
+    void iterationStart(int depth) override;
+    void iterationSummary(int depth) override;
+    void principalVariation() override;
+    void currentMove(Move move, int index) override;
+    void poll() override;
+
+private:
+    bool readInput_;
+};
+
+}  // namespace tallomir
