@@ -15,6 +15,10 @@ struct AttackerList {
 };
 
 struct Exchange {
+    // The lists are left uninitialised but for their counts: clearing them
+    // on every call would cost more than the exchange itself in most cases.
+    Exchange(const Position& p, Square target) : pos(p), to(target) { lists[0].count = lists[1].count = 0; }
+
     const Position& pos;
     Square to;
     AttackerList lists[2];
@@ -81,8 +85,7 @@ int staticExchange(const Position& pos, Move move) {
     if (kind == PROMOTION) moving = promoPiece[movePromo(move)] | ((to >> 4) == 11 ? WHITE : BLACK);
     const int movingValue = pieceValue(moving);
 
-    Exchange x{pos, to, {}};
-    x.lists[0].count = x.lists[1].count = 0;
+    Exchange x(pos, to);
     x.addXray(from);
     int gain = pieceValue(pos.board[to]);
     if (kind == PROMOTION) gain += pieceValue(moving) - 100;
