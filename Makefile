@@ -2,13 +2,38 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test test-slow install clean
+.PHONY: all build native run test test-slow install clean
 
 all: build
 
-build:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+EDITIONS := vendrel ostravine fenna
+PGO_STAMP := $(BUILD)/pgo/trained
+PGO_SOURCES := $(shell find src bench -type f) CMakeLists.txt
+
+# The release build is profile-guided: whenever the sources change, an
+# instrumented build of the tools runs bench and perft to train the profiles,
+# then everything is rebuilt from them. PGO=OFF skips the training.
+PGO ?= USE
+
+build: $(if $(filter USE,$(PGO)),$(PGO_STAMP))
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_PGO=$(PGO)
 	cmake --build $(BUILD) -j $(JOBS)
+
+$(PGO_STAMP): $(PGO_SOURCES)
+	rm -rf $(BUILD)/pgo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_PGO=GENERATE
+	cmake --build $(BUILD) -j $(JOBS) $(foreach e,$(EDITIONS),--target tallomir-tool-$(e))
+	set -e; for e in $(EDITIONS); do \
+	  ./$(BUILD)/tallomir-tool-$$e bench > /dev/null; \
+	  ./$(BUILD)/tallomir-tool-$$e perft startpos 5 > /dev/null; \
+	  ./$(BUILD)/tallomir-tool-$$e perft startpos 5 --bulk > /dev/null; \
+	done
+	touch $@
+
+# A build tuned for this machine's processor only (not portable), in build-native/.
+native:
+	cmake -S . -B build-native -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_NATIVE=ON -DTALLOMIR_TESTS=OFF
+	cmake --build build-native -j $(JOBS)
 
 run: build
 	./$(BUILD)/tallomir-vendrel

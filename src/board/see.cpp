@@ -15,22 +15,21 @@ struct AttackerList {
 };
 
 struct Exchange {
-    // The lists are left uninitialised but for their counts: clearing them
-    // on every call would cost more than the exchange itself in most cases.
-    Exchange(const Position& p, Square target) : pos(p), to(target) { lists[0].count = lists[1].count = 0; }
+    Exchange(const Position& p, Square target) : pos(p), to(target) {}
 
     const Position& pos;
     Square to;
-    AttackerList lists[2];
+    AttackerList lists[2] = {};
 
     void insert(int colour, Square sq) {
         AttackerList& l = lists[colour];
         const int code = pos.board[sq];
-        int at = 0;
-        while (at < l.count && pos.board[l.squares[at]] >= code) ++at;
-        for (int j = l.count; j > at; --j) l.squares[j] = l.squares[j - 1];
-        l.squares[at] = sq;
-        ++l.count;
+        int j = l.count++;
+        while (j > 0 && pos.board[l.squares[j - 1]] < code) {
+            l.squares[j] = l.squares[j - 1];
+            --j;
+        }
+        l.squares[j] = sq;
     }
 
     void collectAttackers(int s) {

@@ -113,7 +113,7 @@ bool pushUncontested(const Position& pos, int c, Square from, Square t) {
 void initPawnMasks() {
     PawnMasks& pm = pawnMasks;
     std::memset(&pm, 0, sizeof pm);
-    for (int r = 1; r <= 8; ++r) {
+    for (std::size_t r = 1; r < std::size(pm.rank); ++r) {
         pm.rank[r] = bitsFrom(r, r);
         pm.below[r] = bitsFrom(1, r - 1);
         pm.atOrBelow[r] = bitsFrom(1, r);

@@ -37,7 +37,7 @@ int usage() {
         "  see FEN MOVE               static exchange value of a move\n"
         "  eval FEN                   static evaluation, side to move's view\n"
         "  search FEN DEPTH [MOVES...] the engine's output for go depth DEPTH\n"
-        "  bench                      fixed searches; nodes N, nps X\n"
+        "  bench [DEPTH]              fixed searches (depth 8); nodes N, nps X\n"
         "FEN is one argument; the word startpos stands for the start position.\n",
         stderr);
     return 2;
