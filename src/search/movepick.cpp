@@ -40,6 +40,15 @@ void scoreByMvvLva(const Position& pos, MoveList& list) {
     for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(mvvLva(pos, list.moves[i]));
 }
 
+// Captures, promotions and en passant, most valuable victim first.
+void sortedCaptures(const Position& pos, MoveList& list) {
+    list.count = 0;
+    generateCaptures(pos, list);
+    generateEnPassant(pos, list);
+    scoreByMvvLva(pos, list);
+    sortMoves(list);
+}
+
 void scoreByHistory(const Position& pos, MoveList& list) {
     if (list.count < 2) return;
     for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(historyScore(pos, list.moves[i]));
@@ -204,11 +213,7 @@ Move nextMove(MovePicker& p) {
                 setSingle(p.list, p.hashMove);
                 break;
             case STAGE_CAPTURES:
-                p.list.count = 0;
-                generateCaptures(pos, p.list);
-                generateEnPassant(pos, p.list);
-                scoreByMvvLva(pos, p.list);
-                sortMoves(p.list);
+                sortedCaptures(pos, p.list);
                 p.badCaptures.count = 0;
                 break;
             case STAGE_KILLERS:
@@ -280,11 +285,7 @@ Move nextQuiescenceMove(MovePicker& p) {
                 sortMoves(p.list);
                 break;
             case STAGE_Q_CAPTURES:
-                p.list.count = 0;
-                generateCaptures(pos, p.list);
-                generateEnPassant(pos, p.list);
-                scoreByMvvLva(pos, p.list);
-                sortMoves(p.list);
+                sortedCaptures(pos, p.list);
                 break;
             case STAGE_Q_CHECKS:
                 p.list.count = 0;
