@@ -52,18 +52,24 @@ GoParameters parseGo(std::string_view line) {
         auto value = [&](long long& field) {
             if (hasValue) field = readNumber(all[++i]);
         };
+        // A clock that the GUI reports as overstepped (negative) counts as empty:
+        // the engine then moves after its first iteration instead of searching
+        // without any limit.
+        auto timeValue = [&](long long& field) {
+            if (hasValue) field = std::max(0LL, readNumber(all[++i]));
+        };
         if (w == "binc") value(go.binc);
-        else if (w == "btime") value(go.btime);
+        else if (w == "btime") timeValue(go.btime);
         else if (w == "depth") value(go.depth);
         else if (w == "infinite") go.infinite = true;
         else if (w == "mate") value(go.mate);
         else if (w == "movestogo") value(go.movestogo);
-        else if (w == "movetime") value(go.movetime);
+        else if (w == "movetime") timeValue(go.movetime);
         else if (w == "nodes") {
             if (hasValue) go.nodes = std::strtoll(std::string(all[++i]).c_str(), nullptr, 10);
         } else if (w == "ponder") go.ponder = true;
         else if (w == "winc") value(go.winc);
-        else if (w == "wtime") value(go.wtime);
+        else if (w == "wtime") timeValue(go.wtime);
     }
     return go;
 }

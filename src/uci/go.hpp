@@ -8,7 +8,8 @@
 
 namespace tallomir {
 
-// What the words of a "go" line say; -1 where a value is absent.
+// What the words of a "go" line say; -1 where a value is absent. Negative
+// clock and movetime values are read as 0.
 struct GoParameters {
     long long wtime = -1, btime = -1, winc = -1, binc = -1;  // milliseconds
     long long movetime = -1;

@@ -90,11 +90,20 @@ TEST(TimeAllocation, IncrementsAndTheOtherSidesClock) {
     EXPECT_NEAR(t.hardTime, std::min(total / 2, available), 1e-9);
 }
 
-TEST(TimeAllocation, NegativeOrAbsentClockMeansNoLimit) {
-    GoParameters go;
-    go.wtime = -50;
-    EXPECT_FALSE(allocateTime(go, 0, false).timeLimited);
+TEST(TimeAllocation, AbsentClockMeansNoLimit) {
     EXPECT_FALSE(allocateTime(GoParameters{}, 0, false).timeLimited);
+    EXPECT_FALSE(allocateTime(parseGo("go btime 5000"), 0, false).timeLimited);
+}
+
+// An overstepped clock must not turn into a search without end.
+TEST(TimeAllocation, NegativeClockMovesAtOnce) {
+    const TimeLimits t = allocateTime(parseGo("go wtime -350 btime 1000"), 0, false);
+    EXPECT_TRUE(t.timeLimited);
+    EXPECT_EQ(t.softTime, 0.0);
+    EXPECT_EQ(t.hardTime, 0.0);
+    const TimeLimits m = allocateTime(parseGo("go movetime -20"), 1, false);
+    EXPECT_TRUE(m.timeLimited);
+    EXPECT_EQ(m.hardTime, 0.0);
 }
 
 }  // namespace
