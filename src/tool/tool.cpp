@@ -82,6 +82,8 @@ bool playMoves(int argc, char** argv, int first) {
             std::fprintf(stderr, "not a legal move: %s\n", argv[i]);
             return false;
         }
+        // Long move lists must not run past the key history, as in "position".
+        if (gamePosition.historyCount >= KEY_HISTORY_SIZE - 512) compactKeyHistory(gamePosition);
         UndoRecord undo;
         makeMove(gamePosition, undo, m);
     }

@@ -1,0 +1,59 @@
+// The "position" command with its move list: whatever follows "position ",
+// the game position stays sound, keeps room in its key history for the
+// deepest search, and a short search on it gives a legal best move without
+// touching it.
+#include <cstring>
+#include <string>
+
+#include "board/board_helpers.hpp"
+#include "fuzz_support.hpp"
+#include "search/search.hpp"
+#include "uci/go.hpp"
+#include "uci/io.hpp"
+#include "uci/protocol.hpp"
+#include "uci/startup.hpp"
+
+using namespace tallomir;
+
+namespace {
+
+Position before;
+int bestMoveLines = 0;
+
+void collect(const char* text, std::size_t length) {
+    const std::string_view line(text, length);
+    if (line.substr(0, 9) != "bestmove ") return;
+    ++bestMoveLines;
+    fuzz::checkBestMoveLine(gamePosition, line.substr(0, line.size() - 1));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::initialiseOnce();
+    fuzz::resetEngine();
+    ensureInitialised();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // A game of a few moves stands before the command, so a rejected FEN has
+    // something to keep.
+    positionCommand("position startpos moves e2e4 c7c5 g1f3");
+    const std::string line = "position " + std::string(reinterpret_cast<const char*>(data), size);
+    positionCommand(line);
+    fuzz::checkPosition(gamePosition, "after position");
+    // Room for a search of the deepest ply on top of the game.
+    if (gamePosition.historyCount + PV_CAPACITY >= KEY_HISTORY_SIZE) fuzz::fail("position", "key history too full");
+
+    std::memcpy(&before, &gamePosition, sizeof before);
+    setOutputSink(collect);
+    bestMoveLines = 0;
+    SilentListener silent;
+    goCommand("go depth 2", silent);
+    setOutputSink(fuzz::discardOutput);
+    if (bestMoveLines != 1) fuzz::fail("go", "not exactly one best-move line");
+    const std::string diff = test::firstDifference(gamePosition, before);
+    if (!diff.empty()) fuzz::fail("go", "the search changed the game position: " + diff);
+    return 0;
+}
