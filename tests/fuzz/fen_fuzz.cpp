@@ -10,7 +10,6 @@
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
 #include "board/see.hpp"
-#include "uci/startup.hpp"
 #include "eval/evaluate.hpp"
 #include "fuzz_support.hpp"
 
@@ -51,9 +50,7 @@ void exercise(Position& p) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::initialiseOnce();
-    fuzz::resetEngine();
-    ensureInitialised();
+    fuzz::initialiseEngine();
     return 0;
 }
 

@@ -45,6 +45,12 @@ void resetEngine() {
     if (setFromFen(gamePosition, START_FEN) != FenResult::Loaded) fail("reset", "start position rejected");
 }
 
+void initialiseEngine() {
+    initialiseOnce();
+    resetEngine();
+    ensureInitialised();
+}
+
 void fail(const char* what, const std::string& detail) {
     std::fprintf(stderr, "\n*** invariant broken: %s: %s\n", what, detail.c_str());
     std::fflush(stderr);

@@ -29,6 +29,10 @@ void initialiseOnce();
 // position, the protocol idle, nothing captured.
 void resetEngine();
 
+// Both of the above, then the tables allocated: a target that works on an
+// initialised engine starts from here.
+void initialiseEngine();
+
 [[noreturn]] void fail(const char* what, const std::string& detail);
 
 // Every redundant field agrees with the board, one king a side, the lists

@@ -14,7 +14,6 @@
 #include "uci/go.hpp"
 #include "uci/io.hpp"
 #include "uci/protocol.hpp"
-#include "uci/startup.hpp"
 
 using namespace tallomir;
 
@@ -50,9 +49,7 @@ void checkLimits(const GoParameters& go, int side, bool ponder) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::initialiseOnce();
-    fuzz::resetEngine();
-    ensureInitialised();
+    fuzz::initialiseEngine();
     return 0;
 }
 

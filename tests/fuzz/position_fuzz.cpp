@@ -11,7 +11,6 @@
 #include "uci/go.hpp"
 #include "uci/io.hpp"
 #include "uci/protocol.hpp"
-#include "uci/startup.hpp"
 
 using namespace tallomir;
 
@@ -30,9 +29,7 @@ void collect(const char* text, std::size_t length) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::initialiseOnce();
-    fuzz::resetEngine();
-    ensureInitialised();
+    fuzz::initialiseEngine();
     return 0;
 }
 
