@@ -73,7 +73,9 @@ bool samePosition(const Position& a, const Position& b) {
            std::memcmp(a.pawnList, b.pawnList, sizeof a.pawnList) == 0 &&
            std::memcmp(a.pawnCount, b.pawnCount, sizeof a.pawnCount) == 0 && a.totalCount == b.totalCount &&
            std::memcmp(a.kindCount, b.kindCount, sizeof a.kindCount) == 0 &&
-           std::memcmp(a.pawnFileMask, b.pawnFileMask, sizeof a.pawnFileMask) == 0 && a.side == b.side &&
+           std::memcmp(a.pawnFileMask, b.pawnFileMask, sizeof a.pawnFileMask) == 0 &&
+           a.occupied[0] == b.occupied[0] && a.occupied[1] == b.occupied[1] &&
+           a.pawnSquares[0] == b.pawnSquares[0] && a.pawnSquares[1] == b.pawnSquares[1] && a.side == b.side &&
            a.castling == b.castling && a.epSquare == b.epSquare && a.fiftyCount == b.fiftyCount &&
            a.historyCount == b.historyCount && a.lastCaptureSquare == b.lastCaptureSquare &&
            a.psqMid == b.psqMid && a.psqEnd == b.psqEnd && a.key == b.key && a.pawnKey == b.pawnKey &&

@@ -111,6 +111,7 @@ void initBoardTables() {
     initGeometry();
     initCastleMask();
     initCastleKeys();
+    buildRayTables();
 }
 
 void clearBoard(Position& pos) {
@@ -256,6 +257,12 @@ void setUpDerived(Position& pos) {
             pos.pawnFileMask[c][sq & 15] |= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
         }
         pos.pawnList[c][pos.pawnCount[c]] = 0;
+
+        pos.occupied[c] = pos.pawnSquares[c] = 0;
+        for (int n = 0; n < 64; ++n) {
+            if (pos.board[squareOf[n]] & colour) pos.occupied[c] |= squareBit(n);
+            if (pos.board[squareOf[n]] == pawnCode[c]) pos.pawnSquares[c] |= squareBit(n);
+        }
     }
     pos.lastCaptureSquare = 0;
     pos.psqMid = sumPsqMid(pos);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "board/geometry.hpp"
+#include "board/squareset.hpp"
 #include "board/types.hpp"
 
 namespace tallomir {
@@ -30,6 +31,8 @@ struct Position {
     std::int32_t totalCount;
     std::int32_t kindCount[12];
     std::uint8_t pawnFileMask[2][16];
+    SquareSet occupied[2];     // squares held by each colour
+    SquareSet pawnSquares[2];  // squares held by each colour's pawns
     std::int32_t side;
     std::int32_t castling;
     std::int32_t epSquare;

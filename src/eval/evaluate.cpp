@@ -117,7 +117,7 @@ int evaluate(Position& pos, int alpha, int beta) {
 void initEvalTables() {
     initPawnMasks();
     buildOutpostBonus();
-    buildMobilityMasks();
+    detectCountingInstruction();
 }
 
 void allocateEvalCaches() {

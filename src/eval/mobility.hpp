@@ -10,31 +10,18 @@
 #include <cstdint>
 
 #include "board/position.hpp"
+#include "board/squareset.hpp"
 
 namespace tallomir {
 
-using SquareSet = std::uint64_t;  // bit n for SquareNumber n
-
-struct MobilityMasks {
-    // rays[d][n]: the squares from n outwards in direction d, n itself excluded.
-    // Directions 0-3 raise the square number (east, north-west, north,
-    // north-east), directions 4-7 lower it (west, south-east, south, south-west).
-    SquareSet rays[8][64];
-    SquareSet knightJumps[64];
-};
-extern MobilityMasks mobilityMasks;
-
-inline constexpr int EAST = 0, NORTH_WEST = 1, NORTH = 2, NORTH_EAST = 3;
-inline constexpr int WEST = 4, SOUTH_EAST = 5, SOUTH = 6, SOUTH_WEST = 7;
-
-void buildMobilityMasks();
-
-// Squares held by each colour's men.
+// Squares held by each colour's men, as the position keeps them.
 struct Occupancy {
     SquareSet byColour[2];
     SquareSet all;
 };
-Occupancy occupancyOf(const Position& pos);
+inline Occupancy occupancyOf(const Position& pos) {
+    return {{pos.occupied[0], pos.occupied[1]}, pos.occupied[0] | pos.occupied[1]};
+}
 
 // Counting the squares of a set. The default build may not assume a
 // processor counting instruction, so the portable count uses shifts and one
@@ -52,31 +39,9 @@ struct ProcessorCount {
     static int of(SquareSet s) { return __builtin_popcountll(s); }
 };
 
-// True when the processor has a counting instruction (set by buildMobilityMasks).
+// True when the processor has a counting instruction (set by detectCountingInstruction).
 extern bool processorCounts;
-
-// The squares attacked along ray d from square n, up to and including the first man.
-inline SquareSet rayAttacks(SquareSet all, int d, int n) {
-    const SquareSet ray = mobilityMasks.rays[d][n];
-    // A stop bit on the far corner gives every ray a first blocker; the corner's
-    // own ray in that direction is empty, so the stop bit changes nothing.
-    int first;
-    if (d < 4)
-        first = std::countr_zero((ray & all) | (SquareSet{1} << 63));
-    else
-        first = 63 - std::countl_zero((ray & all) | 1);
-    return ray ^ mobilityMasks.rays[d][first];
-}
-
-inline SquareSet diagonalAttacks(SquareSet all, int n) {
-    return rayAttacks(all, NORTH_WEST, n) | rayAttacks(all, NORTH_EAST, n) | rayAttacks(all, SOUTH_EAST, n) |
-           rayAttacks(all, SOUTH_WEST, n);
-}
-
-inline SquareSet orthogonalAttacks(SquareSet all, int n) {
-    return rayAttacks(all, EAST, n) | rayAttacks(all, NORTH, n) | rayAttacks(all, WEST, n) |
-           rayAttacks(all, SOUTH, n);
-}
+void detectCountingInstruction();
 
 template <class Count = PortableCount>
 inline int diagonalMobility(const Occupancy& occ, int c, int n) {
@@ -95,7 +60,7 @@ inline int queenMobility(const Occupancy& occ, int c, int n) {
 
 template <class Count = PortableCount>
 inline int knightMobility(const Occupancy& occ, int c, int n) {
-    return Count::of(mobilityMasks.knightJumps[n] & ~occ.byColour[c]);
+    return Count::of(rayTables.knightJumps[n] & ~occ.byColour[c]);
 }
 
 }  // namespace tallomir
