@@ -97,26 +97,64 @@ void generateCastling(const Position& pos, MoveList& list) {
     }
 }
 
+// Every destination is written to the list and kept only when it holds an
+// enemy man, so that no branch depends on what the rays run into.
 void generateCaptures(const Position& pos, MoveList& list) {
     const int c = pos.side;
     const int enemy = colourBits(c ^ 1);
+    const SquareSet all = pos.occupied[0] | pos.occupied[1], theirs = pos.occupied[c ^ 1];
+    Move* out = list.moves + list.count;
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
-        const int code = pos.board[sq];
-        for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-            Square s = sq + *d;
-            if (code & SLIDER_BITS)
-                while (pos.board[s] == EMPTY) s += *d;
-            if (pos.board[s] & enemy) append(list, sq, s);
+        const int code = pos.board[sq], from = numberOf(sq);
+        if (code & SLIDER_BITS) {
+            const SquareSet reach = ((code & DIAGONAL) ? diagonalAttacks(all, from) : 0) |
+                                    ((code & ORTHOGONAL) ? orthogonalAttacks(all, from) : 0);
+            if (!(reach & theirs)) continue;
+            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+                const int r = rayDirection(*d);
+                const int n = firstOnRay(all, r, from);
+                *out = encodeMove(from, n);
+                out += (theirs & rayTables.rays[r][from]) >> n & 1;
+            }
+        } else {
+            const SquareSet reach = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
+            if (!(reach & theirs)) continue;
+            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+                const Square s = sq + *d;
+                *out = encodeMove(from, numberOf(s) & 63);
+                out += (pos.board[s] & enemy) != 0;
+            }
         }
+    }
+    // Pawns are looked at one by one only when one of them can take or promote.
+    constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
+    constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
+    const SquareSet pawns = pos.pawnSquares[c];
+    const SquareSet targets = c == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
+                                     : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
+    if (!(targets & theirs) && !(pawns & SEVENTH_RANK[c])) {
+        list.count = static_cast<int>(out - list.moves);
+        return;
     }
     const int push = pawnPush[c];
     for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
         const Square sq = *p;
-        if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
-        if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
-        if (isSeventhRank(sq, c) && pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
+        if (isSeventhRank(sq, c)) {
+            list.count = static_cast<int>(out - list.moves);
+            if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
+            if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
+            if (pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
+            out = list.moves + list.count;
+            continue;
+        }
+        const int from = numberOf(sq);
+        *out = encodeMove(from, numberOf(sq + push - 1) & 63);
+        out += (pos.board[sq + push - 1] & enemy) != 0;
+        *out = encodeMove(from, numberOf(sq + push + 1) & 63);
+        out += (pos.board[sq + push + 1] & enemy) != 0;
     }
+    list.count = static_cast<int>(out - list.moves);
 }
 
 void generateQuietA(const Position& pos, MoveList& list) {
