@@ -9,16 +9,28 @@ bool isAttacked(const Position& pos, int colour, Square t) {
     const int pawn = pawnCode[colour];
     const Square u = t - pawnPush[colour];
     if (pos.board[u + 1] == pawn || pos.board[u - 1] == pawn) return true;
-    for (const std::uint8_t* p = pos.pieceList[colour]; *p; ++p) {
-        const Square sq = *p;
-        const int d = t - sq;
-        if (!(pos.board[sq] & attackMask(d))) continue;
-        const int step = attackStep(d);
-        Square s = sq + step;
-        while (s != t && pos.board[s] == EMPTY) s += step;
-        if (s == t) return true;
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const SquareSet pieces = pos.occupied[colour] & ~pos.pawnSquares[colour];
+    for (SquareSet seen = lineOfSight(all, numberOf(t)) & pieces; seen; seen &= seen - 1) {
+        const Square sq = squareOf[std::countr_zero(seen)];
+        if (pos.board[sq] & attackMask(t - sq)) return true;
     }
     return false;
+}
+
+int piecesAttacking(const Position& pos, SquareSet candidates, Square t, Square* out) {
+    int count = 0;
+    for (; candidates; candidates &= candidates - 1) {
+        const Square sq = squareOf[std::countr_zero(candidates)];
+        if (!(pos.board[sq] & attackMask(t - sq))) continue;
+        int j = count++;
+        while (j > 0 && pos.listIndex[out[j - 1]] > pos.listIndex[sq]) {
+            out[j] = out[j - 1];
+            --j;
+        }
+        out[j] = sq;
+    }
+    return count;
 }
 
 bool pathClear(const Position& pos, Square from, Square to) {
@@ -32,12 +44,13 @@ bool isPinned(const Position& pos, int colour, Square s) {
     const Square k = pos.pieceList[colour][0];
     const int d = rayStep(k - s);
     if (d == 0) return false;
-    Square b = s + d;
-    while (pos.board[b] == EMPTY) b += d;
-    if (b != k) return false;
-    b = s - d;
-    while (pos.board[b] == EMPTY) b -= d;
-    const int code = pos.board[b];
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const int r = rayDirection(d), n = numberOf(s);
+    if (firstOnRay(all, r, n) != numberOf(k)) return false;
+    const int away = r ^ 4;  // the opposite direction
+    const int b = firstOnRay(all, away, n);
+    if (!(rayTables.rays[away][n] & squareBit(b))) return false;
+    const int code = pos.board[squareOf[b]];
     return (code & colourBits(colour ^ 1)) && (code & stepMask(d));
 }
 
@@ -55,23 +68,15 @@ int findCheckers(const Position& pos, CheckInfo& info) {
         info.checkerSquare[n] = u - 1;
         info.checkerRay[n++] = 0;
     }
-    for (const std::uint8_t* p = pos.pieceList[e] + 1; *p && n < 2; ++p) {
-        const Square sq = *p;
-        const int code = pos.board[sq];
-        if (!(code & attackMask(k - sq))) continue;
-        if (code & SLIDER_BITS) {
-            const int d = rayStep(k - sq);
-            Square b = sq + d;
-            while (pos.board[b] == EMPTY) b += d;
-            if (b != k) continue;
-            info.checkerSquare[n] = sq;
-            info.checkerRay[n++] = -d;
-        } else {
-            info.checkerSquare[n] = sq;
-            info.checkerRay[n++] = 0;
-        }
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const SquareSet theirs = pos.occupied[e] & ~pos.pawnSquares[e] & ~squareBit(numberOf(pos.pieceList[e][0]));
+    Square found[MAX_NON_PAWNS];
+    const int count = piecesAttacking(pos, lineOfSight(all, numberOf(k)) & theirs, k, found);
+    for (int i = 0; i < count && n < 2; ++i) {
+        const Square sq = found[i];
+        info.checkerSquare[n] = sq;
+        info.checkerRay[n++] = (pos.board[sq] & SLIDER_BITS) ? -rayStep(k - sq) : 0;
     }
-    if (n > 2) n = 2;
     info.checkerSquare[n] = 0;
     info.checkerRay[n] = 0;
     info.count = n;

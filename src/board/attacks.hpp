@@ -1,5 +1,5 @@
-// Attack, pin and check questions answered from the piece lists and the
-// difference-indexed geometry, without generating moves.
+// Attack, pin and check questions answered from the piece lists, the
+// difference-indexed geometry and the occupied squares, without generating moves.
 #pragma once
 
 #include "board/position.hpp"
@@ -17,6 +17,10 @@ struct CheckInfo {
 
 bool isAttacked(const Position& pos, int colour, Square target);
 bool pathClear(const Position& pos, Square from, Square to);
+// The men among `candidates` (pieces, not pawns) whose kind attacks t across
+// their difference, in the order of their piece list; returns how many.
+// Candidates come from lineOfSight, so that nothing stands between.
+int piecesAttacking(const Position& pos, SquareSet candidates, Square t, Square* out);
 bool isPinned(const Position& pos, int colour, Square sq);
 int findCheckers(const Position& pos, CheckInfo& info);
 // All men of the side not to move that attack the side to move's king.

@@ -1,5 +1,7 @@
 #include "board/see.hpp"
 
+#include "board/attacks.hpp"
+
 namespace tallomir {
 
 namespace {
@@ -15,12 +17,17 @@ struct AttackerList {
 };
 
 struct Exchange {
-    Exchange(const Position& p, Square target) : pos(p), to(target) {}
+    Exchange(const Position& p, Square target)
+        : pos(p), to(target), sight(lineOfSight(p.occupied[0] | p.occupied[1], numberOf(target))) {
+        lists[0].count = lists[1].count = 0;
+    }
 
     const Position& pos;
     Square to;
-    AttackerList lists[2] = {};
+    SquareSet sight;  // squares from which a man of the right kind reaches `to`
+    AttackerList lists[2];
 
+    // A later man goes behind earlier men of the same code.
     void insert(int colour, Square sq) {
         AttackerList& l = lists[colour];
         const int code = pos.board[sq];
@@ -32,16 +39,11 @@ struct Exchange {
         l.squares[j] = sq;
     }
 
+    // Pieces in the order of the piece list, then the pawns beside `to`.
     void collectAttackers(int s) {
-        for (const std::uint8_t* p = pos.pieceList[s]; *p; ++p) {
-            const Square sq = *p;
-            const int d = to - sq;
-            if (!(pos.board[sq] & attackMask(d))) continue;
-            const int step = attackStep(d);
-            Square w = sq + step;
-            while (w != to && pos.board[w] == EMPTY) w += step;
-            if (w == to) insert(s, sq);
-        }
+        Square found[MAX_NON_PAWNS];
+        const int count = piecesAttacking(pos, sight & pos.occupied[s] & ~pos.pawnSquares[s], to, found);
+        for (int i = 0; i < count; ++i) insert(s, found[i]);
         const Square u = to - pawnPush[s];
         if (pos.board[u + 1] == pawnCode[s]) insert(s, u + 1);
         if (pos.board[u - 1] == pawnCode[s]) insert(s, u - 1);
@@ -51,8 +53,10 @@ struct Exchange {
     void addXray(Square sq) {
         const int d = rayStep(to - sq);
         if (d == 0) return;
-        Square w = sq - d;
-        while (pos.board[w] == EMPTY) w -= d;
+        const int away = rayDirection(-d), n = numberOf(sq);
+        const int behind = firstOnRay(pos.occupied[0] | pos.occupied[1], away, n);
+        if (!(rayTables.rays[away][n] & squareBit(behind))) return;
+        const Square w = squareOf[behind];
         const int code = pos.board[w];
         if (code & stepMask(d)) insert((code & BLACK) ? 1 : 0, w);
     }
