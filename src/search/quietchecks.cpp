@@ -49,22 +49,30 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
         }
     }
 
-    // 2. Direct checks by pieces that are not candidates.
+    // 2. Direct checks by pieces that are not candidates: empty squares on
+    // the piece's rays from which its kind sees the king, nearest first.
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const int kingNumber = numberOf(king);
+    const SquareSet diagonalChecks = diagonalAttacks(all, kingNumber) & ~all;
+    const SquareSet orthogonalChecks = orthogonalAttacks(all, kingNumber) & ~all;
+    const SquareSet knightChecks = rayTables.knightJumps[kingNumber] & ~all;
     for (const std::uint8_t* p = pos.pieceList[side] + 1; *p; ++p) {
         const Square from = *p;
         if (isCandidate(candidates, from)) continue;
         const int code = pos.board[from];
+        const int n = numberOf(from);
         if (code & SLIDER_BITS) {
+            const SquareSet checks = ((code & DIAGONAL) ? diagonalChecks : 0) | ((code & ORTHOGONAL) ? orthogonalChecks : 0);
+            if (!checks) continue;
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-                for (Square to = from + *d; pos.board[to] == EMPTY; to += *d) {
-                    if (!(code & attackMask(king - to))) continue;
-                    const int step = attackStep(king - to);
-                    Square s = to + step;
-                    while (s != king && pos.board[s] == EMPTY) s += step;
-                    if (s == king) append(list, from, to);
+                const int r = rayDirection(*d);
+                for (SquareSet hits = rayAttacks(all, r, n) & checks; hits;) {
+                    const int to = r < 4 ? std::countr_zero(hits) : 63 - std::countl_zero(hits);
+                    hits ^= squareBit(to);
+                    list.moves[list.count++] = encodeMove(n, to);
                 }
             }
-        } else if (code & KNIGHT) {
+        } else if ((code & KNIGHT) && (rayTables.knightJumps[n] & knightChecks)) {
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const Square to = from + *d;
                 if (pos.board[to] == EMPTY && (attackMask(king - to) & KNIGHT)) append(list, from, to);
