@@ -1,9 +1,17 @@
-// The square-set attack tables against the plain walk over the mailbox board.
+// The square-set tables, and the queries built on them, against plain walks
+// over the mailbox board.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "board/attacks.hpp"
+#include "board/board_helpers.hpp"
+#include "board/makemove.hpp"
 #include "board/position.hpp"
 #include "board/squareset.hpp"
+#include "support.hpp"
 
 namespace tallomir {
 namespace {
@@ -63,6 +71,110 @@ TEST(SquareSets, StepAndJumpSets) {
 TEST(SquareSets, DirectionOfEveryLineStep) {
     for (int d = 0; d < 8; ++d) EXPECT_EQ(rayDirection(mailboxStep[d]), d);
     for (int step : {0, 2, 14, 18, 31, 33, -33, -18}) EXPECT_EQ(rayDirection(step), -1) << step;
+}
+
+
+// The queries that look along lines of sight, against plain walks over the
+// mailbox board, on positions from random games: same answers, same order.
+namespace walk {
+
+bool attacked(const Position& pos, int colour, Square t) {
+    const Square u = t - pawnPush[colour];
+    if (pos.board[u + 1] == pawnCode[colour] || pos.board[u - 1] == pawnCode[colour]) return true;
+    for (const std::uint8_t* p = pos.pieceList[colour]; *p; ++p)
+        if ((pos.board[*p] & attackMask(t - *p)) && pathClear(pos, *p, t)) return true;
+    return false;
+}
+
+bool pinned(const Position& pos, int colour, Square s) {
+    const Square k = pos.kingSquare(colour);
+    const int d = rayStep(k - s);
+    if (d == 0 || !pathClear(pos, s, k)) return false;
+    Square b = s - d;
+    while (pos.board[b] == EMPTY) b -= d;
+    return (pos.board[b] & colourBits(colour ^ 1)) && (pos.board[b] & stepMask(d));
+}
+
+std::vector<std::pair<int, int>> checkers(const Position& pos) {
+    const int e = pos.side ^ 1;
+    const Square k = pos.kingSquare(pos.side), u = k - pawnPush[e];
+    std::vector<std::pair<int, int>> found;
+    for (Square s : {u + 1, u - 1})
+        if (pos.board[s] == pawnCode[e]) found.push_back({s, 0});
+    for (const std::uint8_t* p = pos.pieceList[e] + 1; *p; ++p)
+        if ((pos.board[*p] & attackMask(k - *p)) && pathClear(pos, *p, k))
+            found.push_back({*p, (pos.board[*p] & SLIDER_BITS) ? -rayStep(k - *p) : 0});
+    if (found.size() > 2) found.resize(2);
+    return found;
+}
+
+std::vector<Move> captures(const Position& pos) {
+    const int c = pos.side, enemy = colourBits(c ^ 1), push = pawnPush[c];
+    std::vector<Move> out;
+    auto add = [&](Square from, Square to) {
+        if ((pos.board[from] & PAWN_BITS) && isBackRank(to)) {
+            for (int kind : {0xB000, 0x8000, 0xA000, 0x9000})
+                out.push_back(static_cast<Move>(encodeMove(numberOf(from), numberOf(to)) | kind));
+        } else {
+            out.push_back(encodeMove(numberOf(from), numberOf(to)));
+        }
+    };
+    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
+        const int code = pos.board[*p];
+        for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
+            Square s = *p + *d;
+            if (code & SLIDER_BITS)
+                while (pos.board[s] == EMPTY) s += *d;
+            if (pos.board[s] & enemy) add(*p, s);
+        }
+    }
+    for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
+        if (pos.board[*p + push - 1] & enemy) add(*p, *p + push - 1);
+        if (pos.board[*p + push + 1] & enemy) add(*p, *p + push + 1);
+        if (relativeRow(*p, c) == 10 && pos.board[*p + push] == EMPTY) add(*p, *p + push);
+    }
+    return out;
+}
+
+}  // namespace walk
+
+TEST(SquareSets, QueriesAgreeWithTheWalkOverTheBoard) {
+    int positions = 0;
+    for (const std::string& start : test::randomGameStarts()) {
+        Position pos = test::loadFen(start);
+        test::Rng rng(977);
+        for (int ply = 0; ply < 80 && pos.fiftyCount < 100; ++ply, ++positions) {
+            const std::string fen = test::toFen(pos);
+            MoveList list;
+            list.count = 0;
+            generateCaptures(pos, list);
+            ASSERT_EQ(std::vector<Move>(list.moves, list.moves + list.count), walk::captures(pos)) << fen;
+
+            CheckInfo info;
+            const int n = findCheckers(pos, info);
+            const auto expected = walk::checkers(pos);
+            ASSERT_EQ(n, static_cast<int>(expected.size())) << fen;
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(info.checkerSquare[i], expected[i].first) << fen;
+                ASSERT_EQ(info.checkerRay[i], expected[i].second) << fen;
+            }
+
+            for (int sq = 0; sq < 64; ++sq) {
+                const Square s = squareOf[sq];
+                for (int colour = 0; colour < 2; ++colour) {
+                    ASSERT_EQ(isAttacked(pos, colour, s), walk::attacked(pos, colour, s)) << fen << " " << s;
+                    if (pos.board[s] & colourBits(colour)) {
+                        ASSERT_EQ(isPinned(pos, colour, s), walk::pinned(pos, colour, s)) << fen << " " << s;
+                    }
+                }
+            }
+            const Move m = test::randomMove(pos, rng);
+            if (!m) break;
+            UndoRecord undo;
+            makeMove(pos, undo, m);
+        }
+    }
+    EXPECT_GT(positions, 300);
 }
 
 }  // namespace

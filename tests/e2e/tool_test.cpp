@@ -87,6 +87,21 @@ TEST(ToolSee, PrintsTheExchangeValue) {
     }
 }
 
+// The node total of bench is the signature of the search: it changes only
+// when the tree changes, never with speed work. Depth 6 keeps the everyday
+// suite quick; the default depth 8 runs with the slow tests.
+void expectBenchNodes(const char* depth, const char* const (&expected)[3]) {
+    const ToolRun run = runTool({"bench", depth});
+    EXPECT_TRUE(run.status.cleanExit());
+    ASSERT_GE(run.lines.size(), 2u);
+    EXPECT_EQ(run.lines[run.lines.size() - 2], std::string("nodes ") + expected[test::editionColumn()]);
+    EXPECT_EQ(lastLine(run).rfind("nps ", 0), 0u) << lastLine(run);
+}
+
+TEST(ToolBench, NodeSignatureAtDepthSix) { expectBenchNodes("6", {"1588982", "1513945", "1555989"}); }
+
+TEST(SlowToolBench, NodeSignatureAtTheDefaultDepth) { expectBenchNodes("8", {"8615866", "8920945", "8522719"}); }
+
 TEST(ToolErrors, BadInputFailsCleanly) {
     const std::vector<std::vector<std::string>> bad = {
         {"perft", "8/8/8/8/8/8/8/8 w - - 0 1", "3"},  // no kings

@@ -115,6 +115,41 @@ TEST(MovePicker, EqualScoresKeepGenerationOrder) {
     EXPECT_EQ(list.moves[3], 13);
 }
 
+// The quiet checks of the first quiescence ply: every quiet move of a piece
+// or pawn (not the king, not a promotion) that gives check, each once.
+TEST(QuietChecks, EveryQuietCheckingMoveOnce) {
+    std::mt19937 rng(777);
+    int checks = 0;
+    for (const char* fen : POSITIONS) {
+        Position pos = test::loadFen(fen);
+        for (int ply = 0; ply < 60; ++ply) {
+            std::vector<Move> legal = legalMoves(pos);
+            if (legal.empty()) break;
+            CheckInfo info;
+            if (findCheckers(pos, info) == 0) {
+                MoveList generated, all;
+                generated.count = all.count = 0;
+                generateQuietChecks(pos, generated);
+                generateAll(pos, all);
+                std::vector<Move> expected;
+                for (int i = 0; i < all.count; ++i) {
+                    const Move m = all.moves[i];
+                    if (isTactical(pos, m) || (pos.board[squareOf[moveFrom(m)]] & KING)) continue;
+                    if (givesCheck(pos, m)) expected.push_back(m);
+                }
+                std::vector<Move> got(generated.moves, generated.moves + generated.count);
+                std::sort(got.begin(), got.end());
+                std::sort(expected.begin(), expected.end());
+                ASSERT_EQ(got, expected) << fen << " ply " << ply;
+                checks += generated.count;
+            }
+            UndoRecord undo;
+            makeMove(pos, undo, legal[rng() % legal.size()]);
+        }
+    }
+    EXPECT_GT(checks, 50);
+}
+
 TEST(MoveOrdering, ScoresOfTheDesign) {
     clearOrderingTables();
     // White pawn e4 can take a knight on d5; white queen d1 can take a pawn on d7 defended by the king.
