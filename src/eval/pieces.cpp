@@ -30,6 +30,12 @@ constexpr int SHUT_IN_BISHOP = 50;  // behind a blocked centre pawn
 constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
 
 constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+constexpr SquareSet bitOf(const char* name) { return squareBit(name[0] - 'a' + 8 * (name[1] - '1')); }
+
+constexpr SquareSet WHITE_TRAP_SQUARES =
+    bitOf("a7") | bitOf("b8") | bitOf("h7") | bitOf("g8") | bitOf("a6") | bitOf("h6");
+constexpr SquareSet BLACK_TRAP_SQUARES =
+    bitOf("a2") | bitOf("b1") | bitOf("h2") | bitOf("g1") | bitOf("a3") | bitOf("h3");
 
 }  // namespace
 
@@ -61,16 +67,21 @@ void evalTrappedPieces(const Position& pos, int& mid, int& end) {
     const int large = EDITION.trappedBishopLarge, small = EDITION.trappedBishopSmall;
 
     // Bishops that took a wing pawn and are cut off by a pawn that closes the
-    // diagonal. A row whose two alternatives both hold counts once.
+    // diagonal. A row whose two alternatives both hold counts once. Most
+    // positions have no man of the bishop's colour on any of those squares.
     int trapped = 0;
-    if ((at("a7", W_BISHOP) && at("b6", B_PAWN)) || (at("b8", W_BISHOP) && at("c7", B_PAWN))) trapped -= large;
-    if ((at("h7", W_BISHOP) && at("g6", B_PAWN)) || (at("g8", W_BISHOP) && at("f7", B_PAWN))) trapped -= large;
-    if ((at("a2", B_BISHOP) && at("b3", W_PAWN)) || (at("b1", B_BISHOP) && at("c2", W_PAWN))) trapped += large;
-    if ((at("h2", B_BISHOP) && at("g3", W_PAWN)) || (at("g1", B_BISHOP) && at("f2", W_PAWN))) trapped += large;
-    if (at("a6", W_BISHOP) && at("b5", B_PAWN)) trapped -= small;
-    if (at("h6", W_BISHOP) && at("g5", B_PAWN)) trapped -= small;
-    if (at("a3", B_BISHOP) && at("b4", W_PAWN)) trapped += small;
-    if (at("h3", B_BISHOP) && at("g4", W_PAWN)) trapped += small;
+    if (pos.occupied[0] & WHITE_TRAP_SQUARES) {
+        if ((at("a7", W_BISHOP) && at("b6", B_PAWN)) || (at("b8", W_BISHOP) && at("c7", B_PAWN))) trapped -= large;
+        if ((at("h7", W_BISHOP) && at("g6", B_PAWN)) || (at("g8", W_BISHOP) && at("f7", B_PAWN))) trapped -= large;
+        if (at("a6", W_BISHOP) && at("b5", B_PAWN)) trapped -= small;
+        if (at("h6", W_BISHOP) && at("g5", B_PAWN)) trapped -= small;
+    }
+    if (pos.occupied[1] & BLACK_TRAP_SQUARES) {
+        if ((at("a2", B_BISHOP) && at("b3", W_PAWN)) || (at("b1", B_BISHOP) && at("c2", W_PAWN))) trapped += large;
+        if ((at("h2", B_BISHOP) && at("g3", W_PAWN)) || (at("g1", B_BISHOP) && at("f2", W_PAWN))) trapped += large;
+        if (at("a3", B_BISHOP) && at("b4", W_PAWN)) trapped += small;
+        if (at("h3", B_BISHOP) && at("g4", W_PAWN)) trapped += small;
+    }
     mid += trapped;
     end += trapped;
 
