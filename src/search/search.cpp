@@ -275,6 +275,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
         beta <= NULL_BETA_LIMIT && pos.pieceCount[side] >= 2 &&
         (depth <= EDITION.nullEvalGate || evaluate(pos, alpha, beta) >= beta)) {
         makeNullMove(pos, undo);
+        ttPrefetch(keyLow(pos.key));
         const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);
         unmakeNullMove(pos, undo);
         if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= 3) {
@@ -356,6 +357,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
 
             // Step 11.5: search the move; later moves of a PV node get a null window first.
             makeMove(pos, undo, m);
+            if (newDepth >= ONE_PLY) ttPrefetch(keyLow(pos.key));
             int w;
             if (nodeType != PV_NODE || best == NO_SCORE) {
                 w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);

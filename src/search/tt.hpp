@@ -66,7 +66,10 @@ void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, 
 
 // Fetches the bucket of a key towards the cache ahead of its probe.
 inline void ttPrefetch(std::uint32_t keyLow) {
-    if (tt.entries) __builtin_prefetch(tt.entries + (keyLow & tt.indexMask));
+    if (!tt.entries) return;
+    const TTEntry* bucket = tt.entries + (keyLow & tt.indexMask);
+    __builtin_prefetch(bucket);
+    __builtin_prefetch(bucket + 3);  // a bucket may straddle two cache lines
 }
 
 }  // namespace tallomir
