@@ -37,7 +37,7 @@ inline void removeMan(Position& pos, Square sq, int code) {
     const int i = pos.listIndex[sq];
     pos.board[sq] = EMPTY;
     pos.listIndex[sq] = -1;
-    pos.occupied[c] ^= squareBit(numberOf(sq));
+    pos.toggleSquares(c, code, squareBit(numberOf(sq)));
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
@@ -47,10 +47,7 @@ inline void removeMan(Position& pos, Square sq, int code) {
     }
     --count;
     list[count] = 0;
-    if (pawn) {
-        pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
-        pos.pawnSquares[c] ^= squareBit(numberOf(sq));
-    }
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
     const int idx = pieceIndex(code);
     --pos.totalCount;
     --pos.kindCount[idx];
@@ -70,7 +67,7 @@ template <bool Update>
 inline void addMan(Position& pos, Square sq, int code, int at) {
     const int c = (code & BLACK) ? 1 : 0;
     pos.board[sq] = static_cast<std::uint8_t>(code);
-    pos.occupied[c] ^= squareBit(numberOf(sq));
+    pos.toggleSquares(c, code, squareBit(numberOf(sq)));
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
@@ -82,10 +79,7 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
     }
     list[at] = static_cast<std::uint8_t>(sq);
     pos.listIndex[sq] = static_cast<std::int8_t>(at);
-    if (pawn) {
-        pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
-        pos.pawnSquares[c] ^= squareBit(numberOf(sq));
-    }
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
     const int idx = pieceIndex(code);
     ++pos.totalCount;
     ++pos.kindCount[idx];
@@ -109,13 +103,12 @@ inline void moveMan(Position& pos, Square from, Square to, int code) {
     pos.listIndex[from] = -1;
     pos.board[to] = static_cast<std::uint8_t>(code);
     pos.listIndex[to] = static_cast<std::int8_t>(i);
-    pos.occupied[c] ^= squareBit(numberOf(from)) | squareBit(numberOf(to));
+    pos.toggleSquares(c, code, squareBit(numberOf(from)) | squareBit(numberOf(to)));
     const bool pawn = code & PAWN_BITS;
     if (pawn) {
         pos.pawnList[c][i] = static_cast<std::uint8_t>(to);
         pos.pawnFileMask[c][from & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(from, c)]);
         pos.pawnFileMask[c][to & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(to, c)]);
-        pos.pawnSquares[c] ^= squareBit(numberOf(from)) | squareBit(numberOf(to));
     } else {
         pos.pieceList[c][i] = static_cast<std::uint8_t>(to);
     }

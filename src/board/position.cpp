@@ -258,11 +258,10 @@ void setUpDerived(Position& pos) {
         }
         pos.pawnList[c][pos.pawnCount[c]] = 0;
 
-        pos.occupied[c] = pos.pawnSquares[c] = 0;
-        for (int n = 0; n < 64; ++n) {
-            if (pos.board[squareOf[n]] & colour) pos.occupied[c] |= squareBit(n);
-            if (pos.board[squareOf[n]] == pawnCode[c]) pos.pawnSquares[c] |= squareBit(n);
-        }
+        pos.occupied[c] = pos.pawnSquares[c] = pos.knightSquares[c] = 0;
+        pos.diagonalSquares[c] = pos.orthogonalSquares[c] = 0;
+        for (int n = 0; n < 64; ++n)
+            if (pos.board[squareOf[n]] & colour) pos.toggleSquares(c, pos.board[squareOf[n]], squareBit(n));
     }
     pos.lastCaptureSquare = 0;
     pos.psqMid = sumPsqMid(pos);

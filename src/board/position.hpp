@@ -31,8 +31,13 @@ struct Position {
     std::int32_t totalCount;
     std::int32_t kindCount[12];
     std::uint8_t pawnFileMask[2][16];
-    SquareSet occupied[2];     // squares held by each colour
-    SquareSet pawnSquares[2];  // squares held by each colour's pawns
+    // Squares held by each colour's men, all of them and by kind (queens are
+    // in both slider sets).
+    SquareSet occupied[2];
+    SquareSet pawnSquares[2];
+    SquareSet knightSquares[2];
+    SquareSet diagonalSquares[2];    // bishops and queens
+    SquareSet orthogonalSquares[2];  // rooks and queens
     std::int32_t side;
     std::int32_t castling;
     std::int32_t epSquare;
@@ -47,6 +52,15 @@ struct Position {
     HashKey keyHistory[KEY_HISTORY_SIZE];
 
     Square kingSquare(int colour) const { return pieceList[colour][0]; }
+
+    // Adds or removes (they are the same) a man of `code` on the squares `bits`.
+    void toggleSquares(int colour, int code, SquareSet bits) {
+        occupied[colour] ^= bits;
+        pawnSquares[colour] ^= (code & PAWN_BITS) ? bits : 0;
+        knightSquares[colour] ^= (code & KNIGHT) ? bits : 0;
+        diagonalSquares[colour] ^= (code & DIAGONAL) ? bits : 0;
+        orthogonalSquares[colour] ^= (code & ORTHOGONAL) ? bits : 0;
+    }
 };
 
 // Piece tables, built once at start-up.
