@@ -9,20 +9,24 @@ bool isAttacked(const Position& pos, int colour, Square t) {
     const int pawn = pawnCode[colour];
     const Square u = t - pawnPush[colour];
     if (pos.board[u + 1] == pawn || pos.board[u - 1] == pawn) return true;
+    const int n = numberOf(t);
+    if (rayTables.knightJumps[n] & pos.knightSquares[colour]) return true;
+    if (rayTables.kingSteps[n] & squareBit(numberOf(pos.kingSquare(colour)))) return true;
     const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    const SquareSet pieces = pos.occupied[colour] & ~pos.pawnSquares[colour];
-    for (SquareSet seen = lineOfSight(all, numberOf(t)) & pieces; seen; seen &= seen - 1) {
-        const Square sq = squareOf[std::countr_zero(seen)];
-        if (pos.board[sq] & attackMask(t - sq)) return true;
-    }
-    return false;
+    return (diagonalAttacks(all, n) & pos.diagonalSquares[colour]) ||
+           (orthogonalAttacks(all, n) & pos.orthogonalSquares[colour]);
 }
 
-int piecesAttacking(const Position& pos, SquareSet candidates, Square t, Square* out) {
+SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diagonalSight, SquareSet orthogonalSight) {
+    return (rayTables.knightJumps[n] & pos.knightSquares[colour]) |
+           (rayTables.kingSteps[n] & squareBit(numberOf(pos.kingSquare(colour)))) |
+           (diagonalSight & pos.diagonalSquares[colour]) | (orthogonalSight & pos.orthogonalSquares[colour]);
+}
+
+int inListOrder(const Position& pos, SquareSet men, Square* out) {
     int count = 0;
-    for (; candidates; candidates &= candidates - 1) {
-        const Square sq = squareOf[std::countr_zero(candidates)];
-        if (!(pos.board[sq] & attackMask(t - sq))) continue;
+    for (; men; men &= men - 1) {
+        const Square sq = squareOf[std::countr_zero(men)];
         int j = count++;
         while (j > 0 && pos.listIndex[out[j - 1]] > pos.listIndex[sq]) {
             out[j] = out[j - 1];
@@ -68,10 +72,14 @@ int findCheckers(const Position& pos, CheckInfo& info) {
         info.checkerSquare[n] = u - 1;
         info.checkerRay[n++] = 0;
     }
+    // Pieces that reach the king (never the other king), in the order of the piece list.
     const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    const SquareSet theirs = pos.occupied[e] & ~pos.pawnSquares[e] & ~squareBit(numberOf(pos.pieceList[e][0]));
+    const int nk = numberOf(k);
+    const SquareSet pieces = (rayTables.knightJumps[nk] & pos.knightSquares[e]) |
+                             (diagonalAttacks(all, nk) & pos.diagonalSquares[e]) |
+                             (orthogonalAttacks(all, nk) & pos.orthogonalSquares[e]);
     Square found[MAX_NON_PAWNS];
-    const int count = piecesAttacking(pos, lineOfSight(all, numberOf(k)) & theirs, k, found);
+    const int count = inListOrder(pos, pieces, found);
     for (int i = 0; i < count && n < 2; ++i) {
         const Square sq = found[i];
         info.checkerSquare[n] = sq;

@@ -17,10 +17,11 @@ struct CheckInfo {
 
 bool isAttacked(const Position& pos, int colour, Square target);
 bool pathClear(const Position& pos, Square from, Square to);
-// The men among `candidates` (pieces, not pawns) whose kind attacks t across
-// their difference, in the order of their piece list; returns how many.
-// Candidates come from lineOfSight, so that nothing stands between.
-int piecesAttacking(const Position& pos, SquareSet candidates, Square t, Square* out);
+// The pieces (not pawns) of colour that attack SquareNumber n, given the
+// squares seen from n along diagonals and along ranks and files.
+SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diagonalSight, SquareSet orthogonalSight);
+// The men of `men` in the order of their piece lists; returns how many.
+int inListOrder(const Position& pos, SquareSet men, Square* out);
 bool isPinned(const Position& pos, int colour, Square sq);
 int findCheckers(const Position& pos, CheckInfo& info);
 // All men of the side not to move that attack the side to move's king.

@@ -17,14 +17,18 @@ struct AttackerList {
 };
 
 struct Exchange {
-    Exchange(const Position& p, Square target)
-        : pos(p), to(target), sight(lineOfSight(p.occupied[0] | p.occupied[1], numberOf(target))) {
+    Exchange(const Position& p, Square target) : pos(p), to(target), toNumber(numberOf(target)) {
+        const SquareSet all = p.occupied[0] | p.occupied[1];
+        diagonalSight = diagonalAttacks(all, toNumber);
+        orthogonalSight = orthogonalAttacks(all, toNumber);
         lists[0].count = lists[1].count = 0;
     }
 
     const Position& pos;
     Square to;
-    SquareSet sight;  // squares from which a man of the right kind reaches `to`
+    int toNumber;               // `to` as a SquareNumber
+    SquareSet diagonalSight;    // the first man on each diagonal from `to`
+    SquareSet orthogonalSight;  // the first man on each rank and file from `to`
     AttackerList lists[2];
 
     // A later man goes behind earlier men of the same code.
@@ -42,7 +46,7 @@ struct Exchange {
     // Pieces in the order of the piece list, then the pawns beside `to`.
     void collectAttackers(int s) {
         Square found[MAX_NON_PAWNS];
-        const int count = piecesAttacking(pos, sight & pos.occupied[s] & ~pos.pawnSquares[s], to, found);
+        const int count = inListOrder(pos, pieceAttackers(pos, s, toNumber, diagonalSight, orthogonalSight), found);
         for (int i = 0; i < count; ++i) insert(s, found[i]);
         const Square u = to - pawnPush[s];
         if (pos.board[u + 1] == pawnCode[s]) insert(s, u + 1);

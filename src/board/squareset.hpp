@@ -88,10 +88,4 @@ inline SquareSet orthogonalAttacks(SquareSet occupied, int n) {
     return lineAttacks(occupied, lineTables.rank[n], n) | fileAttacks(occupied, n);
 }
 
-// The first man on each line from n, and every knight jump from n: the
-// squares from which a man of the right kind reaches n.
-inline SquareSet lineOfSight(SquareSet occupied, int n) {
-    return diagonalAttacks(occupied, n) | orthogonalAttacks(occupied, n) | rayTables.knightJumps[n];
-}
-
 }  // namespace tallomir
