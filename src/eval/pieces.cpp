@@ -1,5 +1,6 @@
 #include "eval/pieces.hpp"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -104,6 +105,8 @@ void evalTrappedPieces(const Position& pos, int& mid, int& end) {
 
 namespace {
 
+// Each piece's terms are independent of the others, so the pieces are taken
+// kind by kind from the square sets rather than in piece-list order.
 template <class Count>
 [[gnu::always_inline]] inline void scorePieces(const Position& pos, const MaterialEntry& material,
                                                const PawnEntry& pawns, int& mid, int& end) {
@@ -115,73 +118,68 @@ template <class Count>
         const Square enemyKing = pos.kingSquare(enemy);
         // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
         const bool seventhMatters = (pawns.secondRankPawns[enemy] & 1) || relativeRank(enemyKing, c) == 8;
+        const SquareSet diagonal = pos.diagonalSquares[c], orthogonal = pos.orthogonalSquares[c];
         int mc = 0, ec = 0;
-        for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
-            const Square sq = *p;
-            const int n = numberOf(sq);
-            switch (board[sq] & ~COLOUR_BITS) {
-            case KNIGHT: {
-                int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
-                const int bonus = outpostBonus[c][n];
-                if (c == 0)
-                    v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
-                else
-                    v += bonus * ((board[sq + 17] == B_PAWN) + (board[sq + 15] == B_PAWN));
-                mc += v;
-                ec += v;
-                break;
+        for (SquareSet set = pos.knightSquares[c]; set; set &= set - 1) {
+            const int n = std::countr_zero(set);
+            const Square sq = squareOf[n];
+            int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
+            const int bonus = outpostBonus[c][n];
+            if (c == 0)
+                v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
+            else
+                v += bonus * ((board[sq + 17] == B_PAWN) + (board[sq + 15] == B_PAWN));
+            mc += v;
+            ec += v;
+        }
+        for (SquareSet set = diagonal & ~orthogonal; set; set &= set - 1) {
+            const int n = std::countr_zero(set);
+            const int E = diagonalMobility<Count>(occ, c, n) - BISHOP_MOBILITY_BASE;
+            mc += BISHOP_MOBILITY_MID * E;
+            ec += EDITION.bishopMobilityEnd * E;
+            const int dark = pawns.darkPawns[c];
+            if (squareColour(squareOf[n]) == 0) {
+                mc += bishopPawnMid[dark];
+                ec += bishopPawnEnd[dark];
+            } else {
+                const int light = pos.kindCount[c] - dark;
+                mc -= bishopPawnMid[light];
+                ec -= bishopPawnEnd[light];
             }
-            case DIAGONAL: {
-                const int E = diagonalMobility<Count>(occ, c, n) - BISHOP_MOBILITY_BASE;
-                mc += BISHOP_MOBILITY_MID * E;
-                ec += EDITION.bishopMobilityEnd * E;
-                const int dark = pawns.darkPawns[c];
-                if (squareColour(sq) == 0) {
-                    mc += bishopPawnMid[dark];
-                    ec += bishopPawnEnd[dark];
-                } else {
-                    const int light = pos.kindCount[c] - dark;
-                    mc -= bishopPawnMid[light];
-                    ec -= bishopPawnEnd[light];
+        }
+        for (SquareSet set = orthogonal & ~diagonal; set; set &= set - 1) {
+            const int n = std::countr_zero(set);
+            const Square sq = squareOf[n];
+            const int D = orthogonalMobility<Count>(occ, c, n) - ROOK_MOBILITY_BASE;
+            mc += ROOK_MOBILITY_MID * D + ROOK_FLAT;
+            ec += ROOK_MOBILITY_END * D + ROOK_FLAT;
+            const int col = sq & 15;
+            if (pos.pawnFileMask[c][col] == 0) {
+                mc += ROOK_HALF_OPEN;
+                ec += ROOK_HALF_OPEN;
+                if (pos.pawnFileMask[enemy][col] == 0) {
+                    mc += ROOK_OPEN;
+                    ec += ROOK_OPEN;
                 }
-                break;
+                if (material.sideFlags[enemy] & FACES_QUEEN) {
+                    const int v = std::abs(col - (enemyKing & 15));
+                    if (v <= 1) mc += ROOK_NEAR_KING_FILE;
+                    if (v == 0) mc += ROOK_ON_KING_FILE;
+                }
             }
-            case ORTHOGONAL: {
-                const int D = orthogonalMobility<Count>(occ, c, n) - ROOK_MOBILITY_BASE;
-                mc += ROOK_MOBILITY_MID * D + ROOK_FLAT;
-                ec += ROOK_MOBILITY_END * D + ROOK_FLAT;
-                const int col = sq & 15;
-                if (pos.pawnFileMask[c][col] == 0) {
-                    mc += ROOK_HALF_OPEN;
-                    ec += ROOK_HALF_OPEN;
-                    if (pos.pawnFileMask[enemy][col] == 0) {
-                        mc += ROOK_OPEN;
-                        ec += ROOK_OPEN;
-                    }
-                    if (material.sideFlags[enemy] & FACES_QUEEN) {
-                        const int v = std::abs(col - (enemyKing & 15));
-                        if (v <= 1) mc += ROOK_NEAR_KING_FILE;
-                        if (v == 0) mc += ROOK_ON_KING_FILE;
-                    }
-                }
-                if (seventhMatters && relativeRank(sq, c) == 7) {
-                    mc += EDITION.rookSeventhMid;
-                    ec += EDITION.rookSeventhEnd;
-                }
-                break;
+            if (seventhMatters && relativeRank(sq, c) == 7) {
+                mc += EDITION.rookSeventhMid;
+                ec += EDITION.rookSeventhEnd;
             }
-            case DIAGONAL | ORTHOGONAL: {
-                const int X = queenMobility<Count>(occ, c, n) - QUEEN_MOBILITY_BASE;
-                mc += X;
-                ec += QUEEN_MOBILITY_END * X;
-                if (seventhMatters && relativeRank(sq, c) == 7) {
-                    mc += EDITION.queenSeventhMid;
-                    ec += EDITION.queenSeventhEnd;
-                }
-                break;
-            }
-            default:
-                break;
+        }
+        for (SquareSet set = diagonal & orthogonal; set; set &= set - 1) {
+            const int n = std::countr_zero(set);
+            const int X = queenMobility<Count>(occ, c, n) - QUEEN_MOBILITY_BASE;
+            mc += X;
+            ec += QUEEN_MOBILITY_END * X;
+            if (seventhMatters && relativeRank(squareOf[n], c) == 7) {
+                mc += EDITION.queenSeventhMid;
+                ec += EDITION.queenSeventhEnd;
             }
         }
         m[c] = mc;
