@@ -15,7 +15,7 @@ int evaluate(Position& pos, int alpha, int beta);
 // king and pawn against king, a wrong-coloured bishop.
 bool isRecognisedDraw(Position& pos);
 
-// Start-up: the pawn masks, the knight outposts and the mobility masks
+// Start-up: the pawn masks, the knight outposts and the choice of square counting
 // (before the first position is set up).
 void initEvalTables();
 // One-time initialisation: passedRankWeight, the pawn and material caches,
