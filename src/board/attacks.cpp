@@ -48,13 +48,12 @@ bool isPinned(const Position& pos, int colour, Square s) {
     const Square k = pos.pieceList[colour][0];
     const int d = rayStep(k - s);
     if (d == 0) return false;
-    const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    const int r = rayDirection(d), n = numberOf(s);
-    if (firstOnRay(all, r, n) != numberOf(k)) return false;
-    const int away = r ^ 4;  // the opposite direction
-    const int b = firstOnRay(all, away, n);
-    if (!(rayTables.rays[away][n] & squareBit(b))) return false;
-    const int code = pos.board[squareOf[b]];
+    Square b = s + d;
+    while (pos.board[b] == EMPTY) b += d;
+    if (b != k) return false;
+    b = s - d;
+    while (pos.board[b] == EMPTY) b -= d;
+    const int code = pos.board[b];
     return (code & colourBits(colour ^ 1)) && (code & stepMask(d));
 }
 
