@@ -75,10 +75,7 @@ bool samePosition(const Position& a, const Position& b) {
            std::memcmp(a.kindCount, b.kindCount, sizeof a.kindCount) == 0 &&
            std::memcmp(a.pawnFileMask, b.pawnFileMask, sizeof a.pawnFileMask) == 0 &&
            a.occupied[0] == b.occupied[0] && a.occupied[1] == b.occupied[1] &&
-           std::memcmp(a.pawnSquares, b.pawnSquares, sizeof a.pawnSquares) == 0 &&
-           std::memcmp(a.knightSquares, b.knightSquares, sizeof a.knightSquares) == 0 &&
-           std::memcmp(a.diagonalSquares, b.diagonalSquares, sizeof a.diagonalSquares) == 0 &&
-           std::memcmp(a.orthogonalSquares, b.orthogonalSquares, sizeof a.orthogonalSquares) == 0 && a.side == b.side &&
+           std::memcmp(a.typeSquares, b.typeSquares, sizeof a.typeSquares) == 0 && a.side == b.side &&
            a.castling == b.castling && a.epSquare == b.epSquare && a.fiftyCount == b.fiftyCount &&
            a.historyCount == b.historyCount && a.lastCaptureSquare == b.lastCaptureSquare &&
            a.psqMid == b.psqMid && a.psqEnd == b.psqEnd && a.key == b.key && a.pawnKey == b.pawnKey &&

@@ -130,7 +130,7 @@ void generateCaptures(const Position& pos, MoveList& list) {
     // Pawns are looked at one by one only when one of them can take or promote.
     constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
     constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
-    const SquareSet pawns = pos.pawnSquares[c];
+    const SquareSet pawns = pos.pawnSquares(c);
     const SquareSet targets = c == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
                                      : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
     if (!(targets & theirs) && !(pawns & SEVENTH_RANK[c])) {

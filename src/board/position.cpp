@@ -258,8 +258,8 @@ void setUpDerived(Position& pos) {
         }
         pos.pawnList[c][pos.pawnCount[c]] = 0;
 
-        pos.occupied[c] = pos.pawnSquares[c] = pos.knightSquares[c] = 0;
-        pos.diagonalSquares[c] = pos.orthogonalSquares[c] = 0;
+        pos.occupied[c] = 0;
+        for (SquareSet& set : pos.typeSquares[c]) set = 0;
         for (int n = 0; n < 64; ++n)
             if (pos.board[squareOf[n]] & colour) pos.toggleSquares(c, pos.board[squareOf[n]], squareBit(n));
     }

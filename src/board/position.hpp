@@ -31,13 +31,9 @@ struct Position {
     std::int32_t totalCount;
     std::int32_t kindCount[12];
     std::uint8_t pawnFileMask[2][16];
-    // Squares held by each colour's men, all of them and by kind (queens are
-    // in both slider sets).
+    // Squares held by each colour's men: all of them, and by pieceType.
     SquareSet occupied[2];
-    SquareSet pawnSquares[2];
-    SquareSet knightSquares[2];
-    SquareSet diagonalSquares[2];    // bishops and queens
-    SquareSet orthogonalSquares[2];  // rooks and queens
+    SquareSet typeSquares[2][6];
     std::int32_t side;
     std::int32_t castling;
     std::int32_t epSquare;
@@ -53,14 +49,18 @@ struct Position {
 
     Square kingSquare(int colour) const { return pieceList[colour][0]; }
 
-    // Adds or removes (they are the same) a man of `code` on the squares `bits`.
-    void toggleSquares(int colour, int code, SquareSet bits) {
-        occupied[colour] ^= bits;
-        pawnSquares[colour] ^= (code & PAWN_BITS) ? bits : 0;
-        knightSquares[colour] ^= (code & KNIGHT) ? bits : 0;
-        diagonalSquares[colour] ^= (code & DIAGONAL) ? bits : 0;
-        orthogonalSquares[colour] ^= (code & ORTHOGONAL) ? bits : 0;
+    SquareSet pawnSquares(int colour) const { return typeSquares[colour][PAWN_TYPE]; }
+    SquareSet knightSquares(int colour) const { return typeSquares[colour][KNIGHT_TYPE]; }
+    // Bishops and queens; rooks and queens.
+    SquareSet diagonalSquares(int colour) const {
+        return typeSquares[colour][BISHOP_TYPE] | typeSquares[colour][QUEEN_TYPE];
     }
+    SquareSet orthogonalSquares(int colour) const {
+        return typeSquares[colour][ROOK_TYPE] | typeSquares[colour][QUEEN_TYPE];
+    }
+
+    // Adds or removes (they are the same) a man of `code` on the squares `bits`.
+    void toggleSquares(int colour, int code, SquareSet bits);
 };
 
 // Piece tables, built once at start-up.
@@ -84,6 +84,11 @@ inline int pieceIndex(int code) { return pieceTables.pieceIndex[code]; }
 inline int pieceType(int code) { return pieceTables.pieceType[code]; }
 inline int pieceValue(int code) { return pieceTables.pieceValue[code]; }
 inline const std::int8_t* pieceDirections(int code) { return pieceTables.pieceDirections[code]; }
+
+inline void Position::toggleSquares(int colour, int code, SquareSet bits) {
+    occupied[colour] ^= bits;
+    typeSquares[colour][pieceType(code)] ^= bits;
+}
 // Relative rank row of a Square for colour c: 4 = own first rank .. 11 = own eighth.
 inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colour]; }
 

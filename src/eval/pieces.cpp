@@ -118,9 +118,9 @@ template <class Count>
         const Square enemyKing = pos.kingSquare(enemy);
         // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
         const bool seventhMatters = (pawns.secondRankPawns[enemy] & 1) || relativeRank(enemyKing, c) == 8;
-        const SquareSet diagonal = pos.diagonalSquares[c], orthogonal = pos.orthogonalSquares[c];
+        const SquareSet* kinds = pos.typeSquares[c];
         int mc = 0, ec = 0;
-        for (SquareSet set = pos.knightSquares[c]; set; set &= set - 1) {
+        for (SquareSet set = kinds[KNIGHT_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const Square sq = squareOf[n];
             int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
@@ -132,7 +132,7 @@ template <class Count>
             mc += v;
             ec += v;
         }
-        for (SquareSet set = diagonal & ~orthogonal; set; set &= set - 1) {
+        for (SquareSet set = kinds[BISHOP_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const int E = diagonalMobility<Count>(occ, c, n) - BISHOP_MOBILITY_BASE;
             mc += BISHOP_MOBILITY_MID * E;
@@ -147,7 +147,7 @@ template <class Count>
                 ec -= bishopPawnEnd[light];
             }
         }
-        for (SquareSet set = orthogonal & ~diagonal; set; set &= set - 1) {
+        for (SquareSet set = kinds[ROOK_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const Square sq = squareOf[n];
             const int D = orthogonalMobility<Count>(occ, c, n) - ROOK_MOBILITY_BASE;
@@ -172,7 +172,7 @@ template <class Count>
                 ec += EDITION.rookSeventhEnd;
             }
         }
-        for (SquareSet set = diagonal & orthogonal; set; set &= set - 1) {
+        for (SquareSet set = kinds[QUEEN_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const int X = queenMobility<Count>(occ, c, n) - QUEEN_MOBILITY_BASE;
             mc += X;

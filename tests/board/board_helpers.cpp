@@ -132,8 +132,7 @@ std::string inconsistency(const Position& pos) {
     if (pos.side != 0 && pos.side != 1) return "invalid side";
     int kinds[12] = {}, material[2] = {}, total = 0, psqMid = 0, psqEnd = 0;
     std::uint8_t files[2][16] = {};
-    SquareSet occupied[2] = {}, pawnSquares[2] = {}, knightSquares[2] = {}, diagonalSquares[2] = {},
-              orthogonalSquares[2] = {};
+    SquareSet occupied[2] = {}, typeSquares[2][6] = {};
     for (int n = 0; n < 64; ++n) {
         const Square sq = squareOf[n];
         const int code = pos.board[sq];
@@ -147,10 +146,7 @@ std::string inconsistency(const Position& pos) {
         ++kinds[idx];
         ++total;
         occupied[c] |= squareBit(n);
-        if (code & PAWN_BITS) pawnSquares[c] |= squareBit(n);
-        if (code & KNIGHT) knightSquares[c] |= squareBit(n);
-        if (code & DIAGONAL) diagonalSquares[c] |= squareBit(n);
-        if (code & ORTHOGONAL) orthogonalSquares[c] |= squareBit(n);
+        typeSquares[c][idx >> 1] |= squareBit(n);
         if (!(code & KING)) material[c] += pieceValue(code);
         if (code & PAWN_BITS) files[c][sq & 15] |= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
         psqMid += pieceSquare[idx][n].mid;
@@ -172,12 +168,8 @@ std::string inconsistency(const Position& pos) {
         for (int f = 0; f < 16; ++f)
             if (pos.pawnFileMask[c][f] != files[c][f]) return "pawnFileMask disagrees with the pawns";
     if (pos.occupied[0] != occupied[0] || pos.occupied[1] != occupied[1]) return "occupied disagrees with the board";
-    for (int c = 0; c < 2; ++c) {
-        if (pos.pawnSquares[c] != pawnSquares[c]) return "pawnSquares disagrees with the board";
-        if (pos.knightSquares[c] != knightSquares[c]) return "knightSquares disagrees with the board";
-        if (pos.diagonalSquares[c] != diagonalSquares[c]) return "diagonalSquares disagrees with the board";
-        if (pos.orthogonalSquares[c] != orthogonalSquares[c]) return "orthogonalSquares disagrees with the board";
-    }
+    if (std::memcmp(pos.typeSquares, typeSquares, sizeof typeSquares) != 0)
+        return "typeSquares disagrees with the board";
     if (pos.psqMid != psqMid || pos.psqEnd != psqEnd) return "piece-square sums disagree with the board";
     if (pos.key != computeKey(pos)) return "key differs from the key computed from scratch";
     if (pos.pawnKey != computePawnKey(pos)) return "pawnKey differs from the key computed from scratch";
@@ -215,10 +207,7 @@ std::string firstDifference(const Position& a, const Position& b) {
     TALLOMIR_COMPARE(kindCount)
     TALLOMIR_COMPARE(pawnFileMask)
     TALLOMIR_COMPARE(occupied)
-    TALLOMIR_COMPARE(pawnSquares)
-    TALLOMIR_COMPARE(knightSquares)
-    TALLOMIR_COMPARE(diagonalSquares)
-    TALLOMIR_COMPARE(orthogonalSquares)
+    TALLOMIR_COMPARE(typeSquares)
     TALLOMIR_COMPARE(side)
     TALLOMIR_COMPARE(castling)
     TALLOMIR_COMPARE(epSquare)
