@@ -18,9 +18,8 @@ bool isAttacked(const Position& pos, int colour, Square t) {
 }
 
 SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diagonalSight, SquareSet orthogonalSight) {
-    return (rayTables.knightJumps[n] & pos.knightSquares(colour)) |
-           (rayTables.kingSteps[n] & squareBit(numberOf(pos.kingSquare(colour)))) |
-           (diagonalSight & pos.diagonalSquares(colour)) | (orthogonalSight & pos.orthogonalSquares(colour));
+    return (rayTables.knightJumps[n] & pos.knightSquares(colour)) | (diagonalSight & pos.diagonalSquares(colour)) |
+           (orthogonalSight & pos.orthogonalSquares(colour));
 }
 
 int inListOrder(const Position& pos, SquareSet men, Square* out) {
@@ -74,9 +73,7 @@ int findCheckers(const Position& pos, CheckInfo& info) {
     // Pieces that reach the king (never the other king), in the order of the piece list.
     const SquareSet all = pos.occupied[0] | pos.occupied[1];
     const int nk = numberOf(k);
-    const SquareSet pieces = (rayTables.knightJumps[nk] & pos.knightSquares(e)) |
-                             (diagonalAttacks(all, nk) & pos.diagonalSquares(e)) |
-                             (orthogonalAttacks(all, nk) & pos.orthogonalSquares(e));
+    const SquareSet pieces = pieceAttackers(pos, e, nk, diagonalAttacks(all, nk), orthogonalAttacks(all, nk));
     Square found[MAX_NON_PAWNS];
     const int count = inListOrder(pos, pieces, found);
     for (int i = 0; i < count && n < 2; ++i) {

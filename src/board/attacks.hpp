@@ -17,8 +17,8 @@ struct CheckInfo {
 
 bool isAttacked(const Position& pos, int colour, Square target);
 bool pathClear(const Position& pos, Square from, Square to);
-// The pieces (not pawns) of colour that attack SquareNumber n, given the
-// squares seen from n along diagonals and along ranks and files.
+// The knights, bishops, rooks and queens of colour that attack SquareNumber n,
+// given the squares seen from n along diagonals and along ranks and files.
 SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diagonalSight, SquareSet orthogonalSight);
 // The men of `men` in the order of their piece lists; returns how many.
 int inListOrder(const Position& pos, SquareSet men, Square* out);

@@ -133,26 +133,24 @@ void generateCaptures(const Position& pos, MoveList& list) {
     const SquareSet pawns = pos.pawnSquares(c);
     const SquareSet targets = c == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
                                      : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
-    if (!(targets & theirs) && !(pawns & SEVENTH_RANK[c])) {
-        list.count = static_cast<int>(out - list.moves);
-        return;
-    }
     const int push = pawnPush[c];
-    for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
-        const Square sq = *p;
-        if (isSeventhRank(sq, c)) {
-            list.count = static_cast<int>(out - list.moves);
-            if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
-            if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
-            if (pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
-            out = list.moves + list.count;
-            continue;
+    if ((targets & theirs) || (pawns & SEVENTH_RANK[c])) {
+        for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
+            const Square sq = *p;
+            if (isSeventhRank(sq, c)) {
+                list.count = static_cast<int>(out - list.moves);
+                if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
+                if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
+                if (pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
+                out = list.moves + list.count;
+                continue;
+            }
+            const int from = numberOf(sq);
+            *out = encodeMove(from, numberOf(sq + push - 1) & 63);
+            out += (pos.board[sq + push - 1] & enemy) != 0;
+            *out = encodeMove(from, numberOf(sq + push + 1) & 63);
+            out += (pos.board[sq + push + 1] & enemy) != 0;
         }
-        const int from = numberOf(sq);
-        *out = encodeMove(from, numberOf(sq + push - 1) & 63);
-        out += (pos.board[sq + push - 1] & enemy) != 0;
-        *out = encodeMove(from, numberOf(sq + push + 1) & 63);
-        out += (pos.board[sq + push + 1] & enemy) != 0;
     }
     list.count = static_cast<int>(out - list.moves);
 }

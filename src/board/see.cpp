@@ -43,10 +43,12 @@ struct Exchange {
         l.squares[j] = sq;
     }
 
-    // Pieces in the order of the piece list, then the pawns beside `to`.
+    // Pieces (the king included) in the order of the piece list, then the pawns beside `to`.
     void collectAttackers(int s) {
+        const SquareSet king = rayTables.kingSteps[toNumber] & squareBit(numberOf(pos.kingSquare(s)));
         Square found[MAX_NON_PAWNS];
-        const int count = inListOrder(pos, pieceAttackers(pos, s, toNumber, diagonalSight, orthogonalSight), found);
+        const int count =
+            inListOrder(pos, pieceAttackers(pos, s, toNumber, diagonalSight, orthogonalSight) | king, found);
         for (int i = 0; i < count; ++i) insert(s, found[i]);
         const Square u = to - pawnPush[s];
         if (pos.board[u + 1] == pawnCode[s]) insert(s, u + 1);
