@@ -1,10 +1,7 @@
 #include "eval/material.hpp"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
 #include "editions/edition.hpp"
+#include "eval/cache.hpp"
 
 namespace tallomir {
 
@@ -139,19 +136,11 @@ MaterialEntry& slotOf(const Position& pos) {
 }  // namespace
 
 void allocateMaterialTable() {
-    if (!materialTable) {
-        materialTable = static_cast<MaterialEntry*>(std::calloc(MATERIAL_TABLE_SIZE, sizeof(MaterialEntry)));
-        if (!materialTable) {
-            std::fputs("tallomir: cannot allocate the material table\n", stderr);
-            std::exit(1);
-        }
-    }
+    allocateCacheTable(materialTable, MATERIAL_TABLE_SIZE, "material");
     clearMaterialTable();
 }
 
-void clearMaterialTable() {
-    if (materialTable) std::memset(materialTable, 0, MATERIAL_TABLE_SIZE * sizeof(MaterialEntry));
-}
+void clearMaterialTable() { clearCacheTable(materialTable, MATERIAL_TABLE_SIZE); }
 
 void computeMaterial(const Position& pos, MaterialEntry& out) {
     const SideCounts w = countsOf(pos, 0), b = countsOf(pos, 1);

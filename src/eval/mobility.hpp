@@ -6,7 +6,6 @@
 // it several times slower.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 
 #include "board/position.hpp"

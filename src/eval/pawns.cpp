@@ -1,11 +1,11 @@
 #include "eval/pawns.hpp"
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "board/see.hpp"
 #include "editions/edition.hpp"
+#include "eval/cache.hpp"
 
 namespace tallomir {
 
@@ -147,19 +147,11 @@ void setPassedRankWeights() {
 }
 
 void allocatePawnTable() {
-    if (!pawnTable) {
-        pawnTable = static_cast<PawnEntry*>(std::calloc(PAWN_TABLE_SIZE, sizeof(PawnEntry)));
-        if (!pawnTable) {
-            std::fputs("tallomir: cannot allocate the pawn table\n", stderr);
-            std::exit(1);
-        }
-    }
+    allocateCacheTable(pawnTable, PAWN_TABLE_SIZE, "pawn");
     clearPawnTable();
 }
 
-void clearPawnTable() {
-    if (pawnTable) std::memset(pawnTable, 0, PAWN_TABLE_SIZE * sizeof(PawnEntry));
-}
+void clearPawnTable() { clearCacheTable(pawnTable, PAWN_TABLE_SIZE); }
 
 void computePawns(const Position& pos, PawnEntry& out) {
     const PawnMasks& pm = pawnMasks;
