@@ -1,6 +1,7 @@
 // The fixed-size tables of the evaluation's caches.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,20 @@ void allocateCacheTable(Entry*& table, int count, const char* name) {
 template <class Entry>
 void clearCacheTable(Entry* table, int count) {
     if (table) std::memset(table, 0, count * sizeof(Entry));
+}
+
+// An entry carries the high half of its key; 0 marks an empty slot. A slot
+// whose check matches is copied out, otherwise the entry is computed,
+// marked and stored in the slot.
+template <class Entry, class Compute>
+void probeCacheTable(Entry& slot, std::uint32_t check, Entry& out, Compute compute) {
+    if (slot.checkKey == check) {
+        out = slot;
+        return;
+    }
+    compute(out);
+    out.checkKey = check;
+    slot = out;
 }
 
 }  // namespace tallomir

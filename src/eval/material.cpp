@@ -193,15 +193,7 @@ void computeMaterial(const Position& pos, MaterialEntry& out) {
 bool materialEntryCached(const Position& pos) { return slotOf(pos).checkKey == keyHigh(pos.materialKey); }
 
 void probeMaterial(const Position& pos, MaterialEntry& out) {
-    MaterialEntry& slot = slotOf(pos);
-    const std::uint32_t check = keyHigh(pos.materialKey);
-    if (slot.checkKey == check) {
-        out = slot;
-        return;
-    }
-    computeMaterial(pos, out);
-    out.checkKey = check;
-    slot = out;
+    probeCacheTable(slotOf(pos), keyHigh(pos.materialKey), out, [&pos](MaterialEntry& entry) { computeMaterial(pos, entry); });
 }
 
 }  // namespace tallomir

@@ -216,15 +216,7 @@ void computePawns(const Position& pos, PawnEntry& out) {
 bool pawnEntryCached(const Position& pos) { return slotOf(pos).checkKey == keyHigh(pos.pawnKey); }
 
 void probePawns(const Position& pos, PawnEntry& out) {
-    PawnEntry& slot = slotOf(pos);
-    const std::uint32_t check = keyHigh(pos.pawnKey);
-    if (slot.checkKey == check) {
-        out = slot;
-        return;
-    }
-    computePawns(pos, out);
-    out.checkKey = check;
-    slot = out;
+    probeCacheTable(slotOf(pos), keyHigh(pos.pawnKey), out, [&pos](PawnEntry& entry) { computePawns(pos, entry); });
 }
 
 void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {
