@@ -1,8 +1,6 @@
 #include "search/state.hpp"
 
-#include <time.h>
-
-#include <ctime>
+#include "platform/platform.hpp"
 
 namespace tallomir {
 
@@ -38,27 +36,19 @@ void resetSearchState() {
     s.currentMoveIndex = 0;
 }
 
-std::uint64_t tickCount() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
-}
-
-double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
 void startClock() {
     SearchClock& c = searchState.clock;
     c.wallAccumulated = c.cpuAccumulated = 0;
     c.wallStart = c.cpuStart = 0;
     c.running = true;
-    c.wallStart = static_cast<double>(tickCount()) / 1000.0;
-    c.cpuStart = processorSeconds();
+    c.wallStart = static_cast<double>(platform::tickCount()) / 1000.0;
+    c.cpuStart = platform::processorSeconds();
 }
 
 double elapsedWallTime() {
     const SearchClock& c = searchState.clock;
     double t = c.wallAccumulated;
-    if (c.running) t += static_cast<double>(tickCount()) / 1000.0 - c.wallStart;
+    if (c.running) t += static_cast<double>(platform::tickCount()) / 1000.0 - c.wallStart;
     return t < 0 ? 0 : t;
 }
 
@@ -66,7 +56,7 @@ double measureCpuLoad() {
     const SearchClock& c = searchState.clock;
     const double wall = elapsedWallTime();
     double cpu = c.cpuAccumulated;
-    if (c.running) cpu += processorSeconds() - c.cpuStart;
+    if (c.running) cpu += platform::processorSeconds() - c.cpuStart;
     if (cpu < 0) cpu = 0;
     if (wall <= 0 || cpu <= 0) return 0;
     const double load = cpu / wall;

@@ -75,12 +75,6 @@ extern SearchState searchState;
 
 void resetSearchState();
 
-// Milliseconds of a monotonic clock. It is 64 bits wide: a 32-bit count would
-// wrap after 49 days of uptime and freeze the search clock mid-search.
-std::uint64_t tickCount();
-// Processor time used by the process, in seconds.
-double processorSeconds();
-
 void startClock();
 double elapsedWallTime();
 double measureCpuLoad();

@@ -1,12 +1,10 @@
 #include "uci/io.hpp"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/platform.hpp"
 
 namespace tallomir {
 
@@ -31,31 +29,23 @@ bool InputReader::fill() {
         end_ -= start_;
         start_ = 0;
     }
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_ + end_, sizeof buffer_ - end_);
-        if (n > 0) {
-            end_ += static_cast<std::size_t>(n);
-            consecutiveErrors_ = 0;
-            return true;
-        }
-        if (n == 0) {
-            ended_ = true;
-            return false;
-        }
-        if (errno == EINTR) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            pollfd p{fd_, POLLIN, 0};
-            ::poll(&p, 1, -1);
-            continue;
-        }
-        // Any other read error is reported as an empty read (an empty line
-        // upstream); a descriptor that never recovers counts as ended.
-        if (++consecutiveErrors_ >= MAX_CONSECUTIVE_ERRORS) {
-            ended_ = true;
-            return false;
-        }
+    const long n = platform::readInput(fd_, buffer_ + end_, sizeof buffer_ - end_);
+    if (n > 0) {
+        end_ += static_cast<std::size_t>(n);
+        consecutiveErrors_ = 0;
         return true;
     }
+    if (n == 0) {
+        ended_ = true;
+        return false;
+    }
+    // A read error is reported as an empty read (an empty line upstream); a
+    // descriptor that never recovers counts as ended.
+    if (++consecutiveErrors_ >= MAX_CONSECUTIVE_ERRORS) {
+        ended_ = true;
+        return false;
+    }
+    return true;
 }
 
 ReadStatus InputReader::readLine(char* line, std::size_t capacity) {
@@ -83,11 +73,7 @@ ReadStatus InputReader::readLine(char* line, std::size_t capacity) {
 }
 
 bool InputReader::inputWaiting() {
-    if (start_ < end_ || ended_) return true;
-    pollfd p{fd_, POLLIN, 0};
-    const int r = ::poll(&p, 1, 0);
-    if (r < 0) return errno != EINTR;  // the following read reports the trouble
-    return r > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL));
+    return start_ < end_ || ended_ || platform::inputWaiting(fd_);
 }
 
 namespace {

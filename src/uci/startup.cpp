@@ -1,10 +1,8 @@
 #include "uci/startup.hpp"
 
-#include <csignal>
-#include <cstdio>
-
 #include "board/position.hpp"
 #include "eval/evaluate.hpp"
+#include "platform/platform.hpp"
 #include "search/state.hpp"
 #include "search/tt.hpp"
 #include "uci/options.hpp"
@@ -25,13 +23,9 @@ void ensureInitialised() {
 }
 
 void startUp() {
-    // Step 1: every line must reach the interface at once.
-    std::setvbuf(stdin, nullptr, _IONBF, 0);
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    // An interface that stops reading our output must not kill us with
-    // SIGPIPE in the middle of a search: the write fails quietly, and the end
-    // of our input then ends the program with status 0 as always.
-    std::signal(SIGPIPE, SIG_IGN);
+    // Every line must reach the interface at once, and an interface that
+    // stops reading our output must not kill us in the middle of a search.
+    platform::initialiseConsole();
     printBanner();
     initialiseOptions();
     initialiseTables();

@@ -1,0 +1,32 @@
+// The few services the engine takes from the operating system: console set-up,
+// reading standard input, the non-blocking input check of the search, the two
+// clocks. One source file per platform implements them, chosen by the build;
+// nothing else in the engine knows which system it runs on.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tallomir::platform {
+
+// Standard input and output unbuffered; a reader that goes away must not end
+// the process (its writes simply fail, and the end of the input ends it).
+void initialiseConsole();
+
+// Blocks until input arrives on descriptor fd. Returns the number of bytes
+// read into buffer, 0 at the end of the input, -1 on an error that a later
+// read may not repeat.
+long readInput(int fd, char* buffer, std::size_t capacity);
+
+// Non-blocking: true when a read of fd would not wait (a byte is waiting, the
+// input has ended, or the read would report an error).
+bool inputWaiting(int fd);
+
+// Milliseconds of a monotonic clock, 64 bits wide: a 32-bit count wraps after
+// 49.7 days of uptime and would freeze the search clock mid-search.
+std::uint64_t tickCount();
+
+// Processor time used by the process, in seconds.
+double processorSeconds();
+
+}  // namespace tallomir::platform
