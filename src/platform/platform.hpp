@@ -29,4 +29,14 @@ std::uint64_t tickCount();
 // Processor time used by the process, in seconds.
 double processorSeconds();
 
+// Memory for a big table (the transposition table, the evaluation caches),
+// handed over by the system already zeroed, so that a new table needs no
+// clearing pass; nullptr when the system refuses. Where the system offers
+// large pages for it (transparent huge pages on Linux, large pages on Windows
+// for a process that holds the right), the table gets them: the search reads
+// it at random, and large pages save most address-translation misses.
+void* allocateTable(std::size_t bytes);
+// Gives back a table of allocateTable (nullptr is ignored).
+void freeTable(void* table, std::size_t bytes);
+
 }  // namespace tallomir::platform

@@ -1,5 +1,6 @@
 // The platform layer on Linux and other POSIX systems.
 #include <poll.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -46,5 +47,41 @@ std::uint64_t tickCount() {
 }
 
 double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+namespace {
+constexpr std::size_t HUGE_PAGE = std::size_t{2} << 20;
+
+std::size_t mappedSize(std::size_t bytes) { return (bytes + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE; }
+}  // namespace
+
+// Anonymous mappings come zeroed, and pages are only touched when the search
+// first writes them. A table of 2 MB or more is aligned to 2 MB (by mapping
+// one huge page more and trimming) so that the kernel can back it with huge
+// pages where it is allowed to (transparent huge pages in "madvise" mode).
+void* allocateTable(std::size_t bytes) {
+    if (bytes == 0) return nullptr;
+    if (bytes < HUGE_PAGE) {
+        void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return p == MAP_FAILED ? nullptr : p;
+    }
+    const std::size_t size = mappedSize(bytes);
+    void* raw = ::mmap(nullptr, size + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw);
+    const std::uintptr_t aligned = (start + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    if (aligned > start) ::munmap(raw, aligned - start);
+    const std::uintptr_t tail = start + size + HUGE_PAGE - (aligned + size);
+    if (tail > 0) ::munmap(reinterpret_cast<void*>(aligned + size), tail);
+    void* table = reinterpret_cast<void*>(aligned);
+#ifdef MADV_HUGEPAGE
+    ::madvise(table, size, MADV_HUGEPAGE);
+#endif
+    return table;
+}
+
+void freeTable(void* table, std::size_t bytes) {
+    if (!table) return;
+    ::munmap(table, bytes < HUGE_PAGE ? bytes : mappedSize(bytes));
+}
 
 }  // namespace tallomir::platform
