@@ -2,49 +2,70 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build native run test test-slow install clean
+.PHONY: all build run test test-slow eval-bench native install clean
 
 all: build
 
 EDITIONS := vendrel ostravine fenna
-PGO_STAMP := $(BUILD)/pgo/trained
-PGO_SOURCES := $(shell find src bench -type f) CMakeLists.txt
+ENGINES := $(foreach e,$(EDITIONS),tallomir-$(e))
+TOOLS := $(foreach e,$(EDITIONS),tallomir-tool-$(e))
 
-# The release build is profile-guided: whenever the sources change, an
-# instrumented build of the tools runs bench and perft to train the profiles,
-# then everything is rebuilt from them. PGO=OFF skips the training.
+# The release programs are profile-guided. For each edition, an instrumented
+# build of its tool (in $(TRAIN), a build folder of its own) runs bench and
+# perft and leaves its profiles in $(PROFILES); the release build in $(BUILD)
+# is compiled from them. An edition is trained again when a source changes;
+# PGO=OFF builds without profiles.
 PGO ?= USE
+TRAIN := $(BUILD)/pgo-train
+PROFILES := $(abspath $(BUILD))/pgo
+SOURCES := $(shell find src bench cmake -type f) CMakeLists.txt
+TRAINED = $(if $(filter USE,$(PGO)),$(foreach e,$(1),$(PROFILES)/trained-$(e)))
 
-build: $(if $(filter USE,$(PGO)),$(PGO_STAMP))
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_PGO=$(PGO)
-	cmake --build $(BUILD) -j $(JOBS)
+# Configures build folder $(1) for profile mode $(2) unless it already is.
+define configure
+	@grep -qsx 'TALLOMIR_PGO:STRING=$(2)' $(1)/CMakeCache.txt || \
+	  cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_PGO=$(2) -DTALLOMIR_PGO_DIR=$(PROFILES) $(3)
+endef
 
-$(PGO_STAMP): $(PGO_SOURCES)
-	rm -rf $(BUILD)/pgo
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_PGO=GENERATE
-	cmake --build $(BUILD) -j $(JOBS) $(foreach e,$(EDITIONS),--target tallomir-tool-$(e))
-	set -e; for e in $(EDITIONS); do \
-	  ./$(BUILD)/tallomir-tool-$$e bench > /dev/null; \
-	  ./$(BUILD)/tallomir-tool-$$e perft startpos 5 > /dev/null; \
-	  ./$(BUILD)/tallomir-tool-$$e perft startpos 5 --bulk > /dev/null; \
-	done
+$(PROFILES)/trained-%: $(SOURCES)
+	$(call configure,$(TRAIN),GENERATE,-DTALLOMIR_TESTS=OFF)
+	cmake --build $(TRAIN) -j $(JOBS) --target tallomir-tool-$*
+	mkdir -p $(PROFILES)
+	rm -f $(PROFILES)/*tallomir-core-$*.dir* $(PROFILES)/*tallomir-tool-$*.dir*
+	./$(TRAIN)/tallomir-tool-$* bench > /dev/null
+	./$(TRAIN)/tallomir-tool-$* perft startpos 5 > /dev/null
+	./$(TRAIN)/tallomir-tool-$* perft startpos 5 --bulk > /dev/null
 	touch $@
+
+# The three engines and the three tools.
+build: $(call TRAINED,$(EDITIONS))
+	$(call configure,$(BUILD),$(PGO))
+	cmake --build $(BUILD) -j $(JOBS) --target $(ENGINES) $(TOOLS)
+
+# Only what the Vendrel engine needs, then the engine on this console.
+run: $(call TRAINED,vendrel)
+	$(call configure,$(BUILD),$(PGO))
+	cmake --build $(BUILD) -j $(JOBS) --target tallomir-vendrel
+	./$(BUILD)/tallomir-vendrel
+
+# Everything, the tests included, then the everyday suite of all three editions.
+test: build
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+# Deep perft through the developer tool and long reference sweeps (minutes).
+test-slow: build
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L slow
+
+# The evaluation's micro-benchmarks (Google Benchmark), build/tallomir-eval-bench-<edition>.
+eval-bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target $(foreach e,$(EDITIONS),tallomir-eval-bench-$(e))
 
 # A build tuned for this machine's processor only (not portable), in build-native/.
 native:
 	cmake -S . -B build-native -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_NATIVE=ON -DTALLOMIR_TESTS=OFF
 	cmake --build build-native -j $(JOBS)
-
-run: build
-	./$(BUILD)/tallomir-vendrel
-
-# The everyday suite of all three editions (a few seconds).
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
-
-# Deep perft through the developer tool and long reference sweeps (minutes).
-test-slow: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L slow
 
 clean:
 	rm -rf $(BUILD)
@@ -106,4 +127,5 @@ fuzz: fuzz-build
 # checked after every move (several minutes; not part of CI).
 SOAK_GAMES ?= 1000
 soak: build
+	cmake --build $(BUILD) -j $(JOBS) --target tallomir-soak-vendrel
 	./$(BUILD)/tests/soak/tallomir-soak-vendrel $(SOAK_GAMES)

@@ -19,9 +19,6 @@
 #include "uci/options.hpp"
 #include "uci/startup.hpp"
 
-#ifndef TALLOMIR_GIT_REVISION
-#define TALLOMIR_GIT_REVISION "unknown"
-#endif
 #ifndef TALLOMIR_BUILD_TYPE
 #define TALLOMIR_BUILD_TYPE "unknown"
 #endif
@@ -43,9 +40,14 @@ int usage() {
     return 2;
 }
 
+// The source tree's revision, written by the build.
+constexpr const char* REVISION =
+#include "revision.inc"
+    ;
+
 void printHeader() {
     std::printf("tallomir %s, %s build, g++ %s, revision %s\n", EDITION.word, TALLOMIR_BUILD_TYPE, __VERSION__,
-                TALLOMIR_GIT_REVISION);
+                REVISION);
 }
 
 bool loadFen(const char* arg) {
