@@ -1,6 +1,8 @@
 # Thin driver around CMake; everything is built in build/.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+# CMake's own makefiles need not announce every folder they enter.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all build run test test-slow eval-bench native install clean
 
