@@ -20,10 +20,13 @@ constexpr int PREFERRED_QUIET_SCORE = 12;
 constexpr int HISTORY_OFFSET = -24000;
 constexpr int HALVING_THRESHOLD = 16384;
 
-constexpr int INITIAL_SCRIPT[16] = {
-    STAGE_EVASIONS, STAGE_END,        STAGE_HASH,     STAGE_CAPTURES,   STAGE_KILLERS,  STAGE_PREFERRED_QUIETS,
-    STAGE_QUIETS,   STAGE_BAD_CAPTURES, STAGE_END,    STAGE_Q_EVASIONS, STAGE_END,      STAGE_Q_CAPTURES,
-    STAGE_Q_CHECKS, STAGE_END,        STAGE_Q_CAPTURES, STAGE_END};
+// The scripts: the stages of each kind of node, in order, closed by STAGE_END.
+constexpr Stage MAIN_SCRIPT[] = {STAGE_HASH,   STAGE_CAPTURES,     STAGE_KILLERS, STAGE_PREFERRED_QUIETS,
+                                 STAGE_QUIETS, STAGE_BAD_CAPTURES, STAGE_END};
+constexpr Stage MAIN_IN_CHECK_SCRIPT[] = {STAGE_EVASIONS, STAGE_END};
+constexpr Stage Q_IN_CHECK_SCRIPT[] = {STAGE_Q_EVASIONS, STAGE_END};
+constexpr Stage Q_FIRST_PLY_SCRIPT[] = {STAGE_Q_CAPTURES, STAGE_Q_CHECKS, STAGE_END};
+constexpr Stage Q_DEEPER_SCRIPT[] = {STAGE_Q_CAPTURES, STAGE_END};
 
 inline int moverIndex(const Position& pos, Move m) { return pieceIndex(pos.board[squareOf[moveFrom(m)]]); }
 
@@ -80,7 +83,6 @@ void clearOrderingTables() {
     std::memset(ordering.historyTable, 0, sizeof ordering.historyTable);
     for (int p = 0; p < 12; ++p)
         for (int s = 0; s < 64; ++s) ordering.triedCount[p][s] = ordering.cutoffCount[p][s] = 1;
-    std::memcpy(ordering.stageScript, INITIAL_SCRIPT, sizeof INITIAL_SCRIPT);
 }
 
 int mvvLva(const Position& pos, Move m) {
@@ -143,160 +145,135 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
     std::memcpy(destination.scores, source.scores, sizeof(std::int16_t) * source.count);
 }
 
+namespace {
+
+// Generates and orders the list of the script's next stage; false at the end
+// of the script, where the picker stays.
+bool enterNextStage(MovePicker& p) {
+    Position& pos = *p.pos;
+    p.stage = *p.script;
+    p.cursor = 0;
+    p.list.count = 0;
+    switch (p.stage) {
+        case STAGE_EVASIONS:
+            generateEvasions(pos, p.list, *p.checks, true, false);
+            scoreMoves(pos, p.list, p.ply, p.hashMove);
+            sortMoves(p.list);
+            break;
+        case STAGE_HASH:
+            setSingle(p.list, p.hashMove);
+            break;
+        case STAGE_CAPTURES:
+            sortedCaptures(pos, p.list);
+            p.badCaptures.count = 0;
+            break;
+        case STAGE_KILLERS:
+            if (p.killer1) p.list.moves[p.list.count++] = p.killer1;
+            if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
+            break;
+        case STAGE_PREFERRED_QUIETS:
+            generateQuietB(pos, p.list);
+            scoreByHistory(pos, p.list);
+            sortMoves(p.list);
+            break;
+        case STAGE_QUIETS:
+            generateQuietA(pos, p.list);
+            generateCastling(pos, p.list);
+            scoreByHistory(pos, p.list);
+            sortMoves(p.list);
+            break;
+        case STAGE_BAD_CAPTURES:
+            copyMoveList(p.list, p.badCaptures);
+            break;
+        case STAGE_Q_EVASIONS:
+            generateEvasions(pos, p.list, *p.checks, false, false);
+            scoreQuiescenceEvasions(pos, p.list);
+            sortMoves(p.list);
+            break;
+        case STAGE_Q_CAPTURES:
+            sortedCaptures(pos, p.list);
+            break;
+        case STAGE_Q_CHECKS:
+            generateQuietChecks(pos, p.list);
+            generateCastlingChecks(pos, p.list);
+            break;
+        case STAGE_END:
+            return false;
+    }
+    ++p.script;
+    return true;
+}
+
+// Whether the current stage hands out move m; lists hold pseudo-legal moves
+// except the evasions of the main search.
+bool accepts(MovePicker& p, Move m) {
+    Position& pos = *p.pos;
+    switch (p.stage) {
+        case STAGE_EVASIONS:
+            return true;
+        case STAGE_HASH:
+            return isValidHashMove(pos, m) && isLegal(pos, m);
+        case STAGE_CAPTURES:
+            if (m == p.hashMove) return false;
+            if (isGoodCapture(pos, m)) return isLegal(pos, m);
+            p.badCaptures.moves[p.badCaptures.count++] = m;
+            return false;
+        case STAGE_KILLERS:
+            return m != p.hashMove && isValidKiller(pos, m) && isLegal(pos, m);
+        case STAGE_PREFERRED_QUIETS:
+            return m != p.hashMove && isLegal(pos, m);
+        case STAGE_QUIETS:
+            if (m == p.hashMove || m == p.killer1 || m == p.killer2 || !isLegal(pos, m)) return false;
+            p.currentScore = cutoffRatio(pos, m);
+            return true;
+        case STAGE_BAD_CAPTURES:
+        case STAGE_Q_EVASIONS:
+            return isLegal(pos, m);
+        case STAGE_Q_CAPTURES:
+            return isGoodCapture(pos, m) && isLegal(pos, m);
+        case STAGE_Q_CHECKS:
+            return staticExchange(pos, m) >= 0 && isLegal(pos, m);
+        case STAGE_END:
+            break;
+    }
+    return false;
+}
+
+void startPicker(Position& pos, const CheckInfo& checks, MovePicker& p, const Stage* script) {
+    p.pos = &pos;
+    p.checks = &checks;
+    p.currentScore = PLAIN_MOVE_SCORE;
+    p.script = script;
+    enterNextStage(p);
+}
+
+}  // namespace
+
 void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& p, Move hashMove) {
     p.ply = ply;
     p.hashMove = hashMove;
     p.killer1 = ordering.killers[ply][0];
     p.killer2 = ordering.killers[ply][1];
-    p.pos = &pos;
-    p.checks = &checks;
-    p.cursor = 0;
-    p.currentScore = PLAIN_MOVE_SCORE;
-    if (checks.count) {
-        generateEvasions(pos, p.list, checks, true, false);
-        scoreMoves(pos, p.list, ply, hashMove);
-        sortMoves(p.list);
-        p.stage = STAGE_EVASIONS;
-        p.scriptPosition = SCRIPT_MAIN_IN_CHECK;
-    } else {
-        p.list.count = 0;
-        p.stage = STAGE_END;
-        p.scriptPosition = SCRIPT_MAIN;
-    }
+    startPicker(pos, checks, p, checks.count ? MAIN_IN_CHECK_SCRIPT : MAIN_SCRIPT);
+}
+
+void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, QuiescenceNode node) {
+    p.ply = 0;
+    p.hashMove = p.killer1 = p.killer2 = 0;
+    const Stage* script = node == QuiescenceNode::InCheck    ? Q_IN_CHECK_SCRIPT
+                          : node == QuiescenceNode::FirstPly ? Q_FIRST_PLY_SCRIPT
+                                                             : Q_DEEPER_SCRIPT;
+    startPicker(pos, checks, p, script);
 }
 
 Move nextMove(MovePicker& p) {
-    Position& pos = *p.pos;
     for (;;) {
         while (p.cursor < p.list.count) {
             const Move m = p.list.moves[p.cursor++];
             p.currentScore = PLAIN_MOVE_SCORE;
-            switch (p.stage) {
-                case STAGE_EVASIONS:
-                    return m;
-                case STAGE_HASH:
-                    if (isValidHashMove(pos, m) && isLegal(pos, m)) return m;
-                    break;
-                case STAGE_CAPTURES:
-                    if (m == p.hashMove) break;
-                    if (isGoodCapture(pos, m)) {
-                        if (isLegal(pos, m)) return m;
-                    } else {
-                        p.badCaptures.moves[p.badCaptures.count++] = m;
-                    }
-                    break;
-                case STAGE_KILLERS:
-                    if (m != p.hashMove && isValidKiller(pos, m) && isLegal(pos, m)) return m;
-                    break;
-                case STAGE_PREFERRED_QUIETS:
-                    if (m != p.hashMove && isLegal(pos, m)) return m;
-                    break;
-                case STAGE_QUIETS:
-                    if (m == p.hashMove || m == p.killer1 || m == p.killer2) break;
-                    if (isLegal(pos, m)) {
-                        p.currentScore = cutoffRatio(pos, m);
-                        return m;
-                    }
-                    break;
-                case STAGE_BAD_CAPTURES:
-                    if (isLegal(pos, m)) return m;
-                    break;
-                default:
-                    return 0;
-            }
+            if (accepts(p, m)) return m;
         }
-        const int code = ordering.stageScript[p.scriptPosition];
-        p.cursor = 0;
-        p.stage = code;
-        switch (code) {
-            case STAGE_HASH:
-                setSingle(p.list, p.hashMove);
-                break;
-            case STAGE_CAPTURES:
-                sortedCaptures(pos, p.list);
-                p.badCaptures.count = 0;
-                break;
-            case STAGE_KILLERS:
-                p.list.count = 0;
-                if (p.killer1) p.list.moves[p.list.count++] = p.killer1;
-                if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
-                break;
-            case STAGE_PREFERRED_QUIETS:
-                p.list.count = 0;
-                generateQuietB(pos, p.list);
-                scoreByHistory(pos, p.list);
-                sortMoves(p.list);
-                break;
-            case STAGE_QUIETS:
-                p.list.count = 0;
-                generateQuietA(pos, p.list);
-                generateCastling(pos, p.list);
-                scoreByHistory(pos, p.list);
-                sortMoves(p.list);
-                break;
-            case STAGE_BAD_CAPTURES:
-                copyMoveList(p.list, p.badCaptures);
-                break;
-            default:
-                p.list.count = 0;
-                return 0;  // the script position stays on the end mark
-        }
-        ++p.scriptPosition;
-    }
-}
-
-void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, int scriptPosition) {
-    p.pos = &pos;
-    p.checks = &checks;
-    p.scriptPosition = scriptPosition;
-    p.stage = STAGE_END;
-    p.list.count = 0;
-    p.cursor = 0;
-    p.hashMove = 0;
-    p.currentScore = PLAIN_MOVE_SCORE;
-}
-
-Move nextQuiescenceMove(MovePicker& p) {
-    Position& pos = *p.pos;
-    for (;;) {
-        while (p.cursor < p.list.count) {
-            const Move m = p.list.moves[p.cursor++];
-            switch (p.stage) {
-                case STAGE_Q_EVASIONS:
-                    if (isLegal(pos, m)) return m;
-                    break;
-                case STAGE_Q_CAPTURES:
-                    if (isGoodCapture(pos, m) && isLegal(pos, m)) return m;
-                    break;
-                case STAGE_Q_CHECKS:
-                    if (staticExchange(pos, m) >= 0 && isLegal(pos, m)) return m;
-                    break;
-                default:
-                    return 0;
-            }
-        }
-        const int code = ordering.stageScript[p.scriptPosition];
-        p.cursor = 0;
-        p.stage = code;
-        switch (code) {
-            case STAGE_Q_EVASIONS:
-                generateEvasions(pos, p.list, *p.checks, false, false);
-                scoreQuiescenceEvasions(pos, p.list);
-                sortMoves(p.list);
-                break;
-            case STAGE_Q_CAPTURES:
-                sortedCaptures(pos, p.list);
-                break;
-            case STAGE_Q_CHECKS:
-                p.list.count = 0;
-                generateQuietChecks(pos, p.list);
-                generateCastlingChecks(pos, p.list);
-                break;
-            default:
-                p.list.count = 0;
-                return 0;
-        }
-        ++p.scriptPosition;
+        if (!enterNextStage(p)) return 0;
     }
 }
 

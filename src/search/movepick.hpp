@@ -1,9 +1,9 @@
 // Move ordering knowledge and the staged move picker.
 //
 // A picker produces a node's moves lazily, one stage at a time, so that a
-// cut-off early in the list saves generating the rest. The order of stages is
-// read from stageScript, which serves the main search outside check, in check,
-// and the three kinds of quiescence node.
+// cut-off early in the list saves generating the rest. Each kind of node has
+// its script, the list of its stages in the order they are tried: the main
+// search outside check and in check, and the three kinds of quiescence node.
 #pragma once
 
 #include <cstdint>
@@ -31,19 +31,14 @@ inline constexpr int MAX_PLY = 256;
 inline constexpr int LATE_MOVE_LIMIT = 9830;  // 60 % of an always-cutting move's ratio
 inline constexpr int PLAIN_MOVE_SCORE = 16384;
 
-// Script start positions.
-inline constexpr int SCRIPT_MAIN_IN_CHECK = 1;
-inline constexpr int SCRIPT_MAIN = 2;
-inline constexpr int SCRIPT_Q_IN_CHECK = 9;
-inline constexpr int SCRIPT_Q_FIRST_PLY = 11;
-inline constexpr int SCRIPT_Q_DEEPER = 14;
+// The kinds of quiescence node, each with its own script.
+enum class QuiescenceNode { InCheck, FirstPly, Deeper };
 
 struct OrderingTables {
     Move killers[MAX_PLY][2];          // slot 0 is the most recent
     std::uint16_t historyTable[12][64];  // by pieceIndex of the mover and destination
     std::uint16_t triedCount[12][64];
     std::uint16_t cutoffCount[12][64];
-    int stageScript[16];
 };
 extern OrderingTables ordering;
 
@@ -52,8 +47,8 @@ struct MovePicker {
     Move hashMove;
     Move killer1;
     Move killer2;
-    int scriptPosition;
-    int stage;
+    const Stage* script;  // the stage after the current one
+    Stage stage;
     int cursor;
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
     Position* pos;
@@ -63,10 +58,12 @@ struct MovePicker {
 };
 
 void clearOrderingTables();
+// A picker enters its first stage at once: in check, its list then holds
+// every evasion.
 void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& picker, Move hashMove);
+void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& picker, QuiescenceNode node);
+// The next move of the node, 0 when its script has ended.
 Move nextMove(MovePicker& picker);
-void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& picker, int scriptPosition);
-Move nextQuiescenceMove(MovePicker& picker);
 
 int mvvLva(const Position& pos, Move move);
 bool isGoodCapture(const Position& pos, Move move);

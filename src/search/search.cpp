@@ -191,13 +191,14 @@ int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv
 
     // Step 7: evasions, or good captures (and quiet checks at the first ply).
     MovePicker picker;
-    const int script = inCheck ? SCRIPT_Q_IN_CHECK : (qDepth / ONE_PLY >= 0 ? SCRIPT_Q_FIRST_PLY : SCRIPT_Q_DEEPER);
-    initQuiescencePicker(pos, checks, picker, script);
+    const QuiescenceNode node =
+        inCheck ? QuiescenceNode::InCheck : (qDepth / ONE_PLY >= 0 ? QuiescenceNode::FirstPly : QuiescenceNode::Deeper);
+    initQuiescencePicker(pos, checks, picker, node);
 
     // Step 8: the move loop.
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
-    while (const Move m = nextQuiescenceMove(picker)) {
+    while (const Move m = nextMove(picker)) {
         makeMove(pos, undo, m);
         const int v = -quiescence(pos, -beta, -alpha, qDepth - ONE_PLY, ply + 1, childPv);
         unmakeMove(pos, undo, m);
