@@ -1,7 +1,10 @@
 #include "search/tt.hpp"
 
+#include "platform/platform.hpp"
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tallomir {
 
@@ -15,19 +18,13 @@ constexpr int DEFAULT_MEGABYTES = 16;
 constexpr int MIN_MEGABYTES = 4;
 constexpr int MAX_MEGABYTES = 1024;
 
-TTEntry emptyEntry() {
-    TTEntry e;
-    e.check = 0;
-    e.move = 0;
-    e.entryDepth = DEPTH_NONE;
-    e.generation = static_cast<std::uint8_t>(tt.generation);
-    e.moveDepth = DEPTH_NONE;
-    e.lowerDepth = DEPTH_NONE;
-    e.upperDepth = DEPTH_NONE;
-    e.lowerBound = NO_LOWER;
-    e.upperBound = NO_UPPER;
-    return e;
-}
+std::size_t tableBytes() { return static_cast<std::size_t>(tt.entryCount) * sizeof(TTEntry); }
+
+// The stored forms of depths and bounds; see TTEntry.
+inline std::uint8_t storedDepth(int depth) { return static_cast<std::uint8_t>(depth - DEPTH_NONE); }
+inline int depthOf(std::uint8_t stored) { return stored + DEPTH_NONE; }
+inline std::int16_t storedLower(int bound) { return static_cast<std::int16_t>(bound ^ NO_LOWER); }
+inline std::int16_t storedUpper(int bound) { return static_cast<std::int16_t>(bound ^ NO_UPPER); }
 
 }  // namespace
 
@@ -44,16 +41,17 @@ void ttAllocate(int hashOption) {
     const std::uint64_t buckets = power / 32;  // half the power of two, in 16-byte entries
     tt.entryCount = static_cast<std::uint32_t>(buckets + SPARE_ENTRIES);
     tt.indexMask = static_cast<std::uint32_t>(buckets - 1);
-    tt.entries = static_cast<TTEntry*>(std::malloc(static_cast<std::size_t>(tt.entryCount) * sizeof(TTEntry)));
+    // The system hands the memory over zeroed, which is an empty table.
+    tt.entries = static_cast<TTEntry*>(platform::allocateTable(tableBytes()));
     if (!tt.entries) {
         std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n", ttMegabytes(hashOption));
         std::exit(1);
     }
-    ttClear();
+    ttNewGeneration(0);
 }
 
 void ttFree() {
-    std::free(tt.entries);
+    platform::freeTable(tt.entries, tableBytes());
     tt.entries = nullptr;
     tt.entryCount = 0;
     tt.indexMask = 0;
@@ -67,8 +65,7 @@ void ttNewGeneration(int generation) {
 
 void ttClear() {
     ttNewGeneration(0);
-    const TTEntry empty = emptyEntry();
-    for (std::uint32_t i = 0; i < tt.entryCount; ++i) tt.entries[i] = empty;
+    if (tt.entries) std::memset(tt.entries, 0, tableBytes());
 }
 
 bool ttProbe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
@@ -79,10 +76,10 @@ bool ttProbe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
         if (e.check != keyHigh) continue;
         e.generation = static_cast<std::uint8_t>(tt.generation);
         out.move = e.move;
-        out.lowerDepth = e.lowerDepth;
-        out.upperDepth = e.upperDepth;
-        out.lowerBound = e.lowerBound;
-        out.upperBound = e.upperBound;
+        out.lowerDepth = depthOf(e.lowerDepth);
+        out.upperDepth = depthOf(e.upperDepth);
+        out.lowerBound = e.lowerBound ^ NO_LOWER;
+        out.upperBound = e.upperBound ^ NO_UPPER;
         return true;
     }
     return false;
@@ -102,22 +99,22 @@ void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, 
                 e.generation = static_cast<std::uint8_t>(tt.generation);
             }
             const bool always = tt.alwaysReplace;
-            if (always || depth > e.entryDepth) e.entryDepth = static_cast<std::int8_t>(depth);
-            if (move != 0 && (always || depth >= e.moveDepth)) {
-                e.moveDepth = static_cast<std::int8_t>(depth);
+            if (always || depth > depthOf(e.entryDepth)) e.entryDepth = storedDepth(depth);
+            if (move != 0 && (always || depth >= depthOf(e.moveDepth))) {
+                e.moveDepth = storedDepth(depth);
                 e.move = move;
             }
-            if (lower > NO_LOWER && (always || depth >= e.lowerDepth)) {
-                e.lowerDepth = static_cast<std::int8_t>(depth);
-                e.lowerBound = static_cast<std::int16_t>(lower);
+            if (lower > NO_LOWER && (always || depth >= depthOf(e.lowerDepth))) {
+                e.lowerDepth = storedDepth(depth);
+                e.lowerBound = storedLower(lower);
             }
-            if (upper < NO_UPPER && (always || depth >= e.upperDepth)) {
-                e.upperDepth = static_cast<std::int8_t>(depth);
-                e.upperBound = static_cast<std::int16_t>(upper);
+            if (upper < NO_UPPER && (always || depth >= depthOf(e.upperDepth))) {
+                e.upperDepth = storedDepth(depth);
+                e.upperBound = storedUpper(upper);
             }
             return;
         }
-        const int rating = tt.ageDistance[e.generation & 15] * 256 - e.entryDepth;
+        const int rating = tt.ageDistance[e.generation & 15] * 256 - depthOf(e.entryDepth);
         if (!victim || rating > victimRating) {
             victim = &e;
             victimRating = rating;
@@ -126,13 +123,13 @@ void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, 
     if (victim->generation != tt.generation) ++tt.hashfullCount;
     victim->check = keyHigh;
     victim->generation = static_cast<std::uint8_t>(tt.generation);
-    victim->entryDepth = static_cast<std::int8_t>(depth);
+    victim->entryDepth = storedDepth(depth);
     victim->move = move;
-    victim->moveDepth = static_cast<std::int8_t>(move != 0 ? depth : DEPTH_NONE);
-    victim->lowerDepth = static_cast<std::int8_t>(lower > NO_LOWER ? depth : DEPTH_NONE);
-    victim->upperDepth = static_cast<std::int8_t>(upper < NO_UPPER ? depth : DEPTH_NONE);
-    victim->lowerBound = static_cast<std::int16_t>(lower);
-    victim->upperBound = static_cast<std::int16_t>(upper);
+    victim->moveDepth = storedDepth(move != 0 ? depth : DEPTH_NONE);
+    victim->lowerDepth = storedDepth(lower > NO_LOWER ? depth : DEPTH_NONE);
+    victim->upperDepth = storedDepth(upper < NO_UPPER ? depth : DEPTH_NONE);
+    victim->lowerBound = storedLower(lower);
+    victim->upperBound = storedUpper(upper);
 }
 
 }  // namespace tallomir

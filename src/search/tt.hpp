@@ -14,15 +14,18 @@
 
 namespace tallomir {
 
+// An entry of zero bytes is empty, so that memory the system hands over
+// zeroed is an empty table without a clearing pass: depths are kept raised by
+// 128 (0 is DEPTH_NONE) and each bound with its own empty value xor-ed out.
 struct TTEntry {
-    std::uint32_t check;       // high half of the position key
-    std::uint16_t move;        // best or refuting move, 0 none
-    std::int8_t entryDepth;    // greatest depth stored; rates the entry for replacement
-    std::uint8_t generation;   // 0..15, the last search that stored or probed it
-    std::int8_t moveDepth;     // -128 none
-    std::int8_t lowerDepth;    // -128 none
-    std::int8_t upperDepth;    // -128 none
-    std::int16_t lowerBound;   // node-relative mate distances
+    std::uint32_t check;        // high half of the position key
+    std::uint16_t move;         // best or refuting move, 0 none
+    std::uint8_t entryDepth;    // greatest depth stored; rates the entry for replacement
+    std::uint8_t generation;    // 0..15, the last search that stored or probed it
+    std::uint8_t moveDepth;
+    std::uint8_t lowerDepth;
+    std::uint8_t upperDepth;
+    std::int16_t lowerBound;    // node-relative mate distances
     std::int16_t upperBound;
 };
 static_assert(sizeof(TTEntry) == 16, "the size rule counts on 16-byte entries");
