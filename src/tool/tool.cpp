@@ -71,19 +71,23 @@ bool parseDepth(const char* arg, int& depth) {
     return true;
 }
 
+// Reads a UCI move argument that must be legal in the game position.
+bool legalMoveArgument(const char* text, Move& m) {
+    m = textToMove(gamePosition, text);
+    MoveList legal;
+    generateLegal(gamePosition, legal);
+    for (int j = 0; m && j < legal.count; ++j)
+        if (legal.moves[j] == m) return true;
+    std::fprintf(stderr, "not a legal move: %s\n", text);
+    return false;
+}
+
 // Plays UCI moves on the game position; stops with an error at the first one
 // that is not legal.
 bool playMoves(int argc, char** argv, int first) {
     for (int i = first; i < argc; ++i) {
-        const Move m = textToMove(gamePosition, argv[i]);
-        MoveList legal;
-        generateLegal(gamePosition, legal);
-        bool found = false;
-        for (int j = 0; j < legal.count; ++j) found |= legal.moves[j] == m;
-        if (!m || !found) {
-            std::fprintf(stderr, "not a legal move: %s\n", argv[i]);
-            return false;
-        }
+        Move m;
+        if (!legalMoveArgument(argv[i], m)) return false;
         // Long move lists must not run past the key history, as in "position".
         if (gamePosition.historyCount >= KEY_HISTORY_SIZE - 512) compactKeyHistory(gamePosition);
         UndoRecord undo;
@@ -137,11 +141,8 @@ int cmdKey(int argc, char** argv) {
 int cmdSee(int argc, char** argv) {
     if (argc < 4) return usage();
     if (!loadFen(argv[2])) return 1;
-    const Move m = textToMove(gamePosition, argv[3]);
-    if (!m) {
-        std::fprintf(stderr, "malformed move: %s\n", argv[3]);
-        return 1;
-    }
+    Move m;
+    if (!legalMoveArgument(argv[3], m)) return 1;
     std::printf("%d\n", staticExchange(gamePosition, m));
     return 0;
 }

@@ -21,6 +21,13 @@ bool isLegalMove(Position& pos, Move m) {
     return false;
 }
 
+// The first place at or after `at` (and before `end`) that is not a blank:
+// runs of blanks separate the words of the line like one.
+std::size_t skipBlanks(std::string_view line, std::size_t at, std::size_t end) {
+    while (at < end && line[at] == ' ') ++at;
+    return at;
+}
+
 }  // namespace
 
 // "position [fen FEN] [moves M1 M2 ...]". Without "fen " the start position is
@@ -33,15 +40,16 @@ void positionCommand(std::string_view line) {
     const std::size_t movesAt = line.find("moves ");
     std::string_view fen = START_FEN;
     if (fenAt != std::string_view::npos) {
-        const std::size_t begin = fenAt + 4;
+        std::size_t begin = fenAt + 4;
         std::size_t end = line.size();
         if (movesAt != std::string_view::npos && movesAt > fenAt) end = movesAt > begin ? movesAt - 1 : begin;
+        begin = skipBlanks(line, begin, end);
         fen = line.substr(begin, end - begin);
     }
     if (setFromFen(gamePosition, fen) != FenResult::Loaded) return;
     if (movesAt == std::string_view::npos) return;
 
-    std::size_t at = movesAt + 6;
+    std::size_t at = skipBlanks(line, movesAt + 6, line.size());
     while (at < line.size()) {
         if (line.size() - at < 4) return;
         std::size_t length = 4;
@@ -51,8 +59,7 @@ void positionCommand(std::string_view line) {
         if (gamePosition.historyCount >= HISTORY_COMPACT_AT) compactKeyHistory(gamePosition);
         UndoRecord undo;
         makeMove(gamePosition, undo, m);
-        at += length;
-        while (at < line.size() && line[at] == ' ') ++at;
+        at = skipBlanks(line, at + length, line.size());
     }
 }
 
