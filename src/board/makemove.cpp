@@ -1,32 +1,25 @@
 #include "board/makemove.hpp"
 
+#include <array>
+
 #include "eval/psqt.hpp"
 
 namespace tallomir {
 
-std::uint8_t castleMask[256];
-HashKey castleKey[16];
-
-void initCastleMask() {
-    for (auto& m : castleMask) m = 15;
-    castleMask[A1] = 13;
-    castleMask[H1] = 14;
-    castleMask[E1] = 12;
-    castleMask[A8] = 7;
-    castleMask[H8] = 11;
-    castleMask[E8] = 3;
-}
-
-void initCastleKeys() {
-    for (int r = 0; r < 16; ++r) {
-        HashKey k = 0;
-        for (int b = 0; b < 4; ++b)
-            if (r & (1 << b)) k ^= zobristTable[ZOBRIST_CASTLING + b];
-        castleKey[r] = k;
-    }
-}
-
 namespace {
+
+// castleMask[sq] is ANDed into the rights for a move's origin and destination.
+constexpr auto castleMask = [] {
+    std::array<std::uint8_t, 256> mask{};
+    for (auto& m : mask) m = ALL_CASTLING;
+    mask[A1] = ALL_CASTLING & ~WHITE_LONG;
+    mask[H1] = ALL_CASTLING & ~WHITE_SHORT;
+    mask[E1] = ALL_CASTLING & ~(WHITE_SHORT | WHITE_LONG);
+    mask[A8] = ALL_CASTLING & ~BLACK_LONG;
+    mask[H8] = ALL_CASTLING & ~BLACK_SHORT;
+    mask[E8] = ALL_CASTLING & ~(BLACK_SHORT | BLACK_LONG);
+    return mask;
+}();
 
 // The three primitives keep board, lists, counts, pawn masks and material in
 // step; with Update they also maintain the piece-square sums and the keys
@@ -53,7 +46,7 @@ inline void removeMan(Position& pos, Square sq, int code) {
     --pos.kindCount[idx];
     pos.material[c] -= pieceValue(code);
     if constexpr (Update) {
-        const PsqPair& e = pieceSquare[idx][numberOf(sq)];
+        const PsqPair& e = pieceSquare(idx, numberOf(sq));
         pos.psqMid -= e.mid;
         pos.psqEnd -= e.end;
         const HashKey k = manKey(idx, numberOf(sq));
@@ -85,7 +78,7 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
     ++pos.kindCount[idx];
     pos.material[c] += pieceValue(code);
     if constexpr (Update) {
-        const PsqPair& e = pieceSquare[idx][numberOf(sq)];
+        const PsqPair& e = pieceSquare(idx, numberOf(sq));
         pos.psqMid += e.mid;
         pos.psqEnd += e.end;
         const HashKey k = manKey(idx, numberOf(sq));
@@ -115,8 +108,8 @@ inline void moveMan(Position& pos, Square from, Square to, int code) {
     if constexpr (Update) {
         const int idx = pieceIndex(code);
         const int nf = numberOf(from), nt = numberOf(to);
-        const PsqPair& ef = pieceSquare[idx][nf];
-        const PsqPair& et = pieceSquare[idx][nt];
+        const PsqPair& ef = pieceSquare(idx, nf);
+        const PsqPair& et = pieceSquare(idx, nt);
         pos.psqMid += et.mid - ef.mid;
         pos.psqEnd += et.end - ef.end;
         const HashKey k = manKey(idx, nf) ^ manKey(idx, nt);

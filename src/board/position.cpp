@@ -11,7 +11,6 @@
 
 namespace tallomir {
 
-PieceTables pieceTables;
 Position gamePosition;
 
 namespace {
@@ -60,6 +59,30 @@ bool plausibleBoard(const Position& pos) {
     return true;
 }
 
+constexpr PieceTables makePieceTables() {
+    PieceTables t{};
+    for (int code = 0; code < 256; ++code) {
+        t.pieceIndex[code] = -1;
+        t.pieceType[code] = -1;
+        t.pieceValue[code] = -1;
+        t.pieceDirections[code] = noSteps;
+    }
+    for (int i = 0; i < 12; ++i) {
+        const int code = pieceCodes[i], type = i >> 1;
+        t.pieceIndex[code] = static_cast<std::int8_t>(i);
+        t.pieceType[code] = static_cast<std::int8_t>(type);
+        t.pieceValue[code] = typeValue[type];
+        t.pieceDirections[code] = type == KNIGHT_TYPE   ? knightSteps
+                                  : type == BISHOP_TYPE ? bishopSteps
+                                  : type == ROOK_TYPE   ? rookSteps
+                                  : type == PAWN_TYPE   ? noSteps
+                                                        : queenSteps;
+    }
+    t.pieceValue[EMPTY] = 0;
+    t.pieceValue[OFFBOARD] = 0;
+    return t;
+}
+
 void appendNonPawn(Position& pos, int c, Square sq) {
     int code = pos.board[sq];
     int i = pos.pieceCount[c]++;
@@ -72,47 +95,7 @@ void appendNonPawn(Position& pos, int c, Square sq) {
 
 }  // namespace
 
-void initPieceTables() {
-    std::memset(pieceTables.pieceIndex, -1, sizeof pieceTables.pieceIndex);
-    std::memset(pieceTables.pieceType, -1, sizeof pieceTables.pieceType);
-    for (int i = 0; i < 12; ++i) {
-        pieceTables.pieceIndex[pieceCodes[i]] = static_cast<std::int8_t>(i);
-        pieceTables.pieceType[pieceCodes[i]] = static_cast<std::int8_t>(i >> 1);
-    }
-    for (int code = 0; code < 256; ++code) {
-        const std::int8_t* steps = noSteps;
-        switch (pieceTables.pieceType[code]) {
-            case KNIGHT_TYPE: steps = knightSteps; break;
-            case BISHOP_TYPE: steps = bishopSteps; break;
-            case ROOK_TYPE: steps = rookSteps; break;
-            case QUEEN_TYPE:
-            case KING_TYPE: steps = queenSteps; break;
-            default: break;
-        }
-        pieceTables.pieceDirections[code] = steps;
-    }
-}
-
-void initPieceValues() {
-    static constexpr int typeValue[6] = {100, EDITION.knightValue, EDITION.bishopValue, 500, 1000, 10000};
-    for (int code = 0; code < 256; ++code) {
-        int t = pieceTables.pieceType[code];
-        pieceTables.pieceValue[code] = t >= 0 ? typeValue[t] : -1;
-    }
-    pieceTables.pieceValue[EMPTY] = 0;
-    pieceTables.pieceValue[OFFBOARD] = 0;
-}
-
-void initBoardTables() {
-    initSquareTables();
-    initPieceTables();
-    initPieceValues();
-    initDistance();
-    initGeometry();
-    initCastleMask();
-    initCastleKeys();
-    buildRayTables();
-}
+extern constexpr PieceTables pieceTables = makePieceTables();
 
 void clearBoard(Position& pos) {
     std::memset(pos.board, OFFBOARD, sizeof pos.board);
@@ -285,11 +268,11 @@ int sumPsq(const Position& pos) {
     int sum = 0;
     for (int c = 0; c < 2; ++c) {
         for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
-            const PsqPair& e = pieceSquare[pieceIndex(pos.board[*p])][numberOf(*p)];
+            const PsqPair& e = pieceSquare(pieceIndex(pos.board[*p]), numberOf(*p));
             sum += Mid ? e.mid : e.end;
         }
         for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
-            const PsqPair& e = pieceSquare[pieceIndex(pos.board[*p])][numberOf(*p)];
+            const PsqPair& e = pieceSquare(pieceIndex(pos.board[*p]), numberOf(*p));
             sum += Mid ? e.mid : e.end;
         }
     }

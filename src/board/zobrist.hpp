@@ -1,6 +1,8 @@
 // Zobrist numbers: the published Polyglot Random64 table.
 #pragma once
 
+#include <array>
+
 #include "board/types.hpp"
 
 namespace tallomir {
@@ -15,5 +17,8 @@ inline constexpr int ZOBRIST_SIDE = 780;
 // the Polyglot kind order wants.
 inline HashKey manKey(int pieceIdx, SquareNumber n) { return zobristTable[64 * (pieceIdx ^ 1) + n]; }
 inline HashKey sideKey() { return zobristTable[ZOBRIST_SIDE]; }
+
+// The key of each set of castling rights: the entries of its rights XORed.
+extern const std::array<HashKey, 16> castleKey;
 
 }  // namespace tallomir

@@ -9,10 +9,6 @@ namespace {
 
 MaterialEntry* materialTable = nullptr;
 
-constexpr int PAWN_VALUE = 100;
-constexpr int ROOK_VALUE = 500;
-constexpr int QUEEN_VALUE = 1000;
-
 // Men of one side, kings never counted.
 struct SideCounts {
     int pawns, knights, bishops, rooks, queens;
@@ -118,8 +114,8 @@ int sideFlagsFor(const SideCounts& own, const SideCounts& other) {
 }
 
 int pieceMaterialOf(const SideCounts& s) {
-    return QUEEN_VALUE * s.queens + ROOK_VALUE * s.rooks + EDITION.knightValue * s.knights +
-           EDITION.bishopValue * s.bishops;
+    return typeValue[QUEEN_TYPE] * s.queens + typeValue[ROOK_TYPE] * s.rooks + typeValue[KNIGHT_TYPE] * s.knights +
+           typeValue[BISHOP_TYPE] * s.bishops;
 }
 
 // The bishop pair earns nothing while a pawn of its own side holds the centre.

@@ -9,9 +9,6 @@
 
 namespace tallomir {
 
-PawnMasks pawnMasks;
-int passedRankWeight[9];
-
 namespace {
 
 PawnEntry* pawnTable = nullptr;
@@ -26,7 +23,7 @@ constexpr int PASSED_MID_SCALE = 60;
 // A rank weight w (256ths) applied to a value v, rounded.
 constexpr int weighted(int w, int v) { return (w * v + 128) / 256; }
 
-std::uint8_t bitsFrom(int lo, int hi) {  // relative ranks lo..hi, clipped to 1..8
+constexpr std::uint8_t bitsFrom(int lo, int hi) {  // relative ranks lo..hi, clipped to 1..8
     int m = 0;
     for (int r = lo; r <= hi; ++r)
         if (r >= 1 && r <= 8) m |= 1 << (r - 1);
@@ -110,15 +107,15 @@ bool pushUncontested(const Position& pos, int c, Square from, Square t) {
     return true;
 }
 
-void initPawnMasks() {
-    PawnMasks& pm = pawnMasks;
-    std::memset(&pm, 0, sizeof pm);
+namespace {
+
+constexpr PawnMasks makePawnMasks() {
+    PawnMasks pm{};
     for (std::size_t r = 1; r < std::size(pm.rank); ++r) {
         pm.rank[r] = bitsFrom(r, r);
         pm.below[r] = bitsFrom(1, r - 1);
         pm.atOrBelow[r] = bitsFrom(1, r);
         pm.above[r] = bitsFrom(r + 1, 8);
-        pm.atOrAbove[r] = bitsFrom(r, 8);
         pm.oneAbove[r] = bitsFrom(r + 1, r + 1);
         pm.twoAbove[r] = bitsFrom(r + 1, r + 2);
         pm.threeAbove[r] = bitsFrom(r + 1, r + 3);
@@ -139,12 +136,12 @@ void initPawnMasks() {
         pm.popCount[m] = static_cast<std::uint8_t>(n);
         pm.reversed[m] = static_cast<std::uint8_t>(rev);
     }
+    return pm;
 }
 
-void setPassedRankWeights() {
-    static constexpr int weights[9] = {0, 0, 0, 0, 26, 77, 154, 256, 0};
-    std::memcpy(passedRankWeight, weights, sizeof weights);
-}
+}  // namespace
+
+extern constexpr PawnMasks pawnMasks = makePawnMasks();
 
 void allocatePawnTable() {
     allocateCacheTable(pawnTable, PAWN_TABLE_SIZE, "pawn");

@@ -19,7 +19,6 @@ struct PawnMasks {
     std::uint8_t below[9];        // every rank below it
     std::uint8_t atOrBelow[9];
     std::uint8_t above[9];        // every rank above it
-    std::uint8_t atOrAbove[9];
     std::uint8_t oneAbove[9];     // the next rank
     std::uint8_t twoAbove[9];     // the next two ranks
     std::uint8_t threeAbove[9];   // the next three ranks
@@ -29,10 +28,10 @@ struct PawnMasks {
     std::uint8_t popCount[256];
     std::uint8_t reversed[256];
 };
-extern PawnMasks pawnMasks;
+extern const PawnMasks pawnMasks;
 
 // Weight of a passed or candidate pawn by relative rank 1..8, in 256ths.
-extern int passedRankWeight[9];
+inline constexpr int passedRankWeight[9] = {0, 0, 0, 0, 26, 77, 154, 256, 0};
 
 struct PawnEntry {
     std::uint32_t checkKey;   // high half of the pawn key; 0 marks an empty slot
@@ -49,8 +48,6 @@ struct PawnEntry {
 
 inline constexpr int PAWN_TABLE_SIZE = 16384;
 
-void initPawnMasks();
-void setPassedRankWeights();
 void allocatePawnTable();
 void clearPawnTable();
 

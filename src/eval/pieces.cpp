@@ -2,15 +2,11 @@
 
 #include <bit>
 #include <cstdlib>
-#include <cstring>
 
 #include "editions/edition.hpp"
 #include "eval/mobility.hpp"
 
 namespace tallomir {
-
-std::int32_t enterable[2][256];
-std::int32_t outpostBonus[2][64];
 
 namespace {
 
@@ -40,27 +36,30 @@ constexpr SquareSet BLACK_TRAP_SQUARES =
 
 }  // namespace
 
-void buildEnterable() {
-    std::memset(enterable, 0, sizeof enterable);
-    for (int c = 0; c < 2; ++c) {
-        enterable[c][EMPTY] = 1;
-        for (int i = 0; i < 12; ++i)
-            if ((i & 1) != c) enterable[c][pieceCodes[i]] = 1;
-    }
-}
+namespace {
 
-void buildOutpostBonus() {
-    static constexpr int centre[8] = {0, 2, 5, 10, 10, 5, 2, 0};
-    static constexpr int deep[8] = {0, 0, 4, 5, 5, 4, 0, 0};
-    std::memset(outpostBonus, 0, sizeof outpostBonus);
+// Knight outposts by colour and SquareNumber, counted once per defending pawn.
+struct OutpostTable {
+    std::int32_t bonus[2][64];
+};
+
+constexpr OutpostTable makeOutpostTable() {
+    constexpr int centre[8] = {0, 2, 5, 10, 10, 5, 2, 0};
+    constexpr int deep[8] = {0, 0, 4, 5, 5, 4, 0, 0};
+    OutpostTable t{};
     for (int f = 0; f < 8; ++f) {
         // White's ranks 4, 5 and 6 (rows 3, 4, 5); Black's mirrored.
-        outpostBonus[0][3 * 8 + f] = outpostBonus[0][4 * 8 + f] = centre[f];
-        outpostBonus[0][5 * 8 + f] = deep[f];
-        outpostBonus[1][4 * 8 + f] = outpostBonus[1][3 * 8 + f] = centre[f];
-        outpostBonus[1][2 * 8 + f] = deep[f];
+        t.bonus[0][3 * 8 + f] = t.bonus[0][4 * 8 + f] = centre[f];
+        t.bonus[0][5 * 8 + f] = deep[f];
+        t.bonus[1][4 * 8 + f] = t.bonus[1][3 * 8 + f] = centre[f];
+        t.bonus[1][2 * 8 + f] = deep[f];
     }
+    return t;
 }
+
+constexpr OutpostTable outpostTable = makeOutpostTable();
+
+}  // namespace
 
 void evalTrappedPieces(const Position& pos, int& mid, int& end) {
     const std::uint8_t* b = pos.board;
@@ -124,7 +123,7 @@ template <class Count>
             const int n = std::countr_zero(set);
             const Square sq = squareOf[n];
             int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
-            const int bonus = outpostBonus[c][n];
+            const int bonus = outpostTable.bonus[c][n];
             if (c == 0)
                 v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
             else
