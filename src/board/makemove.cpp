@@ -40,10 +40,10 @@ inline void removeMan(Position& pos, Square sq, int code) {
     }
     --count;
     list[count] = 0;
-    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(pawnRankBit(sq, c));
     const int idx = pieceIndex(code);
     --pos.totalCount;
-    --pos.kindCount[idx];
+    --pos.pieceIndexCount[idx];
     pos.material[c] -= pieceValue(code);
     if constexpr (Update) {
         const PsqPair& e = pieceSquare(idx, numberOf(sq));
@@ -52,7 +52,7 @@ inline void removeMan(Position& pos, Square sq, int code) {
         const HashKey k = manKey(idx, numberOf(sq));
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
-        pos.materialKey ^= zobristTable[16 * idx + pos.kindCount[idx]];
+        pos.materialKey ^= zobristTable[16 * idx + pos.pieceIndexCount[idx]];
     }
 }
 
@@ -72,10 +72,10 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
     }
     list[at] = static_cast<std::uint8_t>(sq);
     pos.listIndex[sq] = static_cast<std::int8_t>(at);
-    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(pawnRankBit(sq, c));
     const int idx = pieceIndex(code);
     ++pos.totalCount;
-    ++pos.kindCount[idx];
+    ++pos.pieceIndexCount[idx];
     pos.material[c] += pieceValue(code);
     if constexpr (Update) {
         const PsqPair& e = pieceSquare(idx, numberOf(sq));
@@ -84,7 +84,7 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
         const HashKey k = manKey(idx, numberOf(sq));
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
-        pos.materialKey ^= zobristTable[16 * idx + pos.kindCount[idx] - 1];
+        pos.materialKey ^= zobristTable[16 * idx + pos.pieceIndexCount[idx] - 1];
     }
 }
 
@@ -100,8 +100,8 @@ inline void moveMan(Position& pos, Square from, Square to, int code) {
     const bool pawn = code & PAWN_BITS;
     if (pawn) {
         pos.pawnList[c][i] = static_cast<std::uint8_t>(to);
-        pos.pawnFileMask[c][from & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(from, c)]);
-        pos.pawnFileMask[c][to & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(to, c)]);
+        pos.pawnFileMask[c][from & 15] ^= static_cast<std::uint8_t>(pawnRankBit(from, c));
+        pos.pawnFileMask[c][to & 15] ^= static_cast<std::uint8_t>(pawnRankBit(to, c));
     } else {
         pos.pieceList[c][i] = static_cast<std::uint8_t>(to);
     }
@@ -135,7 +135,7 @@ inline RookMove castlingRook(Square kingTo) {
 
 void makeMove(Position& pos, UndoRecord& undo, Move move) {
     // Step 1-2: squares and the record of what unmake needs.
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int piece = pos.board[from];
     const int kind = moveKind(move);
     undo.side = pos.side;
@@ -196,7 +196,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     if (kind == PROMOTION) {
         undo.promotedPawnIndex = pos.listIndex[from];
         removeMan<true>(pos, from, piece);
-        const int newCode = promoPiece[movePromo(move)] | ((to >> 4) == 11 ? WHITE : BLACK);
+        const int newCode = promoPiece[movePromo(move)] | (rankOf(to) == 7 ? WHITE : BLACK);
         const int c = pos.side ^ 1;
         int at = pos.pieceCount[c];
         while (at > 0 && newCode > pos.board[pos.pieceList[c][at - 1]]) --at;
@@ -214,7 +214,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
 }
 
 void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int piece = pos.board[to];
     const int kind = moveKind(move);
     if (kind == CASTLING) {

@@ -89,7 +89,7 @@ void appendNonPawn(Position& pos, int c, Square sq) {
     pos.pieceList[c][i] = static_cast<std::uint8_t>(sq);
     pos.listIndex[sq] = static_cast<std::int8_t>(i);
     ++pos.totalCount;
-    ++pos.kindCount[pieceIndex(code)];
+    ++pos.pieceIndexCount[pieceIndex(code)];
     if (!(code & KING)) pos.material[c] += pieceValue(code);
 }
 
@@ -141,10 +141,10 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
         cur.skip();
     } else {
         const bool whiteKing = tmp.board[E1] == W_KING, blackKing = tmp.board[E8] == B_KING;
-        if (cur.peek() == 'K') { cur.skip(); if (whiteKing && tmp.board[H1] == W_ROOK) tmp.castling |= 1; }
-        if (cur.peek() == 'Q') { cur.skip(); if (whiteKing && tmp.board[A1] == W_ROOK) tmp.castling |= 2; }
-        if (cur.peek() == 'k') { cur.skip(); if (blackKing && tmp.board[H8] == B_ROOK) tmp.castling |= 4; }
-        if (cur.peek() == 'q') { cur.skip(); if (blackKing && tmp.board[A8] == B_ROOK) tmp.castling |= 8; }
+        if (cur.peek() == 'K') { cur.skip(); if (whiteKing && tmp.board[H1] == W_ROOK) tmp.castling |= WHITE_SHORT; }
+        if (cur.peek() == 'Q') { cur.skip(); if (whiteKing && tmp.board[A1] == W_ROOK) tmp.castling |= WHITE_LONG; }
+        if (cur.peek() == 'k') { cur.skip(); if (blackKing && tmp.board[H8] == B_ROOK) tmp.castling |= BLACK_SHORT; }
+        if (cur.peek() == 'q') { cur.skip(); if (blackKing && tmp.board[A8] == B_ROOK) tmp.castling |= BLACK_LONG; }
     }
 
     // En passant: kept only when a capture onto the square is possible.
@@ -158,7 +158,7 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
             Square ep = ((rankChar - '1' + 4) << 4) | (fileChar - 'a' + 4);
             Square pawn = ep ^ 0x10;
             const int us = tmp.side, them = us ^ 1;
-            if (relativeRow(ep, us) == 9 && tmp.board[ep] == EMPTY && tmp.board[pawn] == pawnCode[them] &&
+            if (relativeRank(ep, us) == 5 && tmp.board[ep] == EMPTY && tmp.board[pawn] == pawnCode[them] &&
                 (tmp.board[pawn - 1] == pawnCode[us] || tmp.board[pawn + 1] == pawnCode[us]))
                 tmp.epSquare = ep;
         }
@@ -197,7 +197,7 @@ void setUpDerived(Position& pos) {
     std::memset(pos.pieceList, 0, sizeof pos.pieceList);
     std::memset(pos.pawnList, 0, sizeof pos.pawnList);
     std::memset(pos.listIndex, -1, sizeof pos.listIndex);
-    std::memset(pos.kindCount, 0, sizeof pos.kindCount);
+    std::memset(pos.pieceIndexCount, 0, sizeof pos.pieceIndexCount);
     pos.totalCount = 0;
     for (int c = 0; c < 2; ++c) {
         const int colour = colourBits(c);
@@ -208,7 +208,7 @@ void setUpDerived(Position& pos) {
             int code = pos.board[sq];
             if ((code & colour) && !(code & PAWN_BITS)) appendNonPawn(pos, c, sq);
         }
-        if (pos.kindCount[4] >= 10) printIllegal();
+        if (pos.pieceIndexCount[4] >= 10) printIllegal();
         pos.pieceList[c][pos.pieceCount[c]] = 0;
 
         // Stable insertion sort by type, descending: the king ends up first.
@@ -235,9 +235,9 @@ void setUpDerived(Position& pos) {
             pos.pawnList[c][i] = static_cast<std::uint8_t>(sq);
             pos.listIndex[sq] = static_cast<std::int8_t>(i);
             ++pos.totalCount;
-            ++pos.kindCount[pieceIndex(code)];
+            ++pos.pieceIndexCount[pieceIndex(code)];
             pos.material[c] += pieceValue(code);
-            pos.pawnFileMask[c][sq & 15] |= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+            pos.pawnFileMask[c][sq & 15] |= static_cast<std::uint8_t>(pawnRankBit(sq, c));
         }
         pos.pawnList[c][pos.pawnCount[c]] = 0;
 
@@ -307,8 +307,8 @@ HashKey computePawnKey(const Position& pos) {
 
 HashKey computeMaterialKey(const Position& pos) {
     HashKey k = 0;
-    for (int kind = 0; kind < 12; ++kind)
-        for (int n = 0; n < pos.kindCount[kind]; ++n) k ^= zobristTable[16 * kind + n];
+    for (int idx = 0; idx < 12; ++idx)
+        for (int n = 0; n < pos.pieceIndexCount[idx]; ++n) k ^= zobristTable[16 * idx + n];
     return k;
 }
 

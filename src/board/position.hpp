@@ -30,7 +30,7 @@ struct Position {
     std::uint8_t pawnList[2][MAX_PAWNS];
     std::int32_t pawnCount[2];
     std::int32_t totalCount;
-    std::int32_t kindCount[12];
+    std::int32_t pieceIndexCount[12];    // men of each pieceIndex
     std::uint8_t pawnFileMask[2][16];
     // Squares held by each colour's men: all of them, and by pieceType.
     SquareSet occupied[2];
@@ -70,7 +70,6 @@ inline constexpr int pawnPush[2] = {16, -16};
 inline constexpr int rankFlip[2] = {0, 15};
 inline constexpr int pawnCode[2] = {W_PAWN, B_PAWN};
 inline constexpr int promoPiece[4] = {KNIGHT, DIAGONAL, ORTHOGONAL, DIAGONAL | ORTHOGONAL};
-inline constexpr int rankBit[16] = {0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0};
 
 // Piece values in centipawns by pieceType. The king's value only marks it as
 // the man no exchange may end on; the material sums leave it out.
@@ -96,7 +95,16 @@ inline void Position::toggleSquares(int colour, int code, SquareSet bits) {
     occupied[colour] ^= bits;
     typeSquares[colour][pieceType(code)] ^= bits;
 }
-// Relative rank row of a Square for colour c: 4 = own first rank .. 11 = own eighth.
+// Rank 0..7 of a Square seen from colour c: 0 is the colour's own back rank.
+inline int relativeRank(Square sq, int colour) { return ((sq >> 4) ^ rankFlip[colour]) - 4; }
+// Where a pawn of colour c may make its double step, and where it stands before promoting.
+inline bool isSecondRank(Square sq, int colour) { return relativeRank(sq, colour) == 1; }
+inline bool isSeventhRank(Square sq, int colour) { return relativeRank(sq, colour) == 6; }
+// A pawn moving onto the seventh or the eighth rank.
+inline bool isSeventhOrEighthRank(Square sq, int colour) { return relativeRank(sq, colour) >= 6; }
+// The bit of pawnFileMask[colour][file] for a pawn of colour on sq.
+inline int pawnRankBit(Square sq, int colour) { return 1 << relativeRank(sq, colour); }
+// old name, kept until the search layer is converted
 inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colour]; }
 
 inline constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

@@ -14,7 +14,7 @@ inline constexpr int ZOBRIST_EN_PASSANT = 772;
 inline constexpr int ZOBRIST_SIDE = 780;
 
 // A man of pieceIndex p on SquareNumber n; `p ^ 1` puts black before white as
-// the Polyglot kind order wants.
+// the Polyglot piece order wants.
 inline HashKey manKey(int pieceIdx, SquareNumber n) { return zobristTable[64 * (pieceIdx ^ 1) + n]; }
 inline HashKey sideKey() { return zobristTable[ZOBRIST_SIDE]; }
 

@@ -21,8 +21,8 @@ struct SideCounts {
 };
 
 SideCounts countsOf(const Position& pos, int c) {
-    return {pos.kindCount[0 + c], pos.kindCount[2 + c], pos.kindCount[4 + c], pos.kindCount[6 + c],
-            pos.kindCount[8 + c]};
+    return {pos.pieceIndexCount[0 + c], pos.pieceIndexCount[2 + c], pos.pieceIndexCount[4 + c], pos.pieceIndexCount[6 + c],
+            pos.pieceIndexCount[8 + c]};
 }
 
 int classifyEnding(const SideCounts& w, const SideCounts& b) {

@@ -134,7 +134,7 @@ TEST(Validity, HashAndKillerMovesFromOtherPositions) {
     EXPECT_TRUE(isValidKiller(pos, move("e1g1")));
     EXPECT_FALSE(isValidKiller(pos, move("e1c1")));  // d1 is attacked by the knight
     EXPECT_TRUE(isValidKiller(pos, move("a1d1")));
-    EXPECT_FALSE(isValidKiller(pos, static_cast<Move>(move("a2a3") | 0xB000)));
+    EXPECT_FALSE(isValidKiller(pos, static_cast<Move>(move("a2a3") | promotionBits(PROMO_QUEEN))));
 }
 
 TEST(Validity, AgreeWithTheGeneratorsOnEveryMoveCode) {
