@@ -26,7 +26,7 @@ constexpr auto castleMask = [] {
 // (make passes true, unmake restores those from the undo record instead).
 template <bool Update>
 inline void removeMan(Position& pos, Square sq, int code) {
-    const int c = (code & BLACK) ? 1 : 0;
+    const int c = colourOf(code);
     const int i = pos.listIndex[sq];
     pos.board[sq] = EMPTY;
     pos.listIndex[sq] = -1;
@@ -58,7 +58,7 @@ inline void removeMan(Position& pos, Square sq, int code) {
 
 template <bool Update>
 inline void addMan(Position& pos, Square sq, int code, int at) {
-    const int c = (code & BLACK) ? 1 : 0;
+    const int c = colourOf(code);
     pos.board[sq] = static_cast<std::uint8_t>(code);
     pos.toggleSquares(c, code, squareBit(numberOf(sq)));
     const bool pawn = code & PAWN_BITS;
@@ -91,7 +91,7 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
 template <bool Update>
 inline void moveMan(Position& pos, Square from, Square to, int code) {
     const int i = pos.listIndex[from];
-    const int c = (code & BLACK) ? 1 : 0;
+    const int c = colourOf(code);
     pos.board[from] = EMPTY;
     pos.listIndex[from] = -1;
     pos.board[to] = static_cast<std::uint8_t>(code);
@@ -180,7 +180,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     pos.lastCaptureSquare = 0;
 
     // Step 9: capture.
-    const Square captureSquare = kind == EN_PASSANT ? (to ^ 0x10) : to;
+    const Square captureSquare = kind == EN_PASSANT ? enPassantVictim(to) : to;
     const int victim = pos.board[captureSquare];
     if (victim != EMPTY) {
         undo.capturedIndex = pos.listIndex[captureSquare];

@@ -223,7 +223,7 @@ bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& chec
         if (stopAtFirst) return true;
         appendPawnMove(list, from, t);
     }
-    if (pos.epSquare && t == (pos.epSquare ^ 0x10)) {
+    if (pos.epSquare && t == enPassantVictim(pos.epSquare)) {
         const Square u = pos.epSquare - push;
         for (Square from : {u + 1, u - 1}) {
             if (pos.board[from] != pawnCode[c]) continue;

@@ -46,7 +46,7 @@ bool plausibleBoard(const Position& pos) {
         Square sq = squareOf[n];
         int code = pos.board[sq];
         if (code == EMPTY) continue;
-        int c = (code & BLACK) ? 1 : 0;
+        int c = colourOf(code);
         ++men[c];
         if (code & KING) ++kings[c];
         if (code & PAWN_BITS) {
@@ -156,7 +156,7 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
         char fileChar = cur.next(), rankChar = cur.next();
         if (fileChar >= 'a' && fileChar <= 'h' && rankChar >= '1' && rankChar <= '8' && tmp.side >= 0) {
             Square ep = ((rankChar - '1' + 4) << 4) | (fileChar - 'a' + 4);
-            Square pawn = ep ^ 0x10;
+            Square pawn = enPassantVictim(ep);
             const int us = tmp.side, them = us ^ 1;
             if (relativeRank(ep, us) == 5 && tmp.board[ep] == EMPTY && tmp.board[pawn] == pawnCode[them] &&
                 (tmp.board[pawn - 1] == pawnCode[us] || tmp.board[pawn + 1] == pawnCode[us]))

@@ -95,6 +95,9 @@ inline void Position::toggleSquares(int colour, int code, SquareSet bits) {
     occupied[colour] ^= bits;
     typeSquares[colour][pieceType(code)] ^= bits;
 }
+// The square of the pawn taken by an en-passant capture onto ep (rank 3 and
+// rank 4, rank 6 and rank 5 differ in one row bit).
+constexpr Square enPassantVictim(Square ep) { return ep ^ 0x10; }
 // Rank 0..7 of a Square seen from colour c: 0 is the colour's own back rank.
 inline int relativeRank(Square sq, int colour) { return ((sq >> 4) ^ rankFlip[colour]) - 4; }
 // Where a pawn of colour c may make its double step, and where it stands before promoting.

@@ -62,7 +62,7 @@ struct Exchange {
         if (!(rayTables.rays[away][n] & squareBit(behind))) return;
         const Square w = squareOf[behind];
         const int code = pos.board[w];
-        if (code & stepMask(d)) insert((code & BLACK) ? 1 : 0, w);
+        if (code & stepMask(d)) insert(colourOf(code), w);
     }
 
     int reply(int s, int v) {
@@ -86,7 +86,7 @@ struct Exchange {
 
 int staticExchange(const Position& pos, Move move) {
     const Square from = moveFromSquare(move), to = moveToSquare(move);
-    const int c = (pos.board[from] & BLACK) ? 1 : 0, e = c ^ 1;
+    const int c = colourOf(pos.board[from]), e = c ^ 1;
     const int kind = moveKind(move);
     int moving = pos.board[from];
     if (kind == PROMOTION) moving = promoPiece[movePromo(move)] | (rankOf(to) == 7 ? WHITE : BLACK);
@@ -98,7 +98,7 @@ int staticExchange(const Position& pos, Move move) {
     if (kind == PROMOTION) gain += pieceValue(moving) - PAWN_VALUE;
     if (kind == EN_PASSANT) {
         gain += PAWN_VALUE;
-        x.addXray(to ^ 0x10);
+        x.addXray(enPassantVictim(to));
     }
     x.collectAttackers(e);
     if (x.lists[e].count == 0) return gain;

@@ -49,6 +49,8 @@ inline constexpr int W_KING = 0x81, B_KING = 0x82;
 inline constexpr int PAWN_TYPE = 0, KNIGHT_TYPE = 1, BISHOP_TYPE = 2, ROOK_TYPE = 3, QUEEN_TYPE = 4, KING_TYPE = 5;
 
 constexpr int colourBits(int colour) { return colour + 1; }
+// The colour (0 white, 1 black) of the man with piece code `code`.
+constexpr int colourOf(int code) { return (code & BLACK) ? 1 : 0; }
 
 // Castling rights, one bit each.
 inline constexpr int WHITE_SHORT = 1, WHITE_LONG = 2, BLACK_SHORT = 4, BLACK_LONG = 8;

