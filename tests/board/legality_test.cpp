@@ -158,9 +158,9 @@ TEST(Validity, AgreeWithTheGeneratorsOnEveryMoveCode) {
             for (int code = 0; code < 4096; ++code) codes.push_back(static_cast<Move>(code));
             // Random well-formed codes with kind bits (promotion pieces only with PROMOTION).
             for (int i = 0; i < 64; ++i) {
-                const int kind = rng.below(3) + 1;
-                const int piece = kind == 2 ? rng.below(4) : 0;
-                codes.push_back(static_cast<Move>(rng.below(4096) | (kind << 14) | (piece << 12)));
+                const int kind = (rng.below(3) + 1) * CASTLING;  // CASTLING, PROMOTION or EN_PASSANT
+                const int bits = kind == PROMOTION ? promotionBits(rng.below(4)) : kind;
+                codes.push_back(static_cast<Move>(rng.below(4096) | bits));
             }
             for (Move m : codes) {
                 if (moveFrom(m) == moveTo(m)) continue;
