@@ -114,18 +114,19 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
 
     // Placement, rank 8 down to rank 1. Missing text reads as empty squares;
     // a digit never writes past the h-file.
-    for (int row = 11; row >= 4; --row) {
-        for (int col = 4; col <= 11;) {
+    for (int rank = 7; rank >= 0; --rank) {
+        for (int file = 0; file < 8;) {
             char ch = cur.next();
             if (ch >= '1' && ch <= '8') {
-                for (int k = ch - '0'; k > 0 && col <= 11; --k) tmp.board[(row << 4) | col++] = EMPTY;
+                for (int k = ch - '0'; k > 0 && file < 8; --k) tmp.board[makeSquare(file++, rank)] = EMPTY;
             } else {
                 const char* found = ch ? std::strchr(pieceLetters, ch) : nullptr;
-                tmp.board[(row << 4) | col] = static_cast<std::uint8_t>(found ? pieceCodes[found - pieceLetters] : EMPTY);
-                ++col;
+                const int code = found ? pieceCodes[found - pieceLetters] : EMPTY;
+                tmp.board[makeSquare(file, rank)] = static_cast<std::uint8_t>(code);
+                ++file;
             }
         }
-        if (row > 4) cur.skip();
+        if (rank > 0) cur.skip();
     }
 
     // Side to move; a text that ends before it leaves White to move.
@@ -155,7 +156,7 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
     } else {
         char fileChar = cur.next(), rankChar = cur.next();
         if (fileChar >= 'a' && fileChar <= 'h' && rankChar >= '1' && rankChar <= '8' && tmp.side >= 0) {
-            Square ep = ((rankChar - '1' + 4) << 4) | (fileChar - 'a' + 4);
+            Square ep = makeSquare(fileChar - 'a', rankChar - '1');
             Square pawn = enPassantVictim(ep);
             const int us = tmp.side, them = us ^ 1;
             if (relativeRank(ep, us) == 5 && tmp.board[ep] == EMPTY && tmp.board[pawn] == pawnCode[them] &&

@@ -99,14 +99,14 @@ inline void Position::toggleSquares(int colour, int code, SquareSet bits) {
 // rank 4, rank 6 and rank 5 differ in one row bit).
 constexpr Square enPassantVictim(Square ep) { return ep ^ 0x10; }
 // Rank 0..7 of a Square seen from colour c: 0 is the colour's own back rank.
-inline int relativeRank(Square sq, int colour) { return ((sq >> 4) ^ rankFlip[colour]) - 4; }
+constexpr int relativeRank(Square sq, int colour) { return ((sq >> 4) ^ rankFlip[colour]) - 4; }
 // Where a pawn of colour c may make its double step, and where it stands before promoting.
-inline bool isSecondRank(Square sq, int colour) { return relativeRank(sq, colour) == 1; }
-inline bool isSeventhRank(Square sq, int colour) { return relativeRank(sq, colour) == 6; }
+constexpr bool isSecondRank(Square sq, int colour) { return relativeRank(sq, colour) == 1; }
+constexpr bool isSeventhRank(Square sq, int colour) { return relativeRank(sq, colour) == 6; }
 // A pawn moving onto the seventh or the eighth rank.
-inline bool isSeventhOrEighthRank(Square sq, int colour) { return relativeRank(sq, colour) >= 6; }
+constexpr bool isSeventhOrEighthRank(Square sq, int colour) { return relativeRank(sq, colour) >= 6; }
 // The bit of pawnFileMask[colour][file] for a pawn of colour on sq.
-inline int pawnRankBit(Square sq, int colour) { return 1 << relativeRank(sq, colour); }
+constexpr int pawnRankBit(Square sq, int colour) { return 1 << relativeRank(sq, colour); }
 // old name, kept until the search layer is converted
 inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colour]; }
 

@@ -21,8 +21,8 @@ struct SideCounts {
 };
 
 SideCounts countsOf(const Position& pos, int c) {
-    return {pos.pieceIndexCount[0 + c], pos.pieceIndexCount[2 + c], pos.pieceIndexCount[4 + c], pos.pieceIndexCount[6 + c],
-            pos.pieceIndexCount[8 + c]};
+    const std::int32_t* count = pos.pieceIndexCount;
+    return {count[0 + c], count[2 + c], count[4 + c], count[6 + c], count[8 + c]};
 }
 
 int classifyEnding(const SideCounts& w, const SideCounts& b) {

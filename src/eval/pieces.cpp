@@ -48,7 +48,7 @@ constexpr OutpostTable makeOutpostTable() {
     constexpr int deep[8] = {0, 0, 4, 5, 5, 4, 0, 0};
     OutpostTable t{};
     for (int f = 0; f < 8; ++f) {
-        // White's ranks 4, 5 and 6 (rows 3, 4, 5); Black's mirrored.
+        // White's fourth, fifth and sixth ranks (3, 4, 5); Black's mirrored.
         t.bonus[0][3 * 8 + f] = t.bonus[0][4 * 8 + f] = centre[f];
         t.bonus[0][5 * 8 + f] = deep[f];
         t.bonus[1][4 * 8 + f] = t.bonus[1][3 * 8 + f] = centre[f];

@@ -16,8 +16,7 @@ constexpr int kingRank[8] = {1, 0, -2, -3, -4, -5, -6, -7};
 
 constexpr int sqn(int file, int rank) { return rank * 8 + file; }
 
-// The start position was once set up before these tables were filled, with
-// piece-square sums of zero; its sums are zero anyway, the board being symmetric.
+// Built at compile time, so no position predates them (the start position once did; its sums are 0 by symmetry).
 constexpr PieceSquareTables makePieceSquareTables() {
     PieceSquareTables t{};
     auto set = [&t](int idx, int n, int mid, int end) {
