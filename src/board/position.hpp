@@ -105,8 +105,10 @@ constexpr bool isSecondRank(Square sq, int colour) { return relativeRank(sq, col
 constexpr bool isSeventhRank(Square sq, int colour) { return relativeRank(sq, colour) == 6; }
 // A pawn moving onto the seventh or the eighth rank.
 constexpr bool isSeventhOrEighthRank(Square sq, int colour) { return relativeRank(sq, colour) >= 6; }
-// The bit of pawnFileMask[colour][file] for a pawn of colour on sq.
-constexpr int pawnRankBit(Square sq, int colour) { return 1 << relativeRank(sq, colour); }
+// The bit of pawnFileMask[colour][file] for a pawn of colour on sq: 1 << relativeRank,
+// looked up by mailbox row because make and unmake run it for every pawn move.
+inline constexpr std::uint8_t rowBit[16] = {0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0};
+constexpr int pawnRankBit(Square sq, int colour) { return rowBit[(sq >> 4) ^ rankFlip[colour]]; }
 // old name, kept until the search layer is converted
 inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colour]; }
 
