@@ -72,7 +72,7 @@ bool samePosition(const Position& a, const Position& b) {
            std::memcmp(a.pieceCount, b.pieceCount, sizeof a.pieceCount) == 0 &&
            std::memcmp(a.pawnList, b.pawnList, sizeof a.pawnList) == 0 &&
            std::memcmp(a.pawnCount, b.pawnCount, sizeof a.pawnCount) == 0 && a.totalCount == b.totalCount &&
-           std::memcmp(a.kindCount, b.kindCount, sizeof a.kindCount) == 0 &&
+           std::memcmp(a.pieceIndexCount, b.pieceIndexCount, sizeof a.pieceIndexCount) == 0 &&
            std::memcmp(a.pawnFileMask, b.pawnFileMask, sizeof a.pawnFileMask) == 0 &&
            a.occupied[0] == b.occupied[0] && a.occupied[1] == b.occupied[1] &&
            std::memcmp(a.typeSquares, b.typeSquares, sizeof a.typeSquares) == 0 && a.side == b.side &&

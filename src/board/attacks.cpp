@@ -132,7 +132,7 @@ bool givesCheck(Position& pos, Move move) {
         unmakeMove(pos, undo, move);
         return result;
     }
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int code = pos.board[from];
     const int d = k - to;
     if (code & attackMask(d)) {

@@ -19,16 +19,11 @@ struct Geometry {
     std::int8_t rayStep[DIFF_COUNT];       // as attackStep, sliders only
     std::int8_t distance[DIFF_COUNT];      // king distance, -1 where no two squares differ by d
     std::uint8_t stepMask[35];             // steps -17..17: slider bits moving along that step
-    std::int8_t promoOfCode[256];
     std::int8_t numberOf[256];             // Square -> SquareNumber, -1 on the border
     std::uint8_t isBackRank[256];
-    // For a piece at difference D = king - piece: the distinct first steps (at
-    // most two) that bring it next to the king; kinds knight, bishop, rook, queen.
-    std::int32_t kingZoneSteps[4][DIFF_COUNT][3];
-    std::int32_t kingZoneCount[4][DIFF_COUNT];
 };
 
-extern Geometry geometry;
+extern const Geometry geometry;
 
 inline constexpr Square squareOf[64] = {
     0x44, 0x45, 0x46, 0x47, 0x48, 0x49, 0x4A, 0x4B, 0x54, 0x55, 0x56, 0x57, 0x58, 0x59, 0x5A, 0x5B,
@@ -46,11 +41,5 @@ inline bool isBackRank(Square sq) { return geometry.isBackRank[sq] != 0; }
 
 inline Square moveFromSquare(Move m) { return squareOf[moveFrom(m)]; }
 inline Square moveToSquare(Move m) { return squareOf[moveTo(m)]; }
-
-enum ZoneKind { ZONE_KNIGHT = 0, ZONE_BISHOP = 1, ZONE_ROOK = 2, ZONE_QUEEN = 3 };
-
-void initSquareTables();
-void initDistance();
-void initGeometry();
 
 }  // namespace tallomir

@@ -20,7 +20,7 @@ void generateLegal(Position& pos, MoveList& list) {
 bool isLegal(Position& pos, Move move) {
     const int c = pos.side;
     const Square k = pos.pieceList[c][0];
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     if (moveKind(move) == EN_PASSANT) {
         // Two pawns leave the rank at once: only a real make shows a pin along it.
         UndoRecord undo;
@@ -64,7 +64,7 @@ bool plainMovePossible(const Position& pos, Move move, bool allowCapture) {
     // Promotion bits on a move without the promotion kind: no generator makes it.
     if (movePromo(move) != 0) return false;
     const int c = pos.side;
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int code = pos.board[from];
     const int target = pos.board[to];
     if (!(code & colourBits(c)) || (target & colourBits(c))) return false;
@@ -74,7 +74,7 @@ bool plainMovePossible(const Position& pos, Move move, bool allowCapture) {
         if (isBackRank(to)) return false;
         if (target == EMPTY) {
             if (to - from == push) return true;
-            return to - from == 2 * push && relativeRow(from, c) == 5 && pos.board[from + push] == EMPTY;
+            return to - from == 2 * push && isSecondRank(from, c) && pos.board[from + push] == EMPTY;
         }
         return to - from == push - 1 || to - from == push + 1;
     }

@@ -1,39 +1,32 @@
 #include "board/makemove.hpp"
 
+#include <array>
+
 #include "eval/psqt.hpp"
 
 namespace tallomir {
 
-std::uint8_t castleMask[256];
-HashKey castleKey[16];
-
-void initCastleMask() {
-    for (auto& m : castleMask) m = 15;
-    castleMask[A1] = 13;
-    castleMask[H1] = 14;
-    castleMask[E1] = 12;
-    castleMask[A8] = 7;
-    castleMask[H8] = 11;
-    castleMask[E8] = 3;
-}
-
-void initCastleKeys() {
-    for (int r = 0; r < 16; ++r) {
-        HashKey k = 0;
-        for (int b = 0; b < 4; ++b)
-            if (r & (1 << b)) k ^= zobristTable[ZOBRIST_CASTLING + b];
-        castleKey[r] = k;
-    }
-}
-
 namespace {
+
+// castleMask[sq] is ANDed into the rights for a move's origin and destination.
+constexpr auto castleMask = [] {
+    std::array<std::uint8_t, 256> mask{};
+    for (auto& m : mask) m = ALL_CASTLING;
+    mask[A1] = ALL_CASTLING & ~WHITE_LONG;
+    mask[H1] = ALL_CASTLING & ~WHITE_SHORT;
+    mask[E1] = ALL_CASTLING & ~(WHITE_SHORT | WHITE_LONG);
+    mask[A8] = ALL_CASTLING & ~BLACK_LONG;
+    mask[H8] = ALL_CASTLING & ~BLACK_SHORT;
+    mask[E8] = ALL_CASTLING & ~(BLACK_SHORT | BLACK_LONG);
+    return mask;
+}();
 
 // The three primitives keep board, lists, counts, pawn masks and material in
 // step; with Update they also maintain the piece-square sums and the keys
 // (make passes true, unmake restores those from the undo record instead).
 template <bool Update>
 inline void removeMan(Position& pos, Square sq, int code) {
-    const int c = (code & BLACK) ? 1 : 0;
+    const int c = colourOf(code);
     const int i = pos.listIndex[sq];
     pos.board[sq] = EMPTY;
     pos.listIndex[sq] = -1;
@@ -47,25 +40,25 @@ inline void removeMan(Position& pos, Square sq, int code) {
     }
     --count;
     list[count] = 0;
-    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(pawnRankBit(sq, c));
     const int idx = pieceIndex(code);
     --pos.totalCount;
-    --pos.kindCount[idx];
+    --pos.pieceIndexCount[idx];
     pos.material[c] -= pieceValue(code);
     if constexpr (Update) {
-        const PsqPair& e = pieceSquare[idx][numberOf(sq)];
+        const PsqPair& e = pieceSquare(idx, numberOf(sq));
         pos.psqMid -= e.mid;
         pos.psqEnd -= e.end;
         const HashKey k = manKey(idx, numberOf(sq));
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
-        pos.materialKey ^= zobristTable[16 * idx + pos.kindCount[idx]];
+        pos.materialKey ^= zobristTable[16 * idx + pos.pieceIndexCount[idx]];
     }
 }
 
 template <bool Update>
 inline void addMan(Position& pos, Square sq, int code, int at) {
-    const int c = (code & BLACK) ? 1 : 0;
+    const int c = colourOf(code);
     pos.board[sq] = static_cast<std::uint8_t>(code);
     pos.toggleSquares(c, code, squareBit(numberOf(sq)));
     const bool pawn = code & PAWN_BITS;
@@ -79,26 +72,26 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
     }
     list[at] = static_cast<std::uint8_t>(sq);
     pos.listIndex[sq] = static_cast<std::int8_t>(at);
-    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+    if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(pawnRankBit(sq, c));
     const int idx = pieceIndex(code);
     ++pos.totalCount;
-    ++pos.kindCount[idx];
+    ++pos.pieceIndexCount[idx];
     pos.material[c] += pieceValue(code);
     if constexpr (Update) {
-        const PsqPair& e = pieceSquare[idx][numberOf(sq)];
+        const PsqPair& e = pieceSquare(idx, numberOf(sq));
         pos.psqMid += e.mid;
         pos.psqEnd += e.end;
         const HashKey k = manKey(idx, numberOf(sq));
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
-        pos.materialKey ^= zobristTable[16 * idx + pos.kindCount[idx] - 1];
+        pos.materialKey ^= zobristTable[16 * idx + pos.pieceIndexCount[idx] - 1];
     }
 }
 
 template <bool Update>
 inline void moveMan(Position& pos, Square from, Square to, int code) {
     const int i = pos.listIndex[from];
-    const int c = (code & BLACK) ? 1 : 0;
+    const int c = colourOf(code);
     pos.board[from] = EMPTY;
     pos.listIndex[from] = -1;
     pos.board[to] = static_cast<std::uint8_t>(code);
@@ -107,16 +100,16 @@ inline void moveMan(Position& pos, Square from, Square to, int code) {
     const bool pawn = code & PAWN_BITS;
     if (pawn) {
         pos.pawnList[c][i] = static_cast<std::uint8_t>(to);
-        pos.pawnFileMask[c][from & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(from, c)]);
-        pos.pawnFileMask[c][to & 15] ^= static_cast<std::uint8_t>(rankBit[relativeRow(to, c)]);
+        pos.pawnFileMask[c][from & 15] ^= static_cast<std::uint8_t>(pawnRankBit(from, c));
+        pos.pawnFileMask[c][to & 15] ^= static_cast<std::uint8_t>(pawnRankBit(to, c));
     } else {
         pos.pieceList[c][i] = static_cast<std::uint8_t>(to);
     }
     if constexpr (Update) {
         const int idx = pieceIndex(code);
         const int nf = numberOf(from), nt = numberOf(to);
-        const PsqPair& ef = pieceSquare[idx][nf];
-        const PsqPair& et = pieceSquare[idx][nt];
+        const PsqPair& ef = pieceSquare(idx, nf);
+        const PsqPair& et = pieceSquare(idx, nt);
         pos.psqMid += et.mid - ef.mid;
         pos.psqEnd += et.end - ef.end;
         const HashKey k = manKey(idx, nf) ^ manKey(idx, nt);
@@ -142,7 +135,7 @@ inline RookMove castlingRook(Square kingTo) {
 
 void makeMove(Position& pos, UndoRecord& undo, Move move) {
     // Step 1-2: squares and the record of what unmake needs.
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int piece = pos.board[from];
     const int kind = moveKind(move);
     undo.side = pos.side;
@@ -187,7 +180,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     pos.lastCaptureSquare = 0;
 
     // Step 9: capture.
-    const Square captureSquare = kind == EN_PASSANT ? (to ^ 0x10) : to;
+    const Square captureSquare = kind == EN_PASSANT ? enPassantVictim(to) : to;
     const int victim = pos.board[captureSquare];
     if (victim != EMPTY) {
         undo.capturedIndex = pos.listIndex[captureSquare];
@@ -203,7 +196,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     if (kind == PROMOTION) {
         undo.promotedPawnIndex = pos.listIndex[from];
         removeMan<true>(pos, from, piece);
-        const int newCode = promoPiece[movePromo(move)] | ((to >> 4) == 11 ? WHITE : BLACK);
+        const int newCode = promoPiece[movePromo(move)] | (rankOf(to) == 7 ? WHITE : BLACK);
         const int c = pos.side ^ 1;
         int at = pos.pieceCount[c];
         while (at > 0 && newCode > pos.board[pos.pieceList[c][at - 1]]) --at;
@@ -221,7 +214,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
 }
 
 void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int piece = pos.board[to];
     const int kind = moveKind(move);
     if (kind == CASTLING) {

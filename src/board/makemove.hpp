@@ -24,17 +24,11 @@ struct UndoRecord {
     HashKey materialKey;
 };
 
-// castleMask[sq] is ANDed into the rights for a move's origin and destination.
-extern std::uint8_t castleMask[256];
-extern HashKey castleKey[16];
-
 inline HashKey epKey(Square sq) { return zobristTable[ZOBRIST_EN_PASSANT + fileOf(sq)]; }
 
 void makeMove(Position& pos, UndoRecord& undo, Move move);
 void unmakeMove(Position& pos, const UndoRecord& undo, Move move);
 void makeNullMove(Position& pos, UndoRecord& undo);
 void unmakeNullMove(Position& pos, const UndoRecord& undo);
-
-void initCastleMask();
 
 }  // namespace tallomir

@@ -4,7 +4,8 @@ namespace tallomir {
 
 namespace {
 
-constexpr int PROMOTION_ORDER[4] = {0xB000, 0x8000, 0xA000, 0x9000};  // queen, knight, rook, bishop
+constexpr int PROMOTION_ORDER[4] = {promotionBits(PROMO_QUEEN), promotionBits(PROMO_KNIGHT), promotionBits(PROMO_ROOK),
+                                     promotionBits(PROMO_BISHOP)};
 
 inline void append(MoveList& list, Square from, Square to, int kind = 0) {
     list.moves[list.count++] = encodeMove(numberOf(from), numberOf(to), kind);
@@ -19,9 +20,6 @@ inline void appendPawnMove(MoveList& list, Square from, Square to) {
         append(list, from, to);
     }
 }
-
-inline bool isSecondRank(Square sq, int c) { return relativeRow(sq, c) == 5; }
-inline bool isSeventhRank(Square sq, int c) { return relativeRow(sq, c) == 10; }
 
 // Quiet moves of one non-pawn man; Keep decides per destination.
 template <typename Keep>
@@ -83,15 +81,15 @@ void generateEnPassant(const Position& pos, MoveList& list) {
 
 void generateCastling(const Position& pos, MoveList& list) {
     if (pos.side == 0) {
-        if ((pos.castling & 1) && pos.board[F1] == EMPTY && pos.board[G1] == EMPTY && !isAttacked(pos, 1, F1))
+        if ((pos.castling & WHITE_SHORT) && pos.board[F1] == EMPTY && pos.board[G1] == EMPTY && !isAttacked(pos, 1, F1))
             append(list, E1, G1, CASTLING);
-        if ((pos.castling & 2) && pos.board[D1] == EMPTY && pos.board[C1] == EMPTY && pos.board[B1] == EMPTY &&
+        if ((pos.castling & WHITE_LONG) && pos.board[D1] == EMPTY && pos.board[C1] == EMPTY && pos.board[B1] == EMPTY &&
             !isAttacked(pos, 1, D1))
             append(list, E1, C1, CASTLING);
     } else {
-        if ((pos.castling & 4) && pos.board[F8] == EMPTY && pos.board[G8] == EMPTY && !isAttacked(pos, 0, F8))
+        if ((pos.castling & BLACK_SHORT) && pos.board[F8] == EMPTY && pos.board[G8] == EMPTY && !isAttacked(pos, 0, F8))
             append(list, E8, G8, CASTLING);
-        if ((pos.castling & 8) && pos.board[D8] == EMPTY && pos.board[C8] == EMPTY && pos.board[B8] == EMPTY &&
+        if ((pos.castling & BLACK_LONG) && pos.board[D8] == EMPTY && pos.board[C8] == EMPTY && pos.board[B8] == EMPTY &&
             !isAttacked(pos, 0, D8))
             append(list, E8, C8, CASTLING);
     }
@@ -225,7 +223,7 @@ bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& chec
         if (stopAtFirst) return true;
         appendPawnMove(list, from, t);
     }
-    if (pos.epSquare && t == (pos.epSquare ^ 0x10)) {
+    if (pos.epSquare && t == enPassantVictim(pos.epSquare)) {
         const Square u = pos.epSquare - push;
         for (Square from : {u + 1, u - 1}) {
             if (pos.board[from] != pawnCode[c]) continue;
@@ -256,7 +254,7 @@ bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& chec
                     if (stopAtFirst) return true;
                     appendPawnMove(list, b - push, b);
                 }
-            } else if (pos.board[b - push] == EMPTY && relativeRow(b, c) == 7 &&
+            } else if (pos.board[b - push] == EMPTY && relativeRank(b, c) == 3 &&
                        pos.board[b - 2 * push] == pawnCode[c]) {
                 if (!(verify && isPinned(pos, c, b - 2 * push))) {
                     if (stopAtFirst) return true;

@@ -11,7 +11,6 @@
 
 namespace tallomir {
 
-PieceTables pieceTables;
 Position gamePosition;
 
 namespace {
@@ -47,7 +46,7 @@ bool plausibleBoard(const Position& pos) {
         Square sq = squareOf[n];
         int code = pos.board[sq];
         if (code == EMPTY) continue;
-        int c = (code & BLACK) ? 1 : 0;
+        int c = colourOf(code);
         ++men[c];
         if (code & KING) ++kings[c];
         if (code & PAWN_BITS) {
@@ -60,59 +59,43 @@ bool plausibleBoard(const Position& pos) {
     return true;
 }
 
+constexpr PieceTables makePieceTables() {
+    PieceTables t{};
+    for (int code = 0; code < 256; ++code) {
+        t.pieceIndex[code] = -1;
+        t.pieceType[code] = -1;
+        t.pieceValue[code] = -1;
+        t.pieceDirections[code] = noSteps;
+    }
+    for (int i = 0; i < 12; ++i) {
+        const int code = pieceCodes[i], type = i >> 1;
+        t.pieceIndex[code] = static_cast<std::int8_t>(i);
+        t.pieceType[code] = static_cast<std::int8_t>(type);
+        t.pieceValue[code] = typeValue[type];
+        t.pieceDirections[code] = type == KNIGHT_TYPE   ? knightSteps
+                                  : type == BISHOP_TYPE ? bishopSteps
+                                  : type == ROOK_TYPE   ? rookSteps
+                                  : type == PAWN_TYPE   ? noSteps
+                                                        : queenSteps;
+    }
+    t.pieceValue[EMPTY] = 0;
+    t.pieceValue[OFFBOARD] = 0;
+    return t;
+}
+
 void appendNonPawn(Position& pos, int c, Square sq) {
     int code = pos.board[sq];
     int i = pos.pieceCount[c]++;
     pos.pieceList[c][i] = static_cast<std::uint8_t>(sq);
     pos.listIndex[sq] = static_cast<std::int8_t>(i);
     ++pos.totalCount;
-    ++pos.kindCount[pieceIndex(code)];
+    ++pos.pieceIndexCount[pieceIndex(code)];
     if (!(code & KING)) pos.material[c] += pieceValue(code);
 }
 
 }  // namespace
 
-void initPieceTables() {
-    std::memset(pieceTables.pieceIndex, -1, sizeof pieceTables.pieceIndex);
-    std::memset(pieceTables.pieceType, -1, sizeof pieceTables.pieceType);
-    for (int i = 0; i < 12; ++i) {
-        pieceTables.pieceIndex[pieceCodes[i]] = static_cast<std::int8_t>(i);
-        pieceTables.pieceType[pieceCodes[i]] = static_cast<std::int8_t>(i >> 1);
-    }
-    for (int code = 0; code < 256; ++code) {
-        const std::int8_t* steps = noSteps;
-        switch (pieceTables.pieceType[code]) {
-            case KNIGHT_TYPE: steps = knightSteps; break;
-            case BISHOP_TYPE: steps = bishopSteps; break;
-            case ROOK_TYPE: steps = rookSteps; break;
-            case QUEEN_TYPE:
-            case KING_TYPE: steps = queenSteps; break;
-            default: break;
-        }
-        pieceTables.pieceDirections[code] = steps;
-    }
-}
-
-void initPieceValues() {
-    static constexpr int typeValue[6] = {100, EDITION.knightValue, EDITION.bishopValue, 500, 1000, 10000};
-    for (int code = 0; code < 256; ++code) {
-        int t = pieceTables.pieceType[code];
-        pieceTables.pieceValue[code] = t >= 0 ? typeValue[t] : -1;
-    }
-    pieceTables.pieceValue[EMPTY] = 0;
-    pieceTables.pieceValue[OFFBOARD] = 0;
-}
-
-void initBoardTables() {
-    initSquareTables();
-    initPieceTables();
-    initPieceValues();
-    initDistance();
-    initGeometry();
-    initCastleMask();
-    initCastleKeys();
-    buildRayTables();
-}
+extern constexpr PieceTables pieceTables = makePieceTables();
 
 void clearBoard(Position& pos) {
     std::memset(pos.board, OFFBOARD, sizeof pos.board);
@@ -131,18 +114,19 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
 
     // Placement, rank 8 down to rank 1. Missing text reads as empty squares;
     // a digit never writes past the h-file.
-    for (int row = 11; row >= 4; --row) {
-        for (int col = 4; col <= 11;) {
+    for (int rank = 7; rank >= 0; --rank) {
+        for (int file = 0; file < 8;) {
             char ch = cur.next();
             if (ch >= '1' && ch <= '8') {
-                for (int k = ch - '0'; k > 0 && col <= 11; --k) tmp.board[(row << 4) | col++] = EMPTY;
+                for (int k = ch - '0'; k > 0 && file < 8; --k) tmp.board[makeSquare(file++, rank)] = EMPTY;
             } else {
                 const char* found = ch ? std::strchr(pieceLetters, ch) : nullptr;
-                tmp.board[(row << 4) | col] = static_cast<std::uint8_t>(found ? pieceCodes[found - pieceLetters] : EMPTY);
-                ++col;
+                const int code = found ? pieceCodes[found - pieceLetters] : EMPTY;
+                tmp.board[makeSquare(file, rank)] = static_cast<std::uint8_t>(code);
+                ++file;
             }
         }
-        if (row > 4) cur.skip();
+        if (rank > 0) cur.skip();
     }
 
     // Side to move; a text that ends before it leaves White to move.
@@ -158,10 +142,10 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
         cur.skip();
     } else {
         const bool whiteKing = tmp.board[E1] == W_KING, blackKing = tmp.board[E8] == B_KING;
-        if (cur.peek() == 'K') { cur.skip(); if (whiteKing && tmp.board[H1] == W_ROOK) tmp.castling |= 1; }
-        if (cur.peek() == 'Q') { cur.skip(); if (whiteKing && tmp.board[A1] == W_ROOK) tmp.castling |= 2; }
-        if (cur.peek() == 'k') { cur.skip(); if (blackKing && tmp.board[H8] == B_ROOK) tmp.castling |= 4; }
-        if (cur.peek() == 'q') { cur.skip(); if (blackKing && tmp.board[A8] == B_ROOK) tmp.castling |= 8; }
+        if (cur.peek() == 'K') { cur.skip(); if (whiteKing && tmp.board[H1] == W_ROOK) tmp.castling |= WHITE_SHORT; }
+        if (cur.peek() == 'Q') { cur.skip(); if (whiteKing && tmp.board[A1] == W_ROOK) tmp.castling |= WHITE_LONG; }
+        if (cur.peek() == 'k') { cur.skip(); if (blackKing && tmp.board[H8] == B_ROOK) tmp.castling |= BLACK_SHORT; }
+        if (cur.peek() == 'q') { cur.skip(); if (blackKing && tmp.board[A8] == B_ROOK) tmp.castling |= BLACK_LONG; }
     }
 
     // En passant: kept only when a capture onto the square is possible.
@@ -172,10 +156,10 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
     } else {
         char fileChar = cur.next(), rankChar = cur.next();
         if (fileChar >= 'a' && fileChar <= 'h' && rankChar >= '1' && rankChar <= '8' && tmp.side >= 0) {
-            Square ep = ((rankChar - '1' + 4) << 4) | (fileChar - 'a' + 4);
-            Square pawn = ep ^ 0x10;
+            Square ep = makeSquare(fileChar - 'a', rankChar - '1');
+            Square pawn = enPassantVictim(ep);
             const int us = tmp.side, them = us ^ 1;
-            if (relativeRow(ep, us) == 9 && tmp.board[ep] == EMPTY && tmp.board[pawn] == pawnCode[them] &&
+            if (relativeRank(ep, us) == 5 && tmp.board[ep] == EMPTY && tmp.board[pawn] == pawnCode[them] &&
                 (tmp.board[pawn - 1] == pawnCode[us] || tmp.board[pawn + 1] == pawnCode[us]))
                 tmp.epSquare = ep;
         }
@@ -214,7 +198,7 @@ void setUpDerived(Position& pos) {
     std::memset(pos.pieceList, 0, sizeof pos.pieceList);
     std::memset(pos.pawnList, 0, sizeof pos.pawnList);
     std::memset(pos.listIndex, -1, sizeof pos.listIndex);
-    std::memset(pos.kindCount, 0, sizeof pos.kindCount);
+    std::memset(pos.pieceIndexCount, 0, sizeof pos.pieceIndexCount);
     pos.totalCount = 0;
     for (int c = 0; c < 2; ++c) {
         const int colour = colourBits(c);
@@ -225,7 +209,7 @@ void setUpDerived(Position& pos) {
             int code = pos.board[sq];
             if ((code & colour) && !(code & PAWN_BITS)) appendNonPawn(pos, c, sq);
         }
-        if (pos.kindCount[4] >= 10) printIllegal();
+        if (pos.pieceIndexCount[4] >= 10) printIllegal();
         pos.pieceList[c][pos.pieceCount[c]] = 0;
 
         // Stable insertion sort by type, descending: the king ends up first.
@@ -252,9 +236,9 @@ void setUpDerived(Position& pos) {
             pos.pawnList[c][i] = static_cast<std::uint8_t>(sq);
             pos.listIndex[sq] = static_cast<std::int8_t>(i);
             ++pos.totalCount;
-            ++pos.kindCount[pieceIndex(code)];
+            ++pos.pieceIndexCount[pieceIndex(code)];
             pos.material[c] += pieceValue(code);
-            pos.pawnFileMask[c][sq & 15] |= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
+            pos.pawnFileMask[c][sq & 15] |= static_cast<std::uint8_t>(pawnRankBit(sq, c));
         }
         pos.pawnList[c][pos.pawnCount[c]] = 0;
 
@@ -285,11 +269,11 @@ int sumPsq(const Position& pos) {
     int sum = 0;
     for (int c = 0; c < 2; ++c) {
         for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
-            const PsqPair& e = pieceSquare[pieceIndex(pos.board[*p])][numberOf(*p)];
+            const PsqPair& e = pieceSquare(pieceIndex(pos.board[*p]), numberOf(*p));
             sum += Mid ? e.mid : e.end;
         }
         for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
-            const PsqPair& e = pieceSquare[pieceIndex(pos.board[*p])][numberOf(*p)];
+            const PsqPair& e = pieceSquare(pieceIndex(pos.board[*p]), numberOf(*p));
             sum += Mid ? e.mid : e.end;
         }
     }
@@ -324,8 +308,8 @@ HashKey computePawnKey(const Position& pos) {
 
 HashKey computeMaterialKey(const Position& pos) {
     HashKey k = 0;
-    for (int kind = 0; kind < 12; ++kind)
-        for (int n = 0; n < pos.kindCount[kind]; ++n) k ^= zobristTable[16 * kind + n];
+    for (int idx = 0; idx < 12; ++idx)
+        for (int n = 0; n < pos.pieceIndexCount[idx]; ++n) k ^= zobristTable[16 * idx + n];
     return k;
 }
 

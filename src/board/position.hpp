@@ -10,6 +10,7 @@
 #include "board/geometry.hpp"
 #include "board/squareset.hpp"
 #include "board/types.hpp"
+#include "editions/edition.hpp"
 
 namespace tallomir {
 
@@ -29,7 +30,7 @@ struct Position {
     std::uint8_t pawnList[2][MAX_PAWNS];
     std::int32_t pawnCount[2];
     std::int32_t totalCount;
-    std::int32_t kindCount[12];
+    std::int32_t pieceIndexCount[12];    // men of each pieceIndex
     std::uint8_t pawnFileMask[2][16];
     // Squares held by each colour's men: all of them, and by pieceType.
     SquareSet occupied[2];
@@ -63,22 +64,27 @@ struct Position {
     void toggleSquares(int colour, int code, SquareSet bits);
 };
 
-// Piece tables, built once at start-up.
+inline constexpr int pieceCodes[12] = {W_PAWN, B_PAWN, W_KNIGHT, B_KNIGHT, W_BISHOP, B_BISHOP,
+                                       W_ROOK, B_ROOK, W_QUEEN, B_QUEEN, W_KING, B_KING};
+inline constexpr int pawnPush[2] = {16, -16};
+inline constexpr int rankFlip[2] = {0, 15};
+inline constexpr int pawnCode[2] = {W_PAWN, B_PAWN};
+inline constexpr int promoPiece[4] = {KNIGHT, DIAGONAL, ORTHOGONAL, DIAGONAL | ORTHOGONAL};
+
+// Piece values in centipawns by pieceType. The king's value only marks it as
+// the man no exchange may end on; the material sums leave it out.
+inline constexpr int PAWN_VALUE = 100, ROOK_VALUE = 500, QUEEN_VALUE = 1000, KING_VALUE = 10000;
+inline constexpr int typeValue[6] = {PAWN_VALUE, EDITION.knightValue, EDITION.bishopValue,
+                                     ROOK_VALUE,  QUEEN_VALUE,         KING_VALUE};
+
+// Piece tables indexed by piece code.
 struct PieceTables {
     std::int8_t pieceIndex[256];   // code -> 0..11 (P p N n B b R r Q q K k), -1 otherwise
     std::int8_t pieceType[256];    // code -> 0 pawn .. 5 king, -1 otherwise
     const std::int8_t* pieceDirections[256];  // zero-terminated step list, or an empty list
     std::int32_t pieceValue[256];  // 0 for EMPTY and OFFBOARD, -1 for no piece code
 };
-extern PieceTables pieceTables;
-
-inline constexpr int pieceCodes[12] = {W_PAWN, B_PAWN, W_KNIGHT, B_KNIGHT, W_BISHOP, B_BISHOP,
-                                       W_ROOK, B_ROOK, W_QUEEN, B_QUEEN, W_KING, B_KING};
-inline constexpr int pawnPush[2] = {16, -16};
-inline constexpr int rankFlip[2] = {0, 15};
-inline constexpr int pawnCode[2] = {W_PAWN, B_PAWN};
-inline constexpr int promoPiece[4] = {0x10, 0x20, 0x40, 0x60};
-inline constexpr int rankBit[16] = {0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0};
+extern const PieceTables pieceTables;
 
 inline int pieceIndex(int code) { return pieceTables.pieceIndex[code]; }
 inline int pieceType(int code) { return pieceTables.pieceType[code]; }
@@ -89,16 +95,28 @@ inline void Position::toggleSquares(int colour, int code, SquareSet bits) {
     occupied[colour] ^= bits;
     typeSquares[colour][pieceType(code)] ^= bits;
 }
-// Relative rank row of a Square for colour c: 4 = own first rank .. 11 = own eighth.
+// The square of the pawn taken by an en-passant capture onto ep (rank 3 and
+// rank 4, rank 6 and rank 5 differ in one row bit).
+constexpr Square enPassantVictim(Square ep) { return ep ^ 0x10; }
+// Rank 0..7 of a Square seen from colour c: 0 is the colour's own back rank.
+constexpr int relativeRank(Square sq, int colour) { return ((sq >> 4) ^ rankFlip[colour]) - 4; }
+// Where a pawn of colour c may make its double step, and where it stands before promoting.
+constexpr bool isSecondRank(Square sq, int colour) { return relativeRank(sq, colour) == 1; }
+constexpr bool isSeventhRank(Square sq, int colour) { return relativeRank(sq, colour) == 6; }
+// A pawn moving onto the seventh or the eighth rank.
+constexpr bool isSeventhOrEighthRank(Square sq, int colour) { return relativeRank(sq, colour) >= 6; }
+// The bit of pawnFileMask[colour][file] for a pawn of colour on sq: 1 << relativeRank,
+// looked up by mailbox row because make and unmake run it for every pawn move.
+inline constexpr std::uint8_t rowBit[16] = {0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0};
+constexpr int pawnRankBit(Square sq, int colour) { return rowBit[(sq >> 4) ^ rankFlip[colour]]; }
+// old name, kept until the search layer is converted
 inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colour]; }
 
 inline constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
-void initPieceTables();
-void initCastleKeys();
-
-// Every table of the board layer that the start-up sequence builds.
-void initBoardTables();
+// The board layer's tables are all built at compile time; nothing is left to do.
+// old name, kept until the search layer is converted
+inline void initBoardTables() {}
 
 void clearBoard(Position& pos);
 

@@ -6,8 +6,6 @@ namespace tallomir {
 
 namespace {
 
-constexpr int KING_MARK = 10000;
-
 // Attackers of one colour, sorted by piece code descending from the front and
 // used from the back: pawns first, the king last. Each man is inserted at
 // most once, and a side has at most sixteen.
@@ -64,7 +62,7 @@ struct Exchange {
         if (!(rayTables.rays[away][n] & squareBit(behind))) return;
         const Square w = squareOf[behind];
         const int code = pos.board[w];
-        if (code & stepMask(d)) insert((code & BLACK) ? 1 : 0, w);
+        if (code & stepMask(d)) insert(colourOf(code), w);
     }
 
     int reply(int s, int v) {
@@ -73,11 +71,11 @@ struct Exchange {
         const Square sq = l.squares[--l.count];
         if (sq == 0) return 0;
         addXray(sq);
-        if (v == KING_MARK) return KING_MARK;
+        if (v == KING_VALUE) return KING_VALUE;
         int a = pieceValue(pos.board[sq]);
-        if (a == 100 && isBackRank(to)) {
-            a = 1000;
-            v += 900;
+        if (a == PAWN_VALUE && isBackRank(to)) {
+            a = QUEEN_VALUE;
+            v += QUEEN_VALUE - PAWN_VALUE;
         }
         const int r = v - reply(s ^ 1, a);
         return r > 0 ? r : 0;
@@ -87,20 +85,20 @@ struct Exchange {
 }  // namespace
 
 int staticExchange(const Position& pos, Move move) {
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
-    const int c = (pos.board[from] & BLACK) ? 1 : 0, e = c ^ 1;
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
+    const int c = colourOf(pos.board[from]), e = c ^ 1;
     const int kind = moveKind(move);
     int moving = pos.board[from];
-    if (kind == PROMOTION) moving = promoPiece[movePromo(move)] | ((to >> 4) == 11 ? WHITE : BLACK);
+    if (kind == PROMOTION) moving = promoPiece[movePromo(move)] | (rankOf(to) == 7 ? WHITE : BLACK);
     const int movingValue = pieceValue(moving);
 
     Exchange x(pos, to);
     x.addXray(from);
     int gain = pieceValue(pos.board[to]);
-    if (kind == PROMOTION) gain += pieceValue(moving) - 100;
+    if (kind == PROMOTION) gain += pieceValue(moving) - PAWN_VALUE;
     if (kind == EN_PASSANT) {
-        gain += 100;
-        x.addXray(to ^ 0x10);
+        gain += PAWN_VALUE;
+        x.addXray(enPassantVictim(to));
     }
     x.collectAttackers(e);
     if (x.lists[e].count == 0) return gain;

@@ -30,10 +30,7 @@ struct RayTables {
     // -1 for the other steps (knight jumps).
     std::int8_t directionOfStep[67];
 };
-extern RayTables rayTables;
-
-// Builds the ray and line tables.
-void buildRayTables();
+extern const RayTables rayTables;
 
 inline int rayDirection(int step) { return rayTables.directionOfStep[step + 33]; }
 
@@ -64,7 +61,7 @@ struct LineTables {
     // Attacks along the a-file from rank r with inner occupancy o.
     SquareSet fileAttacks[8][64];
 };
-extern LineTables lineTables;
+extern const LineTables lineTables;
 
 // Bits 1-6 of a line with at most one square per file gathered into bits 0-5.
 inline int innerOccupancy(SquareSet line) { return static_cast<int>((line * 0x0202020202020202ULL) >> 58); }

@@ -49,6 +49,12 @@ inline constexpr int W_KING = 0x81, B_KING = 0x82;
 inline constexpr int PAWN_TYPE = 0, KNIGHT_TYPE = 1, BISHOP_TYPE = 2, ROOK_TYPE = 3, QUEEN_TYPE = 4, KING_TYPE = 5;
 
 constexpr int colourBits(int colour) { return colour + 1; }
+// The colour (0 white, 1 black) of the man with piece code `code`.
+constexpr int colourOf(int code) { return (code & BLACK) ? 1 : 0; }
+
+// Castling rights, one bit each.
+inline constexpr int WHITE_SHORT = 1, WHITE_LONG = 2, BLACK_SHORT = 4, BLACK_LONG = 8;
+inline constexpr int ALL_CASTLING = 15;
 
 // A Move is 16 bits: destination SquareNumber in bits 0-5, origin in 6-11,
 // promotion piece (0 knight .. 3 queen) in 12-13 and the kind in 14-15.
@@ -59,11 +65,15 @@ inline constexpr int PROMOTION = 0x8000;
 inline constexpr int EN_PASSANT = 0xC000;
 inline constexpr int KIND_BITS = 0xC000;
 inline constexpr Move NULL_MOVE = 11;
+// Promotion pieces as movePromo numbers them.
+inline constexpr int PROMO_KNIGHT = 0, PROMO_BISHOP = 1, PROMO_ROOK = 2, PROMO_QUEEN = 3;
 
 constexpr SquareNumber moveTo(Move m) { return m & 63; }
 constexpr SquareNumber moveFrom(Move m) { return (m >> 6) & 63; }
 constexpr int moveKind(Move m) { return m & KIND_BITS; }
 constexpr int movePromo(Move m) { return (m >> 12) & 3; }
+// The kind and promotion bits of a promotion to PROMO_KNIGHT .. PROMO_QUEEN.
+constexpr int promotionBits(int promo) { return PROMOTION | (promo << 12); }
 constexpr Move encodeMove(SquareNumber from, SquareNumber to, int kindBits = 0) {
     return static_cast<Move>((from << 6) | to | kindBits);
 }

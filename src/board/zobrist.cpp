@@ -5,7 +5,7 @@
 
 namespace tallomir {
 
-const HashKey zobristTable[781] = {
+extern constexpr HashKey zobristTable[781] = {
     0x9D39247E33776D41ULL, 0x2AF7398005AAA5C7ULL, 0x44DB015024623547ULL,
     0x9C15F73E62A76AE2ULL, 0x75834465489C0C89ULL, 0x3290AC3A203001BFULL,
     0x0FBBAD1F61042279ULL, 0xE83A908FF2FB60CAULL, 0x0D7E765D58755C10ULL,
@@ -268,5 +268,13 @@ const HashKey zobristTable[781] = {
     0xD0E4427A5514FB72ULL, 0x77C621CC9FB3A483ULL, 0x67A34DAC4356550BULL,
     0xF8D626AAAF278509ULL,
 };
+
+extern constexpr std::array<HashKey, 16> castleKey = [] {
+    std::array<HashKey, 16> keys{};
+    for (int rights = 0; rights < 16; ++rights)
+        for (int b = 0; b < 4; ++b)
+            if (rights & (1 << b)) keys[rights] ^= zobristTable[ZOBRIST_CASTLING + b];
+    return keys;
+}();
 
 }  // namespace tallomir

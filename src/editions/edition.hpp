@@ -1,6 +1,7 @@
 // The three editions of the engine differ only in the numbers collected here.
 // CMake defines TALLOMIR_EDITION (0 Vendrel, 1 Ostravine, 2 Fenna); every other
 // file reads the constexpr EDITION and branches with `if constexpr` where needed.
+// The editions name every field, so that reordering the struct cannot shift a value.
 #pragma once
 
 namespace tallomir {
@@ -33,8 +34,10 @@ struct EditionParams {
     int iidReduction;
     int lmrMinDepth;
     int futilityBelow;
-    int futilityMargin250Below;
-    int futilityMargin550Below;
+    // Below these depths futility pruning uses its first and its second margin
+    // (above both, the third).
+    int futilityFirstMarginBelow;
+    int futilitySecondMarginBelow;
 
     // Evaluation
     bool evalTakesBeta;   // false: evaluate receives alpha only
@@ -59,28 +62,164 @@ struct EditionParams {
     int trappedBishopLarge;
     int trappedBishopSmall;
     int kingShelterPenalty;
+
+    // old names, kept until the search layer is converted
+    int futilityMargin250Below = futilityFirstMarginBelow;
+    int futilityMargin550Below = futilitySecondMarginBelow;
 };
 
 inline constexpr EditionParams VENDREL{
-    EditionId::Vendrel, "Vendrel", 23, 25,
-    325, 325,
-    12, 34, 12, 10, 10, 8, 24, 48, 48, 48, 48, 36, 24, 36, 48, 24, 36,
-    true, 3, false, 40, 55, -15, -40, 20, 150, 950, 216, 30, 23, 10, 6, 40, 60, 20, 40,
-    150, 75, 66};
+    .id = EditionId::Vendrel,
+    .word = "Vendrel",
+    .titleBlanksBefore = 23,
+    .titleBlanksAfter = 25,
+    // Material
+    .knightValue = 325,
+    .bishopValue = 325,
+    // Search, in depth units
+    .onePly = 12,
+    .lastIteration = 34,
+    .extCheck = 12,
+    .extSingleReply = 10,
+    .extRecapture = 10,
+    .extPawnSeventh = 8,
+    .nullMinDepth = 24,
+    .nullEvalGate = 48,
+    .nullReduction = 48,
+    .verifyAbove = 48,
+    .verifyReduction = 48,
+    .iidMinDepth = 36,
+    .iidReduction = 24,
+    .lmrMinDepth = 36,
+    .futilityBelow = 48,
+    .futilityFirstMarginBelow = 24,
+    .futilitySecondMarginBelow = 36,
+    // Evaluation
+    .evalTakesBeta = true,
+    .lazyMinPieceCount = 3,
+    .lazyFirstOnMaterial = false,
+    .imbalanceBonus = 40,
+    .bishopPairBonus = 55,
+    .doubledMid = -15,
+    .doubledEnd = -40,
+    .passedMidFlat = 20,
+    .passedBase = 150,
+    .passedUnstoppable = 950,
+    .passedSafePush = 216,
+    .passedEndFlat = 30,
+    .passedEnemyKingWeight = 23,
+    .passedOwnKingWeight = 10,
+    .bishopMobilityEnd = 6,
+    .rookSeventhMid = 40,
+    .rookSeventhEnd = 60,
+    .queenSeventhMid = 20,
+    .queenSeventhEnd = 40,
+    .trappedBishopLarge = 150,
+    .trappedBishopSmall = 75,
+    .kingShelterPenalty = 66,
+};
 
 inline constexpr EditionParams OSTRAVINE{
-    EditionId::Ostravine, "Ostravine", 22, 24,
-    350, 300,
-    8, 31, 8, 6, 6, 4, 16, 32, 32, 48, 48, 24, 16, 24, 32, 16, 24,
-    false, 2, false, 44, 20, -10, -20, 10, 120, 920, 186, 20, 30, 15, 5, 30, 50, 20, 30,
-    100, 50, 50};
+    .id = EditionId::Ostravine,
+    .word = "Ostravine",
+    .titleBlanksBefore = 22,
+    .titleBlanksAfter = 24,
+    // Material
+    .knightValue = 350,
+    .bishopValue = 300,
+    // Search, in depth units
+    .onePly = 8,
+    .lastIteration = 31,
+    .extCheck = 8,
+    .extSingleReply = 6,
+    .extRecapture = 6,
+    .extPawnSeventh = 4,
+    .nullMinDepth = 16,
+    .nullEvalGate = 32,
+    .nullReduction = 32,
+    .verifyAbove = 48,
+    .verifyReduction = 48,
+    .iidMinDepth = 24,
+    .iidReduction = 16,
+    .lmrMinDepth = 24,
+    .futilityBelow = 32,
+    .futilityFirstMarginBelow = 16,
+    .futilitySecondMarginBelow = 24,
+    // Evaluation
+    .evalTakesBeta = false,
+    .lazyMinPieceCount = 2,
+    .lazyFirstOnMaterial = false,
+    .imbalanceBonus = 44,
+    .bishopPairBonus = 20,
+    .doubledMid = -10,
+    .doubledEnd = -20,
+    .passedMidFlat = 10,
+    .passedBase = 120,
+    .passedUnstoppable = 920,
+    .passedSafePush = 186,
+    .passedEndFlat = 20,
+    .passedEnemyKingWeight = 30,
+    .passedOwnKingWeight = 15,
+    .bishopMobilityEnd = 5,
+    .rookSeventhMid = 30,
+    .rookSeventhEnd = 50,
+    .queenSeventhMid = 20,
+    .queenSeventhEnd = 30,
+    .trappedBishopLarge = 100,
+    .trappedBishopSmall = 50,
+    .kingShelterPenalty = 50,
+};
 
 inline constexpr EditionParams FENNA{
-    EditionId::Fenna, "Fenna", 23, 27,
-    325, 325,
-    8, 31, 8, 6, 6, 4, 16, 32, 32, 48, 48, 24, 16, 24, 32, 16, 24,
-    true, 3, true, 40, 60, -15, -40, 20, 150, 950, 216, 30, 23, 10, 6, 40, 60, 20, 40,
-    150, 75, 60};
+    .id = EditionId::Fenna,
+    .word = "Fenna",
+    .titleBlanksBefore = 23,
+    .titleBlanksAfter = 27,
+    // Material
+    .knightValue = 325,
+    .bishopValue = 325,
+    // Search, in depth units
+    .onePly = 8,
+    .lastIteration = 31,
+    .extCheck = 8,
+    .extSingleReply = 6,
+    .extRecapture = 6,
+    .extPawnSeventh = 4,
+    .nullMinDepth = 16,
+    .nullEvalGate = 32,
+    .nullReduction = 32,
+    .verifyAbove = 48,
+    .verifyReduction = 48,
+    .iidMinDepth = 24,
+    .iidReduction = 16,
+    .lmrMinDepth = 24,
+    .futilityBelow = 32,
+    .futilityFirstMarginBelow = 16,
+    .futilitySecondMarginBelow = 24,
+    // Evaluation
+    .evalTakesBeta = true,
+    .lazyMinPieceCount = 3,
+    .lazyFirstOnMaterial = true,
+    .imbalanceBonus = 40,
+    .bishopPairBonus = 60,
+    .doubledMid = -15,
+    .doubledEnd = -40,
+    .passedMidFlat = 20,
+    .passedBase = 150,
+    .passedUnstoppable = 950,
+    .passedSafePush = 216,
+    .passedEndFlat = 30,
+    .passedEnemyKingWeight = 23,
+    .passedOwnKingWeight = 10,
+    .bishopMobilityEnd = 6,
+    .rookSeventhMid = 40,
+    .rookSeventhEnd = 60,
+    .queenSeventhMid = 20,
+    .queenSeventhEnd = 40,
+    .trappedBishopLarge = 150,
+    .trappedBishopSmall = 75,
+    .kingShelterPenalty = 60,
+};
 
 #ifndef TALLOMIR_EDITION
 #error "TALLOMIR_EDITION must be defined (0 Vendrel, 1 Ostravine, 2 Fenna)"

@@ -9,11 +9,8 @@ namespace tallomir {
 namespace {
 
 // Normalised squares: the pawn side plays up and its pawn is on files a-d.
-constexpr Square sqAt(int file, int rank) { return makeSquare(file, rank - 1); }  // rank 1..8
-constexpr Square A7 = sqAt(0, 7), B7 = sqAt(1, 7), C7 = sqAt(2, 7), D7 = sqAt(3, 7), E7 = sqAt(4, 7);
-constexpr Square G7 = sqAt(6, 7), H7 = sqAt(7, 7);
-
-constexpr int rank8(Square sq) { return rankOf(sq) + 1; }  // 1..8
+constexpr Square A7 = makeSquare(0, 6), B7 = makeSquare(1, 6), C7 = makeSquare(2, 6), D7 = makeSquare(3, 6);
+constexpr Square E7 = makeSquare(4, 6), G7 = makeSquare(6, 6), H7 = makeSquare(7, 6);
 constexpr Square promotionSquare(Square pawn) { return makeSquare(fileOf(pawn), 7); }
 
 bool isDiagonalStep(int step) { return step == 15 || step == -15 || step == 17 || step == -17; }
@@ -88,7 +85,7 @@ bool rookVsPawnDraw(const Square* l, bool f) {
         if (fileOf(pawn) == 0) return false;
         ++t;
     }
-    if (fileOf(rook) != fileOf(pawn) && rank8(rook) != 8) --t;
+    if (fileOf(rook) != fileOf(pawn) && rankOf(rook) != 7) --t;
     if (!f) --t;
     return distanceBetween(q, kx) > t;
 }
@@ -99,8 +96,8 @@ bool bishopVsPawnDraw(const Square* l) { return bishopCoversPath(l[3], l[1], l[2
 // Kp, P, Kx, N
 bool knightVsPawnDraw(const Square* l) {
     const Square pawn = l[1], knight = l[3];
-    const int lastRank = fileOf(pawn) == 0 ? 7 : 8;
-    for (Square t = pawn + 16; rank8(t) <= lastRank; t += 16)
+    const int lastRank = fileOf(pawn) == 0 ? 6 : 7;
+    for (Square t = pawn + 16; rankOf(t) <= lastRank; t += 16)
         if (knightReaches(knight, t)) return true;
     return false;
 }
@@ -116,8 +113,8 @@ bool rookPawnVsRookDraw(const Square* l) {
     const Square q = promotionSquare(pawn);
     if (kd == q && fileOf(rd) > fileOf(pawn)) return true;
     if (fileOf(kd) == fileOf(pawn) && rankOf(kd) > rankOf(pawn)) return true;
-    if (rs == q && rank8(pawn) == 7 && (kd == G7 || kd == H7) && fileOf(rd) == fileOf(pawn))
-        return distanceBetween(pawn, ks) > (rank8(rd) >= 4 ? 2 : 1);
+    if (rs == q && rankOf(pawn) == 6 && (kd == G7 || kd == H7) && fileOf(rd) == fileOf(pawn))
+        return distanceBetween(pawn, ks) > (rankOf(rd) >= 3 ? 2 : 1);
     return false;
 }
 
@@ -129,25 +126,25 @@ bool bishopPawnVsBishopDraw(const Square* l) {
 
 // King and pawn against king on the normalised squares; m: the defender is to move.
 bool kingPawnDraw(Square pawn, Square strongKing, Square weakKing, bool m) {
-    const int rank = rank8(pawn);
+    const int rank = rankOf(pawn);
     if (weakKing == pawn + 16) {
-        if (rank <= 6) return true;
+        if (rank <= 5) return true;
         const bool strongBehind = strongKing == pawn - 15 || strongKing == pawn - 17;
         if (m != strongBehind) return true;
     } else if (weakKing == pawn + 32) {
-        if (rank <= 5 || m) return true;
+        if (rank <= 4 || m) return true;
         if (strongKing != pawn - 1 && strongKing != pawn + 1) return true;
     } else if (strongKing == pawn - 1 || strongKing == pawn + 1) {
         if (weakKing == strongKing + 32 && !m) return true;
     } else if (strongKing == pawn + 15 || strongKing == pawn + 16 || strongKing == pawn + 17) {
-        if (rank <= 4 && weakKing == strongKing + 32 && !m) return true;
+        if (rank <= 3 && weakKing == strongKing + 32 && !m) return true;
     }
     // A rook pawn draws when the defender reaches the corner, or holds the
     // c-file ahead of the pawn while the attacking king is stuck on the a-file.
     if (fileOf(pawn) != 0) return false;
     if (distanceBetween(weakKing, promotionSquare(pawn)) <= 1) return true;
-    const int pawnRank = rank == 2 ? 3 : rank;
-    return fileOf(strongKing) == 0 && fileOf(weakKing) == 2 && rank8(weakKing) > pawnRank;
+    const int pawnRank = rank == 1 ? 2 : rank;
+    return fileOf(strongKing) == 0 && fileOf(weakKing) == 2 && rankOf(weakKing) > pawnRank;
 }
 
 }  // namespace
@@ -216,15 +213,15 @@ void applyEndgameRules(const Position& pos, const MaterialEntry& material, const
         }
         // A king blocking the pawns on a square the lone bishop cannot attack.
         if ((flags & LONE_BISHOP_VS_PIECE) && lone) {
-            if (fileOf(enemyKing) == fileOf(lone) && relativeRow(enemyKing, s) > (lone >> 4) &&
+            if (fileOf(enemyKing) == fileOf(lone) && relativeRank(enemyKing, s) > rankOf(lone) &&
                 !hasBishopOnColour(pos, s, enemyKing))
                 *scale[s] = 1;
         }
         // A king blocking the pawn of a knight and pawn against a piece.
         if (flags & KNIGHT_PAWN_VS_PIECE) {
             const Square pawn = pos.pawnList[s][0];
-            if (fileOf(enemyKing) == fileOf(pawn) && relativeRow(enemyKing, s) > relativeRow(pawn, s) &&
-                relativeRank(pawn, s) <= 6)
+            if (fileOf(enemyKing) == fileOf(pawn) && relativeRank(enemyKing, s) > relativeRank(pawn, s) &&
+                relativeRank(pawn, s) <= 5)
                 *scale[s] = 1;
         }
     }

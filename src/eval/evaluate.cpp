@@ -114,18 +114,11 @@ int evaluate(Position& pos, int alpha, int beta) {
     return forSideToMove(pos, s);
 }
 
-void initEvalTables() {
-    initPawnMasks();
-    buildOutpostBonus();
-    detectCountingInstruction();
-}
+void initEvalTables() { detectCountingInstruction(); }
 
 void allocateEvalCaches() {
-    setPassedRankWeights();
     allocatePawnTable();
     allocateMaterialTable();
-    buildPieceSquareTables();
-    buildEnterable();
 }
 
 void clearEvalCaches() {

@@ -15,11 +15,9 @@ int evaluate(Position& pos, int alpha, int beta);
 // king and pawn against king, a wrong-coloured bishop.
 bool isRecognisedDraw(Position& pos);
 
-// Start-up: the pawn masks, the knight outposts and the choice of square counting
-// (before the first position is set up).
+// Start-up: the choice of square counting (before the first position is set up).
 void initEvalTables();
-// One-time initialisation: passedRankWeight, the pawn and material caches,
-// the piece-square tables and the enterable table, in that order.
+// One-time allocation of the pawn and material caches.
 void allocateEvalCaches();
 // Empties the pawn and material caches (the tool and the tests start fresh).
 void clearEvalCaches();

@@ -12,7 +12,7 @@ bool kingSheltered(const Position& pos, int c) {
     auto own = [&](int file, int rank) { return b[makeSquare(file, c == 0 ? rank : 7 - rank)] == pawn; };
     const Square k = pos.kingSquare(c);
     const int file = fileOf(k);
-    if (relativeRank(k, c) != 1) return false;
+    if (relativeRank(k, c) != 0) return false;
     if (file == 6 || file == 7)  // short side: g, h
         return (own(6, 1) && (own(7, 1) || own(7, 2))) || (own(5, 1) && own(6, 2) && own(7, 1));
     if (file == 0 || file == 1)  // long side: a, b

@@ -9,10 +9,6 @@ namespace {
 
 MaterialEntry* materialTable = nullptr;
 
-constexpr int PAWN_VALUE = 100;
-constexpr int ROOK_VALUE = 500;
-constexpr int QUEEN_VALUE = 1000;
-
 // Men of one side, kings never counted.
 struct SideCounts {
     int pawns, knights, bishops, rooks, queens;
@@ -25,8 +21,8 @@ struct SideCounts {
 };
 
 SideCounts countsOf(const Position& pos, int c) {
-    return {pos.kindCount[0 + c], pos.kindCount[2 + c], pos.kindCount[4 + c], pos.kindCount[6 + c],
-            pos.kindCount[8 + c]};
+    const std::int32_t* count = pos.pieceIndexCount;
+    return {count[0 + c], count[2 + c], count[4 + c], count[6 + c], count[8 + c]};
 }
 
 int classifyEnding(const SideCounts& w, const SideCounts& b) {
@@ -118,8 +114,8 @@ int sideFlagsFor(const SideCounts& own, const SideCounts& other) {
 }
 
 int pieceMaterialOf(const SideCounts& s) {
-    return QUEEN_VALUE * s.queens + ROOK_VALUE * s.rooks + EDITION.knightValue * s.knights +
-           EDITION.bishopValue * s.bishops;
+    return typeValue[QUEEN_TYPE] * s.queens + typeValue[ROOK_TYPE] * s.rooks + typeValue[KNIGHT_TYPE] * s.knights +
+           typeValue[BISHOP_TYPE] * s.bishops;
 }
 
 // The bishop pair earns nothing while a pawn of its own side holds the centre.
@@ -185,6 +181,8 @@ void computeMaterial(const Position& pos, MaterialEntry& out) {
         m += EDITION.imbalanceBonus;
     else if (b.pieces() > w.pieces() && out.pieceMaterial[1] > out.pieceMaterial[0])
         m -= EDITION.imbalanceBonus;
+    // Deliberately odd: the entry is keyed by material alone while this term reads the central
+    // pawns, so an entry keeps the judgement of the first position that filled it.
     if (w.bishops >= 2 && !centralPawn(pos, 0)) m += EDITION.bishopPairBonus;
     if (b.bishops >= 2 && !centralPawn(pos, 1)) m -= EDITION.bishopPairBonus;
     out.materialMid = out.materialEnd = static_cast<std::int16_t>(m);

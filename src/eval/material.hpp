@@ -1,5 +1,5 @@
 // The material table: everything that depends only on how many men of each
-// kind are on the board (material balance, game phase, endgame class, draw and
+// piece are on the board (material balance, game phase, endgame class, draw and
 // winning-chance knowledge), cached by the material key.
 #pragma once
 

@@ -1,16 +1,12 @@
 #include "eval/pawns.hpp"
 
 #include <cstring>
-#include <iterator>
 
 #include "board/see.hpp"
 #include "editions/edition.hpp"
 #include "eval/cache.hpp"
 
 namespace tallomir {
-
-PawnMasks pawnMasks;
-int passedRankWeight[9];
 
 namespace {
 
@@ -26,15 +22,15 @@ constexpr int PASSED_MID_SCALE = 60;
 // A rank weight w (256ths) applied to a value v, rounded.
 constexpr int weighted(int w, int v) { return (w * v + 128) / 256; }
 
-std::uint8_t bitsFrom(int lo, int hi) {  // relative ranks lo..hi, clipped to 1..8
+constexpr std::uint8_t bitsFrom(int lo, int hi) {  // relative ranks lo..hi, clipped to 0..7
     int m = 0;
     for (int r = lo; r <= hi; ++r)
-        if (r >= 1 && r <= 8) m |= 1 << (r - 1);
+        if (r >= 0 && r <= 7) m |= 1 << r;
     return static_cast<std::uint8_t>(m);
 }
 
 struct PawnView {
-    int rho;   // relative rank 1..8
+    int rho;   // relative rank 0..7
     int S;     // own pawns on the file
     int L, R;  // own pawns on the adjacent files
     int E;     // enemy pawns on the file, in own relative ranks
@@ -49,7 +45,7 @@ bool isBackward(const PawnView& v) {
     // standing just ahead (or two ahead from the second rank) when the squares
     // it must cross are neither blocked nor covered by enemy pawns.
     if (A & pm.oneAbove[v.rho]) return (EA & pm.twoAbove[v.rho]) || (SE & pm.oneAbove[v.rho]);
-    if (v.rho == 2 && (A & pm.rank[4])) return (EA & pm.threeAbove[v.rho]) || (SE & pm.twoAbove[v.rho]);
+    if (v.rho == 1 && (A & pm.rank[3])) return (EA & pm.threeAbove[v.rho]) || (SE & pm.twoAbove[v.rho]);
     return true;
 }
 
@@ -71,18 +67,18 @@ int lonePawnSquareOf(const Position& pos, int c, int files) {
     const int col = pm.lowestBit[files] + 4;
     const int own = pos.pawnFileMask[c][col];
     const std::uint8_t* enemy = pos.pawnFileMask[c ^ 1];
-    const int rearmost = pm.lowestBit[own] + 1;
+    const int rearmost = pm.lowestBit[own];
     if ((pm.reversed[enemy[col - 1]] | pm.reversed[enemy[col + 1]]) & pm.above[rearmost]) return 0;
     return (pm.highestBit[own] + 4) * 16 + col;
 }
 
 // Square rule: no own man in front of the pawn on its file, and the enemy
 // king too far from the promotion square to catch it.
-bool unstoppable(const Position& pos, int c, Square sq, int rho, Square promo) {
-    const int col = sq & 15, row = relativeRow(sq, c);
+bool unstoppable(const Position& pos, int c, Square sq, Square promo) {
+    const int col = sq & 15, rank = relativeRank(sq, c);
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p)
-        if ((*p & 15) == col && relativeRow(*p, c) > row) return false;
-    const Square from = rho == 2 ? sq + pawnPush[c] : sq;
+        if ((*p & 15) == col && relativeRank(*p, c) > rank) return false;
+    const Square from = isSecondRank(sq, c) ? sq + pawnPush[c] : sq;
     const int d = distanceBetween(from, promo) + (pos.side != c ? 1 : 0);
     return distanceBetween(pos.kingSquare(c ^ 1), promo) > d;
 }
@@ -110,15 +106,15 @@ bool pushUncontested(const Position& pos, int c, Square from, Square t) {
     return true;
 }
 
-void initPawnMasks() {
-    PawnMasks& pm = pawnMasks;
-    std::memset(&pm, 0, sizeof pm);
-    for (std::size_t r = 1; r < std::size(pm.rank); ++r) {
+namespace {
+
+constexpr PawnMasks makePawnMasks() {
+    PawnMasks pm{};
+    for (int r = 0; r < 8; ++r) {
         pm.rank[r] = bitsFrom(r, r);
-        pm.below[r] = bitsFrom(1, r - 1);
-        pm.atOrBelow[r] = bitsFrom(1, r);
-        pm.above[r] = bitsFrom(r + 1, 8);
-        pm.atOrAbove[r] = bitsFrom(r, 8);
+        pm.below[r] = bitsFrom(0, r - 1);
+        pm.atOrBelow[r] = bitsFrom(0, r);
+        pm.above[r] = bitsFrom(r + 1, 7);
         pm.oneAbove[r] = bitsFrom(r + 1, r + 1);
         pm.twoAbove[r] = bitsFrom(r + 1, r + 2);
         pm.threeAbove[r] = bitsFrom(r + 1, r + 3);
@@ -139,12 +135,12 @@ void initPawnMasks() {
         pm.popCount[m] = static_cast<std::uint8_t>(n);
         pm.reversed[m] = static_cast<std::uint8_t>(rev);
     }
+    return pm;
 }
 
-void setPassedRankWeights() {
-    static constexpr int weights[9] = {0, 0, 0, 0, 26, 77, 154, 256, 0};
-    std::memcpy(passedRankWeight, weights, sizeof weights);
-}
+}  // namespace
+
+extern constexpr PawnMasks pawnMasks = makePawnMasks();
 
 void allocatePawnTable() {
     allocateCacheTable(pawnTable, PAWN_TABLE_SIZE, "pawn");
@@ -173,7 +169,7 @@ void computePawns(const Position& pos, PawnEntry& out) {
             v.EL = pm.reversed[enemy[col - 1]];
             v.ER = pm.reversed[enemy[col + 1]];
 
-            if (v.rho == 2) out.secondRankPawns[c] |= 1;
+            if (isSecondRank(sq, c)) out.secondRankPawns[c] |= 1;
             if (squareColour(sq) == 0) ++out.darkPawns[c];
             files |= 1 << (col - 4);
 
@@ -228,15 +224,15 @@ void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int&
         const Square ownKing = pos.kingSquare(c), enemyKing = pos.kingSquare(e);
         for (; files; files &= files - 1) {
             const int col = pm.lowestBit[files] + 4;
-            const int rho = pm.highestBit[pos.pawnFileMask[c][col]] + 1;
-            const Square sq = (((rho + 3) ^ rankFlip[c]) << 4) | col;
+            const int rho = pm.highestBit[pos.pawnFileMask[c][col]];
+            const Square sq = makeSquare(col - 4, c == 0 ? rho : 7 - rho);
             const Square stop = sq + pawnPush[c];
-            const Square promo = ((c == 0 ? 11 : 4) << 4) | col;
+            const Square promo = makeSquare(col - 4, c == 0 ? 7 : 0);
             const int w = passedRankWeight[rho];
 
             mid += sign * (weighted(w, PASSED_MID_SCALE) + EDITION.passedMidFlat);
             end += sign * EDITION.passedEndFlat;
-            // On ranks 1-3 the weight is 0 and the base cannot show.
+            // On the first three ranks the weight is 0 and the base cannot show.
             if (w == 0) continue;
             int base = EDITION.passedBase;
             bool runs = false;
@@ -246,7 +242,7 @@ void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int&
                 // pawn's own file and it is a rook file).
                 const bool escorted = distanceBetween(ownKing, promo) <= 1 && distanceBetween(ownKing, sq) <= 1 &&
                                       !((ownKing & 15) == col && (col == 4 || col == 11));
-                if (unstoppable(pos, c, sq, rho, promo) || escorted) {
+                if (unstoppable(pos, c, sq, promo) || escorted) {
                     base = EDITION.passedUnstoppable;
                     runs = true;
                 }

@@ -2,8 +2,8 @@
 // pawns) cached per pawn configuration in the pawn table, and the passed pawns,
 // scored afresh at every evaluation because they depend on kings and pieces.
 //
-// All pawn work is done on 8-bit rank masks: pawnFileMask[c][file] has bit k
-// set for a pawn of colour c on its relative rank k + 1. A mask of the
+// All pawn work is done on 8-bit rank masks: pawnFileMask[c][file] has bit r
+// set for a pawn of colour c on its relative rank r (0..7). A mask of the
 // opponent is turned into the own colour's relative ranks by reversing it.
 #pragma once
 
@@ -14,25 +14,24 @@
 namespace tallomir {
 
 struct PawnMasks {
-    // By relative rank 1..8 (index 0 unused).
-    std::uint8_t rank[9];         // the rank itself
-    std::uint8_t below[9];        // every rank below it
-    std::uint8_t atOrBelow[9];
-    std::uint8_t above[9];        // every rank above it
-    std::uint8_t atOrAbove[9];
-    std::uint8_t oneAbove[9];     // the next rank
-    std::uint8_t twoAbove[9];     // the next two ranks
-    std::uint8_t threeAbove[9];   // the next three ranks
+    // By relative rank 0..7.
+    std::uint8_t rank[8];         // the rank itself
+    std::uint8_t below[8];        // every rank below it
+    std::uint8_t atOrBelow[8];
+    std::uint8_t above[8];        // every rank above it
+    std::uint8_t oneAbove[8];     // the next rank
+    std::uint8_t twoAbove[8];     // the next two ranks
+    std::uint8_t threeAbove[8];   // the next three ranks
     // By 8-bit mask.
     std::uint8_t lowestBit[256];  // 7 for the empty mask
     std::uint8_t highestBit[256]; // 0 for the empty mask
     std::uint8_t popCount[256];
     std::uint8_t reversed[256];
 };
-extern PawnMasks pawnMasks;
+extern const PawnMasks pawnMasks;
 
-// Weight of a passed or candidate pawn by relative rank 1..8, in 256ths.
-extern int passedRankWeight[9];
+// Weight of a passed or candidate pawn by relative rank 0..7, in 256ths.
+inline constexpr int passedRankWeight[8] = {0, 0, 0, 26, 77, 154, 256, 0};
 
 struct PawnEntry {
     std::uint32_t checkKey;   // high half of the pawn key; 0 marks an empty slot
@@ -41,16 +40,14 @@ struct PawnEntry {
     std::uint8_t secondRankPawns[2];  // bit 0: a pawn on the colour's own second rank
     std::uint8_t passedFiles[2];      // bit f for a passed pawn on file f (a = 0)
     // All pawns of the colour on one file with no enemy pawn beside them ahead
-    // of the rearmost: relative row of the frontmost (4..11) * 16 + file
-    // column; else 0. For White this is the Square of that pawn.
+    // of the rearmost: the Square on that file whose rank is the frontmost
+    // pawn's relative rank (for White the pawn's own Square); else 0.
     std::uint8_t lonePawnSquare[2];
     std::uint8_t darkPawns[2];
 };
 
 inline constexpr int PAWN_TABLE_SIZE = 16384;
 
-void initPawnMasks();
-void setPassedRankWeights();
 void allocatePawnTable();
 void clearPawnTable();
 
@@ -67,8 +64,5 @@ void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int&
 // and no enemy rook or queen stands behind the pawn on its file. The exchange
 // evaluation of the push is then 0, so the common case needs no exchange.
 bool pushUncontested(const Position& pos, int c, Square from, Square t);
-
-// Relative rank 1..8 of a Square for colour c.
-inline int relativeRank(Square sq, int c) { return relativeRow(sq, c) - 3; }
 
 }  // namespace tallomir

@@ -2,19 +2,15 @@
 
 #include <bit>
 #include <cstdlib>
-#include <cstring>
 
 #include "editions/edition.hpp"
 #include "eval/mobility.hpp"
 
 namespace tallomir {
 
-std::int32_t enterable[2][256];
-std::int32_t outpostBonus[2][64];
-
 namespace {
 
-// Mobility is counted around a typical number of moves for each kind.
+// Mobility is counted around a typical number of moves for each piece type.
 constexpr int KNIGHT_MOBILITY_BASE = 4, KNIGHT_MOBILITY_WEIGHT = 4;
 constexpr int BISHOP_MOBILITY_BASE = 6, BISHOP_MOBILITY_MID = 5;
 constexpr int ROOK_MOBILITY_BASE = 7, ROOK_MOBILITY_MID = 2, ROOK_MOBILITY_END = 4, ROOK_FLAT = -10;
@@ -40,27 +36,30 @@ constexpr SquareSet BLACK_TRAP_SQUARES =
 
 }  // namespace
 
-void buildEnterable() {
-    std::memset(enterable, 0, sizeof enterable);
-    for (int c = 0; c < 2; ++c) {
-        enterable[c][EMPTY] = 1;
-        for (int i = 0; i < 12; ++i)
-            if ((i & 1) != c) enterable[c][pieceCodes[i]] = 1;
+namespace {
+
+// Knight outposts by colour and SquareNumber, counted once per defending pawn.
+struct OutpostTable {
+    std::int32_t bonus[2][64];
+};
+
+constexpr OutpostTable makeOutpostTable() {
+    constexpr int centre[8] = {0, 2, 5, 10, 10, 5, 2, 0};
+    constexpr int deep[8] = {0, 0, 4, 5, 5, 4, 0, 0};
+    OutpostTable t{};
+    for (int f = 0; f < 8; ++f) {
+        // White's fourth, fifth and sixth ranks (3, 4, 5); Black's mirrored.
+        t.bonus[0][3 * 8 + f] = t.bonus[0][4 * 8 + f] = centre[f];
+        t.bonus[0][5 * 8 + f] = deep[f];
+        t.bonus[1][4 * 8 + f] = t.bonus[1][3 * 8 + f] = centre[f];
+        t.bonus[1][2 * 8 + f] = deep[f];
     }
+    return t;
 }
 
-void buildOutpostBonus() {
-    static constexpr int centre[8] = {0, 2, 5, 10, 10, 5, 2, 0};
-    static constexpr int deep[8] = {0, 0, 4, 5, 5, 4, 0, 0};
-    std::memset(outpostBonus, 0, sizeof outpostBonus);
-    for (int f = 0; f < 8; ++f) {
-        // White's ranks 4, 5 and 6 (rows 3, 4, 5); Black's mirrored.
-        outpostBonus[0][3 * 8 + f] = outpostBonus[0][4 * 8 + f] = centre[f];
-        outpostBonus[0][5 * 8 + f] = deep[f];
-        outpostBonus[1][4 * 8 + f] = outpostBonus[1][3 * 8 + f] = centre[f];
-        outpostBonus[1][2 * 8 + f] = deep[f];
-    }
-}
+constexpr OutpostTable outpostTable = makeOutpostTable();
+
+}  // namespace
 
 void evalTrappedPieces(const Position& pos, int& mid, int& end) {
     const std::uint8_t* b = pos.board;
@@ -106,7 +105,7 @@ void evalTrappedPieces(const Position& pos, int& mid, int& end) {
 namespace {
 
 // Each piece's terms are independent of the others, so the pieces are taken
-// kind by kind from the square sets rather than in piece-list order.
+// type by type from the square sets rather than in piece-list order.
 template <class Count>
 [[gnu::always_inline]] inline void scorePieces(const Position& pos, const MaterialEntry& material,
                                                const PawnEntry& pawns, int& mid, int& end) {
@@ -117,14 +116,14 @@ template <class Count>
         const int enemy = c ^ 1;
         const Square enemyKing = pos.kingSquare(enemy);
         // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
-        const bool seventhMatters = (pawns.secondRankPawns[enemy] & 1) || relativeRank(enemyKing, c) == 8;
-        const SquareSet* kinds = pos.typeSquares[c];
+        const bool seventhMatters = (pawns.secondRankPawns[enemy] & 1) || relativeRank(enemyKing, c) == 7;
+        const SquareSet* types = pos.typeSquares[c];
         int mc = 0, ec = 0;
-        for (SquareSet set = kinds[KNIGHT_TYPE]; set; set &= set - 1) {
+        for (SquareSet set = types[KNIGHT_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const Square sq = squareOf[n];
             int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
-            const int bonus = outpostBonus[c][n];
+            const int bonus = outpostTable.bonus[c][n];
             if (c == 0)
                 v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
             else
@@ -132,7 +131,7 @@ template <class Count>
             mc += v;
             ec += v;
         }
-        for (SquareSet set = kinds[BISHOP_TYPE]; set; set &= set - 1) {
+        for (SquareSet set = types[BISHOP_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const int E = diagonalMobility<Count>(occ, c, n) - BISHOP_MOBILITY_BASE;
             mc += BISHOP_MOBILITY_MID * E;
@@ -142,12 +141,12 @@ template <class Count>
                 mc += bishopPawnMid[dark];
                 ec += bishopPawnEnd[dark];
             } else {
-                const int light = pos.kindCount[c] - dark;
+                const int light = pos.pieceIndexCount[c] - dark;
                 mc -= bishopPawnMid[light];
                 ec -= bishopPawnEnd[light];
             }
         }
-        for (SquareSet set = kinds[ROOK_TYPE]; set; set &= set - 1) {
+        for (SquareSet set = types[ROOK_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const Square sq = squareOf[n];
             const int D = orthogonalMobility<Count>(occ, c, n) - ROOK_MOBILITY_BASE;
@@ -167,17 +166,17 @@ template <class Count>
                     if (v == 0) mc += ROOK_ON_KING_FILE;
                 }
             }
-            if (seventhMatters && relativeRank(sq, c) == 7) {
+            if (seventhMatters && isSeventhRank(sq, c)) {
                 mc += EDITION.rookSeventhMid;
                 ec += EDITION.rookSeventhEnd;
             }
         }
-        for (SquareSet set = kinds[QUEEN_TYPE]; set; set &= set - 1) {
+        for (SquareSet set = types[QUEEN_TYPE]; set; set &= set - 1) {
             const int n = std::countr_zero(set);
             const int X = queenMobility<Count>(occ, c, n) - QUEEN_MOBILITY_BASE;
             mc += X;
             ec += QUEEN_MOBILITY_END * X;
-            if (seventhMatters && relativeRank(squareOf[n], c) == 7) {
+            if (seventhMatters && isSeventhRank(squareOf[n], c)) {
                 mc += EDITION.queenSeventhMid;
                 ec += EDITION.queenSeventhEnd;
             }

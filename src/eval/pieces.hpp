@@ -10,17 +10,8 @@
 
 namespace tallomir {
 
-// enterable[c][code] is 1 when a man of colour c may move onto a square
-// holding code: an empty square or any enemy man. Mobility is the number of
-// enterable squares a piece reaches; evalPieces counts it on square sets
-// (eval/mobility.hpp), which gives the same numbers.
-extern std::int32_t enterable[2][256];
-// Knight outposts by colour and SquareNumber, counted once per defending pawn.
-extern std::int32_t outpostBonus[2][64];
-
-void buildEnterable();
-void buildOutpostBonus();
-
+// Mobility is the number of squares a piece reaches that are empty or hold an
+// enemy man; evalPieces counts them on square sets (eval/mobility.hpp).
 // Both add into the score pair, White's view.
 void evalTrappedPieces(const Position& pos, int& mid, int& end);
 void evalPieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& mid, int& end);

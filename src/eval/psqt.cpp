@@ -1,10 +1,6 @@
 #include "eval/psqt.hpp"
 
-#include <cstring>
-
 namespace tallomir {
-
-PsqPair pieceSquare[12][64];
 
 namespace {
 
@@ -20,15 +16,13 @@ constexpr int kingRank[8] = {1, 0, -2, -3, -4, -5, -6, -7};
 
 constexpr int sqn(int file, int rank) { return rank * 8 + file; }
 
-void set(int idx, int n, int mid, int end) {
-    pieceSquare[idx][n].mid = static_cast<std::int16_t>(mid);
-    pieceSquare[idx][n].end = static_cast<std::int16_t>(end);
-}
-
-}  // namespace
-
-void buildPieceSquareTables() {
-    std::memset(pieceSquare, 0, sizeof pieceSquare);
+// Built at compile time, so no position predates them (the start position once did; its sums are 0 by symmetry).
+constexpr PieceSquareTables makePieceSquareTables() {
+    PieceSquareTables t{};
+    auto set = [&t](int idx, int n, int mid, int end) {
+        t.entry[idx][n].mid = static_cast<std::int16_t>(mid);
+        t.entry[idx][n].end = static_cast<std::int16_t>(end);
+    };
     for (int n = 0; n < 64; ++n) {
         const int f = n & 7, r = n >> 3;
         // Pawn
@@ -55,7 +49,12 @@ void buildPieceSquareTables() {
     }
     for (int k = 0; k < 6; ++k)
         for (int n = 0; n < 64; ++n)
-            set(2 * k + 1, n, -pieceSquare[2 * k][n ^ 56].mid, -pieceSquare[2 * k][n ^ 56].end);
+            set(2 * k + 1, n, -t.entry[2 * k][n ^ 56].mid, -t.entry[2 * k][n ^ 56].end);
+    return t;
 }
+
+}  // namespace
+
+extern constexpr PieceSquareTables pieceSquareTables = makePieceSquareTables();
 
 }  // namespace tallomir

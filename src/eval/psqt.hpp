@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "board/types.hpp"
+
 namespace tallomir {
 
 struct PsqPair {
@@ -11,10 +13,13 @@ struct PsqPair {
     std::int16_t end;
 };
 
-// Indexed by pieceIndex (P p N n B b R r Q q K k) and SquareNumber. Black's
+// entry[pieceIndex][SquareNumber], pieceIndex P p N n B b R r Q q K k. Black's
 // entries are the negated vertical mirror of White's, so sums are White minus Black.
-extern PsqPair pieceSquare[12][64];
+struct PieceSquareTables {
+    PsqPair entry[12][64];
+};
+extern const PieceSquareTables pieceSquareTables;
 
-void buildPieceSquareTables();
+inline const PsqPair& pieceSquare(int pieceIdx, SquareNumber n) { return pieceSquareTables.entry[pieceIdx][n]; }
 
 }  // namespace tallomir

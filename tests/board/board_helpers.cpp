@@ -83,10 +83,10 @@ std::string toFen(const Position& pos) {
     }
     out << (pos.side == 0 ? " w " : " b ");
     if (pos.castling == 0) out << '-';
-    if (pos.castling & 1) out << 'K';
-    if (pos.castling & 2) out << 'Q';
-    if (pos.castling & 4) out << 'k';
-    if (pos.castling & 8) out << 'q';
+    if (pos.castling & WHITE_SHORT) out << 'K';
+    if (pos.castling & WHITE_LONG) out << 'Q';
+    if (pos.castling & BLACK_SHORT) out << 'k';
+    if (pos.castling & BLACK_LONG) out << 'q';
     out << ' ';
     if (pos.epSquare) out << static_cast<char>('a' + fileOf(pos.epSquare)) << static_cast<char>('1' + rankOf(pos.epSquare));
     else out << '-';
@@ -115,7 +115,7 @@ std::string describeList(const Position& pos, int c, bool pawns) {
         if (!(code & colourBits(c)) || isPawn != pawns) return "list entry holds the wrong man";
         if (pos.listIndex[sq] != i) return "listIndex disagrees with the list";
         if (!pawns) {
-            if (pieceType(code) > lastType) return "pieceList not in descending kind order";
+            if (pieceType(code) > lastType) return "pieceList not in descending type order";
             lastType = pieceType(code);
         }
     }
@@ -130,7 +130,7 @@ std::string inconsistency(const Position& pos) {
         if (!onBoard(sq) && pos.board[sq] != OFFBOARD) return "border cell overwritten";
     }
     if (pos.side != 0 && pos.side != 1) return "invalid side";
-    int kinds[12] = {}, material[2] = {}, total = 0, psqMid = 0, psqEnd = 0;
+    int counts[12] = {}, material[2] = {}, total = 0, psqMid = 0, psqEnd = 0;
     std::uint8_t files[2][16] = {};
     SquareSet occupied[2] = {}, typeSquares[2][6] = {};
     for (int n = 0; n < 64; ++n) {
@@ -143,14 +143,14 @@ std::string inconsistency(const Position& pos) {
         const int idx = pieceIndex(code);
         if (idx < 0) return "unknown piece code on the board";
         const int c = idx & 1;
-        ++kinds[idx];
+        ++counts[idx];
         ++total;
         occupied[c] |= squareBit(n);
         typeSquares[c][idx >> 1] |= squareBit(n);
         if (!(code & KING)) material[c] += pieceValue(code);
-        if (code & PAWN_BITS) files[c][sq & 15] |= static_cast<std::uint8_t>(rankBit[relativeRow(sq, c)]);
-        psqMid += pieceSquare[idx][n].mid;
-        psqEnd += pieceSquare[idx][n].end;
+        if (code & PAWN_BITS) files[c][sq & 15] |= static_cast<std::uint8_t>(pawnRankBit(sq, c));
+        psqMid += pieceSquare(idx, n).mid;
+        psqEnd += pieceSquare(idx, n).end;
     }
     for (int c = 0; c < 2; ++c) {
         for (bool pawns : {false, true}) {
@@ -163,7 +163,7 @@ std::string inconsistency(const Position& pos) {
         return "lists miss men of the board";
     if (pos.totalCount != total) return "totalCount disagrees with the board";
     for (int i = 0; i < 12; ++i)
-        if (pos.kindCount[i] != kinds[i]) return "kindCount disagrees with the board";
+        if (pos.pieceIndexCount[i] != counts[i]) return "pieceIndexCount disagrees with the board";
     for (int c = 0; c < 2; ++c)
         for (int f = 0; f < 16; ++f)
             if (pos.pawnFileMask[c][f] != files[c][f]) return "pawnFileMask disagrees with the pawns";
@@ -176,15 +176,15 @@ std::string inconsistency(const Position& pos) {
     if (pos.materialKey != computeMaterialKey(pos)) return "materialKey differs from the key computed from scratch";
     if (pos.castling & ~15) return "castling has unknown bits";
     const bool whiteHome = pos.board[E1] == W_KING, blackHome = pos.board[E8] == B_KING;
-    if (((pos.castling & 1) && !(whiteHome && pos.board[H1] == W_ROOK)) ||
-        ((pos.castling & 2) && !(whiteHome && pos.board[A1] == W_ROOK)) ||
-        ((pos.castling & 4) && !(blackHome && pos.board[H8] == B_ROOK)) ||
-        ((pos.castling & 8) && !(blackHome && pos.board[A8] == B_ROOK)))
+    if (((pos.castling & WHITE_SHORT) && !(whiteHome && pos.board[H1] == W_ROOK)) ||
+        ((pos.castling & WHITE_LONG) && !(whiteHome && pos.board[A1] == W_ROOK)) ||
+        ((pos.castling & BLACK_SHORT) && !(blackHome && pos.board[H8] == B_ROOK)) ||
+        ((pos.castling & BLACK_LONG) && !(blackHome && pos.board[A8] == B_ROOK)))
         return "castling right without king and rook at home";
     if (pos.epSquare) {
         const int us = pos.side, them = us ^ 1;
         const Square pawn = pos.epSquare ^ 0x10;
-        if (!onBoard(pos.epSquare) || relativeRow(pos.epSquare, us) != 9 || pos.board[pos.epSquare] != EMPTY ||
+        if (!onBoard(pos.epSquare) || relativeRank(pos.epSquare, us) != 5 || pos.board[pos.epSquare] != EMPTY ||
             pos.board[pawn] != pawnCode[them] ||
             (pos.board[pawn - 1] != pawnCode[us] && pos.board[pawn + 1] != pawnCode[us]))
             return "epSquare set where no en-passant capture is possible";
@@ -204,7 +204,7 @@ std::string firstDifference(const Position& a, const Position& b) {
     TALLOMIR_COMPARE(pawnList)
     TALLOMIR_COMPARE(pawnCount)
     TALLOMIR_COMPARE(totalCount)
-    TALLOMIR_COMPARE(kindCount)
+    TALLOMIR_COMPARE(pieceIndexCount)
     TALLOMIR_COMPARE(pawnFileMask)
     TALLOMIR_COMPARE(occupied)
     TALLOMIR_COMPARE(typeSquares)

@@ -73,7 +73,7 @@ TEST(Bounds, CheckRecordKeepsTwoCheckersAndItsTerminators) {
     // More than one checker: only king moves answer, and none of them is
     // into another checker's line.
     for (const Move m : test::legalMoves(pos)) {
-        EXPECT_EQ(squareOf[moveFrom(m)], sq("d4")) << moveToText(m);
+        EXPECT_EQ(moveFromSquare(m), sq("d4")) << moveToText(m);
         Position after = pos;
         UndoRecord undo;
         makeMove(after, undo, m);
@@ -131,7 +131,7 @@ TEST(Bounds, ExchangeWithEveryManOnOneSquare) {
     EXPECT_EQ(test::inconsistency(pos), "");
     const Position flipped = mirrored(pos);
     for (const Move m : test::legalMoves(pos)) {
-        if (squareOf[moveTo(m)] != sq("d5")) continue;
+        if (moveToSquare(m) != sq("d5")) continue;
         const int value = staticExchange(pos, m);
         EXPECT_GE(value, -10000) << moveToText(m);
         EXPECT_LE(value, 10000) << moveToText(m);

@@ -30,8 +30,8 @@ TEST(FenLoad, StartPositionListsAndMaterial) {
     EXPECT_EQ(pos.totalCount, 32);
     EXPECT_EQ(pos.side, 0);
     EXPECT_EQ(pos.castling, 15);
-    EXPECT_EQ(pos.pawnFileMask[0][4], rankBit[5]);  // a2: the pawn's own second rank
-    EXPECT_EQ(pos.pawnFileMask[1][11], rankBit[5]);  // h7 seen from Black
+    EXPECT_EQ(pos.pawnFileMask[0][4], 1 << 1);  // a2: the pawn's own second rank
+    EXPECT_EQ(pos.pawnFileMask[1][11], 1 << 1);  // h7 seen from Black
     EXPECT_EQ(pos.pawnFileMask[0][3], 0);
     EXPECT_EQ(pos.pawnFileMask[0][12], 0);
     EXPECT_EQ(test::inconsistency(pos), "");

@@ -73,27 +73,6 @@ TEST(SquareTables, NumbersBackRanksAndPromotionCodes) {
     EXPECT_EQ(back, 16);
     EXPECT_TRUE(isBackRank(A8));
     EXPECT_FALSE(isBackRank(makeSquare(0, 6)));
-    EXPECT_EQ(geometry.promoOfCode[W_KNIGHT], 0);
-    EXPECT_EQ(geometry.promoOfCode[B_QUEEN], 3);
-    EXPECT_EQ(geometry.promoOfCode[W_KING], -1);
-    EXPECT_EQ(geometry.promoOfCode[W_PAWN], -1);
-}
-
-TEST(KingZone, KnightStepsTowardsTheKing) {
-    // A knight two files left of the king on its rank reaches the squares
-    // diagonally in front of and behind the king's neighbour file: e3 and e5
-    // from c4 for a king on e4.
-    const int row = (makeSquare(4, 3) - makeSquare(2, 3)) + DIFF_OFFSET;
-    ASSERT_EQ(geometry.kingZoneCount[ZONE_KNIGHT][row], 2);
-    const int a = geometry.kingZoneSteps[ZONE_KNIGHT][row][0], b = geometry.kingZoneSteps[ZONE_KNIGHT][row][1];
-    EXPECT_TRUE((a == -14 && b == 18) || (a == 18 && b == -14)) << a << " " << b;
-    EXPECT_EQ(geometry.kingZoneSteps[ZONE_KNIGHT][row][2], 0);
-    // Seven files apart no jump lands next to the king.
-    EXPECT_EQ(geometry.kingZoneCount[ZONE_KNIGHT][(H1 - A1) + DIFF_OFFSET], 0);
-    // A rook on the king's file reaches the king's neighbour straight along it.
-    const int rookRow = (E1 - makeSquare(4, 7)) + DIFF_OFFSET;  // king e1, rook e8
-    ASSERT_GE(geometry.kingZoneCount[ZONE_ROOK][rookRow], 1);
-    EXPECT_EQ(geometry.kingZoneSteps[ZONE_ROOK][rookRow][0], -16);
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ TEST(Keys, MaterialKeyDependsOnlyOnTheMaterial) {
     test::playMoves(pos, "e4d6 e8d7 e1e2 d7d6");
     EXPECT_NE(pos.materialKey, start);
     EXPECT_EQ(pos.materialKey, test::loadFen("k7/8/8/8/8/8/8/7K b - - 0 1").materialKey);
-    // Quiet moves and exchanges of equal kinds that lead to the same material.
+    // Quiet moves and exchanges of equal pieces that lead to the same material.
     Position a = test::loadFen("4k3/8/3n4/8/4N3/8/8/4K3 w - - 0 1");
     test::playMoves(a, "e4c5 d6c4");
     EXPECT_EQ(a.materialKey, start);

@@ -134,7 +134,7 @@ TEST(Validity, HashAndKillerMovesFromOtherPositions) {
     EXPECT_TRUE(isValidKiller(pos, move("e1g1")));
     EXPECT_FALSE(isValidKiller(pos, move("e1c1")));  // d1 is attacked by the knight
     EXPECT_TRUE(isValidKiller(pos, move("a1d1")));
-    EXPECT_FALSE(isValidKiller(pos, static_cast<Move>(move("a2a3") | 0xB000)));
+    EXPECT_FALSE(isValidKiller(pos, static_cast<Move>(move("a2a3") | promotionBits(PROMO_QUEEN))));
 }
 
 TEST(Validity, AgreeWithTheGeneratorsOnEveryMoveCode) {
@@ -158,9 +158,9 @@ TEST(Validity, AgreeWithTheGeneratorsOnEveryMoveCode) {
             for (int code = 0; code < 4096; ++code) codes.push_back(static_cast<Move>(code));
             // Random well-formed codes with kind bits (promotion pieces only with PROMOTION).
             for (int i = 0; i < 64; ++i) {
-                const int kind = rng.below(3) + 1;
-                const int piece = kind == 2 ? rng.below(4) : 0;
-                codes.push_back(static_cast<Move>(rng.below(4096) | (kind << 14) | (piece << 12)));
+                const int kind = (rng.below(3) + 1) * CASTLING;  // CASTLING, PROMOTION or EN_PASSANT
+                const int bits = kind == PROMOTION ? promotionBits(rng.below(4)) : kind;
+                codes.push_back(static_cast<Move>(rng.below(4096) | bits));
             }
             for (Move m : codes) {
                 if (moveFrom(m) == moveTo(m)) continue;

@@ -112,8 +112,8 @@ std::vector<Move> captures(const Position& pos) {
     std::vector<Move> out;
     auto add = [&](Square from, Square to) {
         if ((pos.board[from] & PAWN_BITS) && isBackRank(to)) {
-            for (int kind : {0xB000, 0x8000, 0xA000, 0x9000})
-                out.push_back(static_cast<Move>(encodeMove(numberOf(from), numberOf(to)) | kind));
+            for (int promo : {PROMO_QUEEN, PROMO_KNIGHT, PROMO_ROOK, PROMO_BISHOP})
+                out.push_back(encodeMove(numberOf(from), numberOf(to), promotionBits(promo)));
         } else {
             out.push_back(encodeMove(numberOf(from), numberOf(to)));
         }
@@ -130,7 +130,7 @@ std::vector<Move> captures(const Position& pos) {
     for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
         if (pos.board[*p + push - 1] & enemy) add(*p, *p + push - 1);
         if (pos.board[*p + push + 1] & enemy) add(*p, *p + push + 1);
-        if (relativeRow(*p, c) == 10 && pos.board[*p + push] == EMPTY) add(*p, *p + push);
+        if (isSeventhRank(*p, c) && pos.board[*p + push] == EMPTY) add(*p, *p + push);
     }
     return out;
 }

@@ -32,21 +32,22 @@ std::pair<int, int> trappedOf(const char* fen) {
 }
 
 // Mobility by the mailbox walk: along each ray the empty squares, then the
-// first man if `enterable` allows it; for a knight the enterable jump squares.
+// first man if it is an enemy; for a knight the empty or enemy jump squares.
 int walkMobility(const Position& pos, Square sq, int c) {
+    const auto enterable = [c](int code) { return code == EMPTY || (code & colourBits(c ^ 1)) ? 1 : 0; };
     static constexpr int knight[8] = {-33, -31, -18, -14, 14, 18, 31, 33};
     static constexpr int rays[8] = {-17, -15, 15, 17, -16, -1, 1, 16};
     const int code = pos.board[sq] & ~COLOUR_BITS;
     int n = 0;
     if (code == KNIGHT) {
-        for (int j : knight) n += enterable[c][pos.board[sq + j]];
+        for (int j : knight) n += enterable(pos.board[sq + j]);
         return n;
     }
     for (int i = 0; i < 8; ++i) {
         if (!(code & (i < 4 ? DIAGONAL : ORTHOGONAL))) continue;
         Square s = sq + rays[i];
         for (; pos.board[s] == EMPTY; s += rays[i]) ++n;
-        n += enterable[c][pos.board[s]];
+        n += enterable(pos.board[s]);
     }
     return n;
 }

@@ -61,7 +61,7 @@ void checkPosition(const Position& pos, const char* where) {
     const std::string why = test::inconsistency(pos);
     if (!why.empty()) fail(where, why);
     for (int c = 0; c < 2; ++c) {
-        if (pos.kindCount[10 + c] != 1) fail(where, "not exactly one king of a colour");
+        if (pos.pieceIndexCount[10 + c] != 1) fail(where, "not exactly one king of a colour");
         if (pos.board[pos.kingSquare(c)] != (c == 0 ? W_KING : B_KING)) fail(where, "king not first in its list");
         if (pos.pieceCount[c] > 16 || pos.pawnCount[c] > 8) fail(where, "more men than the lists hold");
     }

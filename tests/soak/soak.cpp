@@ -76,7 +76,7 @@ std::string positionProblem(const Position& pos) {
     std::string why = test::inconsistency(pos);
     if (!why.empty()) return why;
     for (int c = 0; c < 2; ++c)
-        if (pos.kindCount[10 + c] != 1 || pos.pieceCount[c] > 16 || pos.pawnCount[c] > 8)
+        if (pos.pieceIndexCount[10 + c] != 1 || pos.pieceCount[c] > 16 || pos.pawnCount[c] > 8)
             return "kings or list bounds";
     if (isAttacked(pos, pos.side, pos.kingSquare(pos.side ^ 1))) return "the side not to move is in check";
     if (pos.historyCount + PV_CAPACITY >= KEY_HISTORY_SIZE) return "no key history left for a search";
