@@ -117,7 +117,6 @@ int evaluate(Position& pos, int alpha, int beta) {
 void initEvalTables() {
     initPawnMasks();
     buildOutpostBonus();
-    detectCountingInstruction();
 }
 
 void allocateEvalCaches() {

@@ -18,6 +18,7 @@
 #include "uci/movetext.hpp"
 #include "uci/options.hpp"
 #include "uci/startup.hpp"
+#include "version.hpp"
 
 #ifndef TALLOMIR_GIT_REVISION
 #define TALLOMIR_GIT_REVISION "unknown"
@@ -44,8 +45,8 @@ int usage() {
 }
 
 void printHeader() {
-    std::printf("tallomir %s, %s build, g++ %s, revision %s\n", EDITION.word, TALLOMIR_BUILD_TYPE, __VERSION__,
-                TALLOMIR_GIT_REVISION);
+    std::printf("tallomir %s %s, %s build, g++ %s, revision %s\n", VERSION, EDITION.word, TALLOMIR_BUILD_TYPE,
+                __VERSION__, TALLOMIR_GIT_REVISION);
 }
 
 bool loadFen(const char* arg) {
