@@ -131,9 +131,13 @@ windows:
 	      -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_TESTS=OFF -DTALLOMIR_LTO=$(CROSS_LTO)
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
-# The conversation test of the three engines over Windows pipes, then bench
-# (depth 8) and perft of the three tools, all under wine.
+# No program may need a DLL of the compiler's runtime (libstdc++, libgcc,
+# winpthread); then the conversation test of the three engines over Windows
+# pipes, and bench (depth 8) and perft of the three tools, all under wine.
 test-windows: windows
+	@for f in $(WINDOWS_BUILD)/*.exe; do \
+	  if x86_64-w64-mingw32-objdump -p $$f | grep -i 'DLL Name: lib'; then echo "$$f needs a compiler DLL" >&2; exit 1; fi; \
+	done
 	cd $(WINDOWS_BUILD) && $(WINE_RUN) tests/windows/tallomir-conversation.exe \
 	    $(foreach e,$(EDITIONS),tallomir-$(e).exe)
 	scripts/check-signatures.sh $(NATIVE) $(WINDOWS_BUILD) .exe 8 $(WINE_RUN)
