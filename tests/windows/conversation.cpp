@@ -2,17 +2,24 @@
 // command line is started with its standard input and output on Windows
 // pipes (CreatePipe, CreateProcess), as a Windows GUI starts it, so that the
 // engine's input check meets a real pipe; a Linux pipe handed to a program
-// under wine cannot be peeked at. Exit status 0 when every check passed.
+// under wine cannot be peeked at. Before that, the Windows platform layer is
+// checked in this process: reads and the input check on a pipe, the clocks
+// and the big-table memory. Exit status 0 when every check passed.
 //
 //   tallomir-conversation.exe tallomir-vendrel.exe [more engines...]
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "platform/platform.hpp"
 
 namespace {
 
@@ -241,6 +248,46 @@ void converse(const std::string& path) {
     }
 }
 
+void checkPlatformLayer() {
+    using namespace tallomir;
+    const std::string layer = "platform layer";
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    CreatePipe(&readEnd, &writeEnd, nullptr, 0);
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(readEnd), _O_RDONLY | _O_BINARY);
+    check(!platform::inputWaiting(fd), layer, "an empty pipe has no input waiting");
+    DWORD written = 0;
+    WriteFile(writeEnd, "go\r\n", 4, &written, nullptr);
+    check(platform::inputWaiting(fd), layer, "bytes in the pipe are input waiting");
+    char buffer[16];
+    check(platform::readInput(fd, buffer, sizeof buffer) == 4 && std::string(buffer, 4) == "go\r\n", layer,
+          "a read takes the bytes unchanged");
+    CloseHandle(writeEnd);
+    check(platform::inputWaiting(fd), layer, "a pipe whose writer has gone counts as input waiting");
+    check(platform::readInput(fd, buffer, sizeof buffer) == 0, layer, "its read reports the end of the input");
+    _close(fd);
+
+    const std::uint64_t wallStart = platform::tickCount();
+    const double cpuStart = platform::processorSeconds();
+    Sleep(300);
+    const double cpuAsleep = platform::processorSeconds() - cpuStart;
+    const std::uint64_t slept = platform::tickCount() - wallStart;
+    check(slept >= 250 && slept < 5000, layer, "the tick count counts milliseconds");
+    volatile std::uint64_t spin = 0;
+    for (const ULONGLONG busyEnd = GetTickCount64() + 500; GetTickCount64() < busyEnd;) spin = spin + 1;
+    const double cpuBusy = platform::processorSeconds() - cpuStart - cpuAsleep;
+    check(cpuAsleep < 0.15 && cpuBusy > 0.02, layer, "processor time counts work, not sleep");
+    std::printf("     (asleep %.3f s, busy %.3f s of processor time)\n", cpuAsleep, cpuBusy);
+
+    constexpr std::size_t BYTES = (std::size_t{3} << 20) + 100;
+    auto* table = static_cast<unsigned char*>(platform::allocateTable(BYTES));
+    bool zeroed = table != nullptr;
+    for (std::size_t i = 0; zeroed && i < BYTES; i += 4093) zeroed = table[i] == 0 && table[BYTES - 1] == 0;
+    if (table) table[BYTES - 1] = 1;
+    platform::freeTable(table, BYTES);
+    check(zeroed, layer, "a big table comes zeroed and writable");
+    check(platform::allocateTable(0) == nullptr, layer, "an empty table is no table");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -249,6 +296,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: tallomir-conversation ENGINE.exe...\n", stderr);
         return 2;
     }
+    checkPlatformLayer();
     for (int i = 1; i < argc; ++i) converse(argv[i]);
     std::printf("%s: %d failed\n", failures ? "FAILED" : "passed", failures);
     return failures ? 1 : 0;
