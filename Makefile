@@ -131,3 +131,61 @@ SOAK_GAMES ?= 1000
 soak: build
 	cmake --build $(BUILD) -j $(JOBS) --target tallomir-soak-vendrel
 	./$(BUILD)/tests/soak/tallomir-soak-vendrel $(SOAK_GAMES)
+
+# ---- Other platforms and release archives ---------------------------------
+# Cross builds with Debian's compilers, each in a directory of its own:
+# Windows x64 (mingw-w64, statically linked .exe files) and Linux on 64-bit
+# ARM (generic ARMv8-A). Neither is profile-guided. Their tests run the
+# programs under wine and qemu and compare the bench node totals with the
+# native tools in $(NATIVE) (build/ after `make build`).
+WINDOWS_BUILD ?= build-windows
+AARCH64_BUILD ?= build-aarch64
+NATIVE ?= $(BUILD)
+CROSS_LTO ?= ON
+WINE ?= /usr/lib/wine/wine64
+WINE_RUN = env WINEDEBUG=-all WINEPREFIX=$(abspath $(WINDOWS_BUILD))/wineprefix $(WINE)
+QEMU_AARCH64 ?= qemu-aarch64 -L /usr/aarch64-linux-gnu
+AARCH64_GTEST := $(AARCH64_BUILD)/googletest/installed/lib/cmake/GTest
+PROGRAMS := $(foreach e,$(EDITIONS),tallomir-$(e) tallomir-tool-$(e))
+
+.PHONY: windows test-windows aarch64 test-aarch64 dist
+
+windows:
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	      -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_TESTS=OFF -DTALLOMIR_LTO=$(CROSS_LTO)
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+# No program may need a DLL of the compiler's runtime (libstdc++, libgcc,
+# winpthread); then the conversation test of the three engines over Windows
+# pipes, and bench (depth 8) and perft of the three tools, all under wine.
+test-windows: windows
+	@for f in $(WINDOWS_BUILD)/*.exe; do \
+	  if x86_64-w64-mingw32-objdump -p $$f | grep -i 'DLL Name: lib'; then echo "$$f needs a compiler DLL" >&2; exit 1; fi; \
+	done
+	cd $(WINDOWS_BUILD) && $(WINE_RUN) tests/windows/tallomir-conversation.exe \
+	    $(foreach e,$(EDITIONS),tallomir-$(e).exe)
+	scripts/check-signatures.sh $(NATIVE) $(WINDOWS_BUILD) .exe 8 $(WINE_RUN)
+
+aarch64:
+	cmake -S . -B $(AARCH64_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake \
+	      -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_TESTS=OFF -DTALLOMIR_LTO=$(CROSS_LTO)
+	cmake --build $(AARCH64_BUILD) -j $(JOBS) $(foreach p,$(PROGRAMS),--target $(p))
+
+# GoogleTest for ARM, built from the sources of Debian's libgtest-dev.
+$(AARCH64_GTEST):
+	cmake -S /usr/src/googletest -B $(AARCH64_BUILD)/googletest -DCMAKE_BUILD_TYPE=Release \
+	      -DCMAKE_TOOLCHAIN_FILE=$(abspath cmake/aarch64-linux-gnu.cmake) -DBUILD_GMOCK=OFF \
+	      -DCMAKE_INSTALL_PREFIX=$(abspath $(AARCH64_BUILD))/googletest/installed
+	cmake --build $(AARCH64_BUILD)/googletest -j $(JOBS)
+	cmake --install $(AARCH64_BUILD)/googletest
+
+# The board layer's unit tests, then bench (depth 6) and perft, under qemu.
+test-aarch64: aarch64 $(AARCH64_GTEST)
+	cmake -S . -B $(AARCH64_BUILD) -DTALLOMIR_TESTS=ON -DGTest_DIR=$(abspath $(AARCH64_GTEST))
+	cmake --build $(AARCH64_BUILD) -j $(JOBS) --target tallomir-board-tests
+	$(QEMU_AARCH64) $(AARCH64_BUILD)/tests/tallomir-board-tests --gtest_filter=-Slow*
+	scripts/check-signatures.sh $(NATIVE) $(AARCH64_BUILD) "" 6 $(QEMU_AARCH64)
+
+# Release archives of the three platforms in dist/, with SHA-256 sums.
+dist: build windows aarch64
+	scripts/dist.sh $(BUILD) $(WINDOWS_BUILD) $(AARCH64_BUILD)

@@ -114,7 +114,7 @@ int evaluate(Position& pos, int alpha, int beta) {
     return forSideToMove(pos, s);
 }
 
-void initEvalTables() { detectCountingInstruction(); }
+void initEvalTables() {}
 
 void allocateEvalCaches() {
     allocatePawnTable();

@@ -25,7 +25,7 @@ inline Occupancy occupancyOf(const Position& pos) {
 // Counting the squares of a set. The default build may not assume a
 // processor counting instruction, so the portable count uses shifts and one
 // multiplication; the processor's count is used only inside functions
-// compiled for it, chosen at start-up when the processor has it.
+// compiled for it, when the processor has it (platform::hasPopcount).
 struct PortableCount {
     static int of(SquareSet s) {
         s = s - ((s >> 1) & 0x5555555555555555ULL);
@@ -37,10 +37,6 @@ struct PortableCount {
 struct ProcessorCount {
     static int of(SquareSet s) { return __builtin_popcountll(s); }
 };
-
-// True when the processor has a counting instruction (set by detectCountingInstruction).
-extern bool processorCounts;
-void detectCountingInstruction();
 
 template <class Count = PortableCount>
 inline int diagonalMobility(const Occupancy& occ, int c, int n) {

@@ -5,6 +5,7 @@
 
 #include "editions/edition.hpp"
 #include "eval/mobility.hpp"
+#include "platform/platform.hpp"
 
 namespace tallomir {
 
@@ -188,23 +189,25 @@ template <class Count>
     end += e[0] - e[1];
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-[[gnu::target("popcnt")]] void scorePiecesCounting(const Position& pos, const MaterialEntry& material,
-                                                   const PawnEntry& pawns, int& mid, int& end) {
+TALLOMIR_POPCOUNT_TARGET void scorePiecesCounting(const Position& pos, const MaterialEntry& material,
+                                                  const PawnEntry& pawns, int& mid, int& end) {
     scorePieces<ProcessorCount>(pos, material, pawns, mid, end);
 }
-#endif
+
+const bool processorCounts = platform::hasPopcount();
 
 }  // namespace
 
-void evalPieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& mid, int& end) {
-#if defined(__x86_64__) || defined(__i386__)
-    if (processorCounts) {
+void evalPiecesCounted(bool processorCount, const Position& pos, const MaterialEntry& material,
+                       const PawnEntry& pawns, int& mid, int& end) {
+    if (processorCount)
         scorePiecesCounting(pos, material, pawns, mid, end);
-        return;
-    }
-#endif
-    scorePieces<PortableCount>(pos, material, pawns, mid, end);
+    else
+        scorePieces<PortableCount>(pos, material, pawns, mid, end);
+}
+
+void evalPieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& mid, int& end) {
+    evalPiecesCounted(processorCounts, pos, material, pawns, mid, end);
 }
 
 }  // namespace tallomir

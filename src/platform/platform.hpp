@@ -39,4 +39,27 @@ void* allocateTable(std::size_t bytes);
 // Gives back a table of allocateTable (nullptr is ignored).
 void freeTable(void* table, std::size_t bytes);
 
+// True when the processor counts the set bits of a 64-bit word in one
+// instruction that the portable build may not assume. On x86-64 the baseline
+// lacks it, so the processor is asked; 64-bit ARM always has it (its vector
+// count belongs to the base instruction set).
+inline bool hasPopcount() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("popcnt");
+#elif defined(__aarch64__)
+    return true;
+#else
+    return false;
+#endif
+}
+
 }  // namespace tallomir::platform
+
+// Marks a function compiled for the counting instruction of hasPopcount(); it
+// may be called only when hasPopcount() is true.
+#if defined(__x86_64__) || defined(__i386__)
+#define TALLOMIR_POPCOUNT_TARGET [[gnu::target("popcnt")]]
+#else
+#define TALLOMIR_POPCOUNT_TARGET
+#endif

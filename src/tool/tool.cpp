@@ -18,6 +18,7 @@
 #include "uci/movetext.hpp"
 #include "uci/options.hpp"
 #include "uci/startup.hpp"
+#include "version.hpp"
 
 #ifndef TALLOMIR_BUILD_TYPE
 #define TALLOMIR_BUILD_TYPE "unknown"
@@ -46,8 +47,9 @@ constexpr const char* REVISION =
     ;
 
 void printHeader() {
-    std::printf("tallomir %s, %s build, g++ %s, revision %s\n", EDITION.word, TALLOMIR_BUILD_TYPE, __VERSION__,
-                REVISION);
+    std::printf("tallomir %s %s, %s build, g++ %s, revision %s
+", VERSION, EDITION.word, TALLOMIR_BUILD_TYPE,
+                __VERSION__, REVISION);
 }
 
 bool loadFen(const char* arg) {
