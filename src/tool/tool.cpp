@@ -47,8 +47,7 @@ constexpr const char* REVISION =
     ;
 
 void printHeader() {
-    std::printf("tallomir %s %s, %s build, g++ %s, revision %s
-", VERSION, EDITION.word, TALLOMIR_BUILD_TYPE,
+    std::printf("tallomir %s %s, %s build, g++ %s, revision %s\n", VERSION, EDITION.word, TALLOMIR_BUILD_TYPE,
                 __VERSION__, REVISION);
 }
 
