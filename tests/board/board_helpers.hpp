@@ -23,6 +23,9 @@ private:
     std::uint64_t state_;
 };
 
+// The square of a name such as "e4".
+inline Square sq(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+
 std::vector<Move> legalMoves(Position& pos);
 
 // A legal move chosen at random, with a strong bias towards the moves that

@@ -21,7 +21,7 @@
 namespace tallomir {
 namespace {
 
-Square sq(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+using test::sq;
 
 // A position from a list of (code, square) with the side to move, built
 // without the FEN loader's plausibility test.

@@ -11,7 +11,7 @@
 namespace tallomir {
 namespace {
 
-Square sq(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+using test::sq;
 
 TEST(FenLoad, StartPositionListsAndMaterial) {
     const Position pos = test::loadFen("startpos");

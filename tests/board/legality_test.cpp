@@ -14,7 +14,7 @@
 namespace tallomir {
 namespace {
 
-Square sq(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+using test::sq;
 
 bool legalText(Position& pos, const char* text) { return isLegal(pos, textToMove(pos, text)); }
 

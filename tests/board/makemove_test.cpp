@@ -12,7 +12,7 @@
 namespace tallomir {
 namespace {
 
-Square sq(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
+using test::sq;
 
 TEST(MakeUnmake, EveryMoveOfRandomGamesIsUndoneExactly) {
     int castles = 0, enPassants = 0, promotions = 0, capturePromotions = 0, captures = 0, moves = 0;
