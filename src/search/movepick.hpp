@@ -10,6 +10,7 @@
 
 #include "board/attacks.hpp"
 #include "board/movegen.hpp"
+#include "search/state.hpp"
 
 namespace tallomir {
 
@@ -27,7 +28,6 @@ enum Stage {
     STAGE_END = 11,
 };
 
-inline constexpr int MAX_PLY = 256;
 inline constexpr int LATE_MOVE_LIMIT = 9830;  // 60 % of an always-cutting move's ratio
 inline constexpr int PLAIN_MOVE_SCORE = 16384;
 

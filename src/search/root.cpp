@@ -6,6 +6,7 @@
 #include "board/see.hpp"
 #include "editions/edition.hpp"
 #include "search/movepick.hpp"
+#include "search/rules.hpp"
 #include "search/search.hpp"
 #include "search/tt.hpp"
 
@@ -18,30 +19,13 @@ namespace {
 
 int iterationCap = 0;  // 0: the edition's last iteration
 
-int rootExtension(Position& pos, Move m, bool singleReply) {
-    if (givesCheck(pos, m)) return EDITION.extCheck;
-    if (singleReply) return EDITION.extSingleReply;
-    const Square to = squareOf[moveTo(m)];
-    if (to == pos.lastCaptureSquare && staticExchange(pos, m) > 0) return EDITION.extRecapture;
-    if ((pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(to, pos.side) == 10 &&
-        staticExchange(pos, m) >= 0)
-        return EDITION.extPawnSeventh;
-    return 0;
-}
-
 void publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
     RootReport& r = searchState.report;
     r.bestMove = m;
     r.bestScore = v;
     r.bestBound = v <= alpha ? BOUND_UPPER : (v < MATE_SCORE ? BOUND_EXACT : BOUND_LOWER);
     r.bestDepth = depth / ONE_PLY;
-    r.pv[0] = m;
-    int i = 0;
-    while (i < PV_CAPACITY - 2 && childPv[i] != 0) {
-        r.pv[i + 1] = childPv[i];
-        ++i;
-    }
-    r.pv[i + 1] = 0;
+    appendPv(r.pv, childPv, m);
 }
 
 void announceCurrentMove(Move m, int index) {
@@ -101,7 +85,7 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
         searchState.rootDepth = depth / ONE_PLY;
         searchState.currentMoveIndex = i;
         announceCurrentMove(m, i);
-        const int newDepth = depth + rootExtension(pos, m, singleReply) - ONE_PLY;
+        const int newDepth = depth + extension(pos, m, singleReply, true) - ONE_PLY;
         UndoRecord undo;
         makeMove(pos, undo, m);
         int v;
@@ -137,15 +121,7 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
 
     // Step 5-6: the principal variation guides the next iteration.
     if (best <= -MATE_SCORE || best >= MATE_SCORE) return best;
-    const Move* pv = searchState.report.pv;
-    if (pv[0] != 0 && pv[0] != NULL_MOVE) {
-        const HashKey key = pos.key;
-        UndoRecord undo;
-        makeMove(pos, undo, pv[0]);
-        storePvInTable(pv + 1, pos);
-        unmakeMove(pos, undo, pv[0]);
-        ttStore(keyLow(key), keyHigh(key), pv[0], DEPTH_PV, NO_LOWER, NO_UPPER);
-    }
+    storePvInTable(searchState.report.pv, pos);
     return best;
 }
 

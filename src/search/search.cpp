@@ -9,13 +9,13 @@
 #include "editions/edition.hpp"
 #include "eval/evaluate.hpp"
 #include "search/movepick.hpp"
+#include "search/rules.hpp"
 #include "search/tt.hpp"
 
 namespace tallomir {
 
 namespace {
 
-constexpr int MAX_SEARCH_PLY = 255;
 constexpr int NULL_BETA_LIMIT = MATE_THRESHOLD;
 constexpr int FRONTIER_MARGIN_4 = 500, FRONTIER_MARGIN_6 = 700, FRONTIER_MARGIN_8 = 975, FRONTIER_MARGIN_FAR = 1500;
 constexpr int FUTILITY_MARGIN_1 = 250, FUTILITY_MARGIN_2 = 550, FUTILITY_MARGIN_3 = 950;
@@ -41,21 +41,6 @@ inline void countNode(int ply) {
     }
 }
 
-inline void appendPv(Move* pv, const Move* childPv, Move m) {
-    pv[0] = m;
-    int i = 0;
-    do {
-        pv[i + 1] = childPv[i];
-    } while (childPv[i++] != 0 && i < PV_CAPACITY - 1);
-    pv[PV_CAPACITY - 1] = 0;
-}
-
-inline void copyPv(Move* pv, const Move* source) {
-    int i = 0;
-    while (i < PV_CAPACITY - 1 && (pv[i] = source[i]) != 0) ++i;
-    pv[i] = 0;
-}
-
 // Mate scores are stored relative to the node and read back relative to the root.
 inline int scoreFromTable(int v, int ply) {
     if (v < -MATE_THRESHOLD) return v + ply;
@@ -66,10 +51,6 @@ inline int scoreToTable(int v, int ply) {
     if (v < -MATE_THRESHOLD) return v - ply;
     if (v > MATE_THRESHOLD) return v + ply;
     return v;
-}
-
-inline bool isPawnToSeventh(const Position& pos, Move m) {
-    return (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(squareOf[moveTo(m)], pos.side) >= 10;
 }
 
 inline int materialBalance(const Position& pos) { return pos.material[pos.side] - pos.material[pos.side ^ 1]; }
@@ -96,18 +77,6 @@ inline bool mateDistanceCut(Position& pos, int ply, int& alpha, int& beta, int& 
         }
     }
     return false;
-}
-
-int childDepth(Position& pos, Move m, int depth, bool singleReply, bool isPvNode) {
-    if (givesCheck(pos, m)) return depth;
-    if (singleReply) return depth - (ONE_PLY - EDITION.extSingleReply);
-    const Square to = squareOf[moveTo(m)];
-    if (isPvNode && to == pos.lastCaptureSquare && staticExchange(pos, m) > 0)
-        return depth - (ONE_PLY - EDITION.extRecapture);
-    if (isPvNode && (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(to, pos.side) == 10 &&
-        staticExchange(pos, m) >= 0)
-        return depth - (ONE_PLY - EDITION.extPawnSeventh);
-    return depth - ONE_PLY;
 }
 
 int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
@@ -313,7 +282,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
         // Step 11: the move loop.
         while (const Move m = nextMove(picker)) {
             // Step 11.1: extensions.
-            int newDepth = childDepth(pos, m, depth, singleReply, nodeType == PV_NODE);
+            int newDepth = depth + extension(pos, m, singleReply, nodeType == PV_NODE) - ONE_PLY;
             bool frontierReduced = false, lateReduced = false;
 
             // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
@@ -338,7 +307,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
 
             // Step 11.4: futility pruning and reduction near the leaves.
             if (depth < EDITION.futilityBelow && nodeType != PV_NODE && pos.pieceCount[side ^ 1] > 3 && !inCheck &&
-                newDepth < depth && !isTactical(pos, m) && !isPawnToSeventh(pos, m)) {
+                newDepth < depth && !isTactical(pos, m) && !isPawnMoveToSeventhOrEighth(pos, m)) {
                 const int margin = depth < EDITION.futilityMargin250Below   ? FUTILITY_MARGIN_1
                                    : depth < EDITION.futilityMargin550Below ? FUTILITY_MARGIN_2
                                                                             : FUTILITY_MARGIN_3;

@@ -5,11 +5,18 @@
 
 #include <cstdint>
 
+#include "board/position.hpp"
 #include "board/types.hpp"
 
 namespace tallomir {
 
-inline constexpr int PV_CAPACITY = 257;  // a move per ply up to the deepest ply, and the terminator
+// Limits that follow from the deepest ply a search may reach.
+inline constexpr int MAX_SEARCH_PLY = 255;
+inline constexpr int MAX_PLY = MAX_SEARCH_PLY + 1;  // rows of the tables indexed by ply
+inline constexpr int PV_CAPACITY = MAX_PLY + 1;     // a move per ply up to the deepest ply, and the terminator
+// A game's key history is compacted past this many entries before the next
+// move, which leaves room for twice the deepest search on top of any game.
+inline constexpr int HISTORY_COMPACT_AT = KEY_HISTORY_SIZE - 2 * MAX_PLY;
 inline constexpr int POLL_INTERVAL = 10000;
 
 struct SearchLimits {

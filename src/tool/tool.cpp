@@ -73,19 +73,10 @@ bool parseDepth(const char* arg, int& depth) {
 // that is not legal.
 bool playMoves(int argc, char** argv, int first) {
     for (int i = first; i < argc; ++i) {
-        const Move m = textToMove(gamePosition, argv[i]);
-        MoveList legal;
-        generateLegal(gamePosition, legal);
-        bool found = false;
-        for (int j = 0; j < legal.count; ++j) found |= legal.moves[j] == m;
-        if (!m || !found) {
+        if (!playMoveText(gamePosition, argv[i])) {
             std::fprintf(stderr, "not a legal move: %s\n", argv[i]);
             return false;
         }
-        // Long move lists must not run past the key history, as in "position".
-        if (gamePosition.historyCount >= KEY_HISTORY_SIZE - 512) compactKeyHistory(gamePosition);
-        UndoRecord undo;
-        makeMove(gamePosition, undo, m);
     }
     return true;
 }

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "board/legality.hpp"
+#include "board/makemove.hpp"
+#include "search/state.hpp"
+
 namespace tallomir {
 
 namespace {
@@ -56,6 +60,20 @@ std::string moveToText(Move move) {
     char buf[6];
     moveToText(move, buf);
     return buf;
+}
+
+bool playMoveText(Position& pos, std::string_view text) {
+    const Move m = textToMove(pos, text);
+    if (m == 0) return false;
+    MoveList legal;
+    generateLegal(pos, legal);
+    bool found = false;
+    for (int i = 0; i < legal.count; ++i) found |= legal.moves[i] == m;
+    if (!found) return false;
+    if (pos.historyCount >= HISTORY_COMPACT_AT) compactKeyHistory(pos);
+    UndoRecord undo;
+    makeMove(pos, undo, m);
+    return true;
 }
 
 }  // namespace tallomir

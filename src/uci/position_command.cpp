@@ -1,27 +1,9 @@
 #include <string_view>
 
-#include "board/legality.hpp"
-#include "board/makemove.hpp"
 #include "uci/movetext.hpp"
 #include "uci/protocol.hpp"
 
 namespace tallomir {
-
-namespace {
-
-// Past this many history entries the list is compacted before the next move,
-// which leaves room for a search of the deepest ply on top of any game.
-constexpr int HISTORY_COMPACT_AT = KEY_HISTORY_SIZE - 512;
-
-bool isLegalMove(Position& pos, Move m) {
-    MoveList legal;
-    generateLegal(pos, legal);
-    for (int i = 0; i < legal.count; ++i)
-        if (legal.moves[i] == m) return true;
-    return false;
-}
-
-}  // namespace
 
 // "position [fen FEN] [moves M1 M2 ...]". Without "fen " the start position is
 // used, whatever else the line says. The FEN ends before the blank that
@@ -46,11 +28,7 @@ void positionCommand(std::string_view line) {
         if (line.size() - at < 4) return;
         std::size_t length = 4;
         if (at + 4 < line.size() && line[at + 4] != ' ') length = 5;
-        const Move m = textToMove(gamePosition, line.substr(at, length));
-        if (m == 0 || !isLegalMove(gamePosition, m)) return;
-        if (gamePosition.historyCount >= HISTORY_COMPACT_AT) compactKeyHistory(gamePosition);
-        UndoRecord undo;
-        makeMove(gamePosition, undo, m);
+        if (!playMoveText(gamePosition, line.substr(at, length))) return;
         at += length;
         while (at < line.size() && line[at] == ' ') ++at;
     }
