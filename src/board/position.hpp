@@ -108,8 +108,7 @@ enum class FenResult { Loaded, Rejected };
 // move white, no rights, no en passant, counter 0); an implausible position
 // (a side without exactly one king, more than 16 men or 8 pawns of a side, a
 // pawn on a back rank, an unknown side letter, the side not to move in check,
-// more than two checkers) is rejected: pos keeps its previous contents and
-// "Posizione Illegale." is printed.
+// more than two checkers) is rejected: pos keeps its previous contents.
 FenResult setFromFen(Position& pos, std::string_view fen);
 void setUpDerived(Position& pos);
 
@@ -122,8 +121,5 @@ HashKey computeMaterialKey(const Position& pos);
 // Drops key history entries that the repetition test can no longer reach,
 // so that long games never run out of history.
 void compactKeyHistory(Position& pos);
-
-// The game position loaded by the "position" command.
-extern Position gamePosition;
 
 }  // namespace tallomir

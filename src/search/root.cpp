@@ -17,8 +17,6 @@ MoveList rootMoves;
 
 namespace {
 
-int iterationCap = 0;  // 0: the edition's last iteration
-
 void publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
     RootReport& r = searchState.report;
     r.bestMove = m;
@@ -30,7 +28,7 @@ void publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
 
 void announceCurrentMove(Move m, int index) {
     updateSearchStats();
-    searchListener().currentMove(m, index);
+    searchListener().currentMove(searchState, m, index);
 }
 
 // Offers the moves of a principal variation to the next iteration, deepest first.
@@ -46,8 +44,6 @@ void storePvInTable(const Move* pv, Position& pos) {
 }
 
 }  // namespace
-
-void setIterationCap(int depth) { iterationCap = depth > 0 ? depth : 0; }
 
 void seedRootScores(MoveList& list) {
     for (int i = 0; i < list.count; ++i) {
@@ -104,7 +100,7 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
         if (v > best && (best == NO_SCORE || v > alpha)) {
             publishBest(m, v, alpha, depth, childPv);
             updateSearchStats();
-            searchListener().principalVariation();
+            searchListener().principalVariation(searchState);
             if (searchState.report.bestDepth > 1) applyScoreDropRule();
         }
         if (v > best) {
@@ -125,12 +121,25 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
     return best;
 }
 
-void iterativeDeepening() {
+SearchResult think(const Position& pos, const SearchLimits& limits, SearchListener& listener) {
+    resetSearchState();
+    searchState.limits = limits;
+    searchState.limits.stopRequested = false;
+    searchState.limits.abortRequested = false;
+    setSearchListener(&listener);
+    iterativeDeepening(pos);
+    updateSearchStats();
+    setSearchListener(nullptr);
+    return SearchResult{searchState.report, searchState.stats, searchState.limits.abortRequested};
+}
+
+void iterativeDeepening(const Position& root) {
     SearchState& s = searchState;
 
     // Step 1: the legal root moves; a forced move needs only a shallow look.
+    std::memcpy(&searchPosition, &root, sizeof(Position));
     MoveList legal;
-    generateLegal(gamePosition, legal);
+    generateLegal(searchPosition, legal);
     if (legal.count <= 1) {
         s.limits.depthLimited = true;
         s.limits.maxDepth = 4;
@@ -140,7 +149,6 @@ void iterativeDeepening() {
     try {
         // Step 3-9: per-search preparation.
         copyMoveList(rootMoves, legal);
-        std::memcpy(&searchPosition, &gamePosition, sizeof(Position));
         startClock();
         ttNewGeneration((tt.generation + 1) % 16);
         clearOrderingTables();
@@ -148,16 +156,16 @@ void iterativeDeepening() {
         tt.alwaysReplace = searchPosition.pieceCount[0] < 3 && searchPosition.pieceCount[1] < 3;
 
         // Step 10: one root search per depth.
-        const int lastIteration =
-            iterationCap > 0 && iterationCap < EDITION.lastIteration ? iterationCap : EDITION.lastIteration;
+        const int cap = s.limits.iterationCap;
+        const int lastIteration = cap > 0 && cap < EDITION.lastIteration ? cap : EDITION.lastIteration;
         for (int depth = 1; depth <= lastIteration; ++depth) {
-            searchListener().iterationStart(depth);
+            searchListener().iterationStart(s, depth);
             s.time.scoreDropped = false;
             s.time.bestMoveChanged = false;
-            std::memcpy(&searchPosition, &gamePosition, sizeof(Position));
+            std::memcpy(&searchPosition, &root, sizeof(Position));
             rootSearch(rootMoves, searchPosition, depth * ONE_PLY, depth <= 1);
             updateSearchStats();
-            searchListener().iterationSummary(depth);
+            searchListener().iterationSummary(s, depth);
             const int second = rootMoves.count >= 2 ? rootMoves.scores[1] : 0;
             if (!iterationEndTest(depth, rootMoves.count, rootMoves.scores[0], second)) break;
         }

@@ -21,13 +21,14 @@ constexpr int FRONTIER_MARGIN_4 = 500, FRONTIER_MARGIN_6 = 700, FRONTIER_MARGIN_
 constexpr int FUTILITY_MARGIN_1 = 250, FUTILITY_MARGIN_2 = 550, FUTILITY_MARGIN_3 = 950;
 
 // Leaves every level of the search when a limit or "stop" says so; the
-// depth-1 iteration always completes.
+// depth-1 iteration always completes unless the search is aborted.
 void searchPoll() {
     updateSearchStats();
-    searchListener().poll();
+    searchListener().poll(searchState);
     pollLimitTest();
     const SearchState& s = searchState;
-    if (s.time.firstIterationDone && (s.limits.stopRequested || (s.time.stopAfterIteration && !s.limits.holdSearch)))
+    if (s.limits.abortRequested ||
+        (s.time.firstIterationDone && (s.limits.stopRequested || (s.time.stopAfterIteration && !s.limits.holdSearch))))
         throw SearchUnwind{};
 }
 

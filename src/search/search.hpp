@@ -15,15 +15,22 @@ enum NodeType { ALL_NODE = -1, PV_NODE = 0, CUT_NODE = 1 };
 // by iterativeDeepening. Search frames hold nothing that needs destroying.
 struct SearchUnwind {};
 
-// Searches the game position under searchState.limits; the outcome is
-// searchState.report.
-void iterativeDeepening();
+// What a search found: the root report and the closing statistics.
+struct SearchResult {
+    RootReport report;
+    SearchStats stats;
+    bool aborted;  // abortSearch ended it: nothing of it is to be reported
+};
 
-// The deepest iteration the driver starts is the edition's last one. A harness
-// that runs thousands of searches per second (the fuzzer) lowers it with a cap
-// of 1 or more; 0, the default, leaves the edition's limit. The cap acts like
-// the last iteration: a held search then waits for "stop" or "ponderhit".
-void setIterationCap(int depth);
+// The one entry point of the search: searches pos under the limits, telling
+// the listener as it goes. The deepest iteration is the edition's last one,
+// or limits.iterationCap when that is lower (the cap acts like the last
+// iteration: a held search then waits for "stop" or "ponderhit").
+SearchResult think(const Position& pos, const SearchLimits& limits, SearchListener& listener);
+
+// Iterative deepening over pos under searchState.limits; the outcome is
+// searchState.report.
+void iterativeDeepening(const Position& pos);
 
 int rootSearch(MoveList& rootMoves, Position& pos, int depth, bool firstIteration);
 int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType);

@@ -31,7 +31,6 @@ void resetSearchState() {
     s.report.bestDepth = 0;
     s.report.pv[0] = 0;
     s.pollCountdown = POLL_INTERVAL;
-    s.lastReportTime = 0;
     s.rootDepth = 0;
     s.currentMoveIndex = 0;
 }
@@ -68,6 +67,13 @@ void updateSearchStats() {
     s.elapsed = elapsedWallTime();
     s.nps = s.elapsed >= 1 ? static_cast<double>(s.nodes) / s.elapsed : 0;
     s.cpuLoad = measureCpuLoad();
+}
+
+void requestStop() { searchState.limits.stopRequested = true; }
+void releaseHold() { searchState.limits.holdSearch = false; }
+void abortSearch() {
+    searchState.limits.abortRequested = true;
+    searchState.limits.stopRequested = true;
 }
 
 bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore) {

@@ -26,7 +26,9 @@ struct SearchLimits {
     bool timeLimited;
     double softTime;     // seconds: no new iteration after it
     double hardTime;     // seconds: the running iteration is abandoned after it
-    bool stopRequested;  // "stop" arrived
+    int iterationCap;    // 0, or a last iteration below the edition's (harnesses that search thousands of times)
+    bool stopRequested;  // "stop" arrived: the search ends once the first iteration is done
+    bool abortRequested; // "quit" arrived: the search ends at the next poll
 };
 
 struct TimeControl {
@@ -72,7 +74,6 @@ struct SearchState {
     SearchStats stats;
     RootReport report;
     int pollCountdown;
-    double lastReportTime;  // elapsed at the last periodic report
     int rootDepth;          // plies of the running iteration
     int currentMoveIndex;   // root move being searched
     SearchClock clock;
@@ -88,30 +89,38 @@ double measureCpuLoad();
 void updateSearchStats();
 
 // What the protocol layer (or the developer tool) wants to hear from the
-// search. The search never reads input or prints by itself.
+// search; each call sees the running search's state. The search never reads
+// input or prints by itself.
 class SearchListener {
 public:
     virtual ~SearchListener() = default;
-    virtual void iterationStart(int depth) = 0;
-    virtual void iterationSummary(int depth) = 0;
-    virtual void principalVariation() = 0;
-    virtual void currentMove(Move move, int index) = 0;
-    // Every POLL_INTERVAL nodes: periodic progress and waiting input.
-    virtual void poll() = 0;
+    virtual void iterationStart(const SearchState& search, int depth) = 0;
+    virtual void iterationSummary(const SearchState& search, int depth) = 0;
+    virtual void principalVariation(const SearchState& search) = 0;
+    virtual void currentMove(const SearchState& search, Move move, int index) = 0;
+    // Every POLL_INTERVAL nodes: periodic progress and waiting input, which
+    // may call requestStop, releaseHold or abortSearch.
+    virtual void poll(const SearchState& search) = 0;
 };
 
 // A listener that says nothing and reads nothing.
 class SilentListener : public SearchListener {
 public:
-    void iterationStart(int) override {}
-    void iterationSummary(int) override {}
-    void principalVariation() override {}
-    void currentMove(Move, int) override {}
-    void poll() override {}
+    void iterationStart(const SearchState&, int) override {}
+    void iterationSummary(const SearchState&, int) override {}
+    void principalVariation(const SearchState&) override {}
+    void currentMove(const SearchState&, Move, int) override {}
+    void poll(const SearchState&) override {}
 };
 
 void setSearchListener(SearchListener* listener);
 SearchListener& searchListener();
+
+// What input during a search asks of it: "stop" ends it after the first
+// iteration, "ponderhit" lets the limits end it, "quit" ends it at once.
+void requestStop();
+void releaseHold();
+void abortSearch();
 
 // Time-control rules applied by the driver, the poll and the root search.
 // Returns whether the driver starts iteration depth + 1.

@@ -9,9 +9,10 @@ namespace tallomir::tool {
 // empty caches with the widest window, so that no lazy exit is taken.
 int cmdEval(int argc, char** argv) {
     if (argc < 3) return usage();
-    if (!loadFen(argv[2])) return 1;
+    Position pos;
+    if (!loadFen(argv[2], pos)) return 1;
     clearEvalCaches();
-    std::printf("%d\n", evaluate(gamePosition, -MATE_SCORE, MATE_SCORE));
+    std::printf("%d\n", evaluate(pos, -MATE_SCORE, MATE_SCORE));
     return 0;
 }
 

@@ -1,9 +1,19 @@
 #include <string_view>
 
+#include "uci/io.hpp"
 #include "uci/movetext.hpp"
 #include "uci/protocol.hpp"
 
 namespace tallomir {
+
+void reportLoadedFen(const Position& pos) {
+    // Ten or more white bishops (kindCount[4]) load, but the loader has always complained
+    // about them, once after each colour's pieces are listed.
+    if (pos.kindCount[4] >= 10) {
+        emit("Posizione Illegale.\n");
+        emit("Posizione Illegale.\n");
+    }
+}
 
 // "position [fen FEN] [moves M1 M2 ...]". Without "fen " the start position is
 // used, whatever else the line says. The FEN ends before the blank that
@@ -20,7 +30,11 @@ void positionCommand(std::string_view line) {
         if (movesAt != std::string_view::npos && movesAt > fenAt) end = movesAt > begin ? movesAt - 1 : begin;
         fen = line.substr(begin, end - begin);
     }
-    if (setFromFen(gamePosition, fen) != FenResult::Loaded) return;
+    if (setFromFen(gamePosition, fen) != FenResult::Loaded) {
+        emit("Posizione Illegale.\n");
+        return;
+    }
+    reportLoadedFen(gamePosition);
     if (movesAt == std::string_view::npos) return;
 
     std::size_t at = movesAt + 6;

@@ -16,6 +16,7 @@
 namespace tallomir {
 
 ProtocolState protocol;
+Position gamePosition;
 
 void resetProtocolState() { protocol = ProtocolState{}; }
 
@@ -27,8 +28,8 @@ QuitHandler quitHandler = nullptr;
 
 void quit() {
     if (quitHandler) quitHandler();
-    std::fflush(stdout);
-    std::exit(0);
+    protocol.quitRequested = true;
+    if (protocol.searching) abortSearch();
 }
 
 bool startsWith(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
@@ -84,7 +85,7 @@ void handleCommand(std::string_view line) {
             printBestMove();
             protocol.bestMovePending = false;
         } else if (searching) {
-            searchState.limits.holdSearch = false;
+            releaseHold();
             protocol.holdBestMove = false;
         }
         return;
@@ -95,7 +96,10 @@ void handleCommand(std::string_view line) {
         positionCommand(line);
         return;
     }
-    if (line == "quit") quit();
+    if (line == "quit") {
+        quit();
+        return;
+    }
     if (startsWith(line, "setoption ")) {
         if (idle) setoptionCommand(line);
         return;
@@ -105,7 +109,7 @@ void handleCommand(std::string_view line) {
             printBestMove();
             protocol.bestMovePending = false;
         } else if (searching) {
-            searchState.limits.stopRequested = true;
+            requestStop();
             protocol.holdBestMove = false;
         }
         return;
@@ -120,9 +124,12 @@ void handleCommand(std::string_view line) {
     }
 }
 
-void handleInputLine() {
+bool handleInputLine() {
     static char line[LINE_CAPACITY];
-    if (stdinReader.readLine(line, sizeof line) == ReadStatus::End) quit();
+    if (stdinReader.readLine(line, sizeof line) == ReadStatus::End) {
+        quit();
+        return false;
+    }
     // Remove the line end: the first newline and a carriage return before it.
     std::size_t length = std::strlen(line);
     if (char* nl = static_cast<char*>(std::memchr(line, '\n', length))) {
@@ -130,6 +137,7 @@ void handleInputLine() {
         if (length > 0 && line[length - 1] == '\r') --length;
     }
     handleCommand(std::string_view(line, length));
+    return !protocol.quitRequested;
 }
 
 }  // namespace tallomir

@@ -20,8 +20,7 @@ double hashfullPermille() {
     return static_cast<double>(tt.hashfullCount) / static_cast<double>(tt.entryCount) * 1000.0;
 }
 
-void printTimeAndLoad() {
-    const SearchStats& s = searchState.stats;
+void printTimeAndLoad(const SearchStats& s) {
     emit("info time %.0f nodes %" PRIu64 " nps %.0f cpuload %.0f\n", s.elapsed * 1000.0, s.nodes, s.nps,
          s.cpuLoad * 1000.0);
     emit("info hashfull %.0f\n", hashfullPermille());
@@ -67,7 +66,7 @@ std::string principalVariationLine() {
 }
 
 void printBestMove() {
-    printTimeAndLoad();
+    printTimeAndLoad(searchState.stats);
     const RootReport& r = searchState.report;
     if (r.bestMove == 0) {
         // No legal move at the root: the protocol's null move.
@@ -81,32 +80,32 @@ void printBestMove() {
         emit("bestmove %s\n", best.c_str());
 }
 
-void UciReporter::iterationStart(int depth) { emit("info depth %d\n", depth); }
+void UciReporter::iterationStart(const SearchState&, int depth) { emit("info depth %d\n", depth); }
 
-void UciReporter::iterationSummary(int depth) {
-    const SearchStats& s = searchState.stats;
+void UciReporter::iterationSummary(const SearchState& search, int depth) {
+    const SearchStats& s = search.stats;
     emit("info depth %d seldepth %d time %.0f nodes %" PRIu64 " nps %.0f\n", depth, s.selDepth, s.elapsed * 1000.0,
          s.nodes, s.nps);
 }
 
-void UciReporter::principalVariation() {
+void UciReporter::principalVariation(const SearchState&) {
     const std::string line = principalVariationLine();
     if (!line.empty()) emit("%s", line.c_str());
 }
 
-void UciReporter::currentMove(Move move, int index) {
-    if (searchState.stats.elapsed < 1.0) return;
+void UciReporter::currentMove(const SearchState& search, Move move, int index) {
+    if (search.stats.elapsed < 1.0) return;
     emit("info currmove %s currmovenumber %d\n", moveToText(move).c_str(), index + 1);
 }
 
-void UciReporter::poll() {
+void UciReporter::poll(const SearchState& search) {
     // Progress at most once a second, then every line that is waiting.
-    if (searchState.stats.elapsed >= searchState.lastReportTime + 1.0) {
-        searchState.lastReportTime = searchState.stats.elapsed;
-        printTimeAndLoad();
+    if (search.stats.elapsed >= lastReportTime_ + 1.0) {
+        lastReportTime_ = search.stats.elapsed;
+        printTimeAndLoad(search.stats);
     }
     if (!readInput_) return;
-    while (!searchState.limits.stopRequested && stdinReader.inputWaiting()) handleInputLine();
+    while (!search.limits.stopRequested && stdinReader.inputWaiting()) handleInputLine();
 }
 
 }  // namespace tallomir

@@ -26,14 +26,15 @@ void printBestMove();
 class UciReporter : public SearchListener {
 public:
     explicit UciReporter(bool readInput) : readInput_(readInput) {}
-    void iterationStart(int depth) override;
-    void iterationSummary(int depth) override;
-    void principalVariation() override;
-    void currentMove(Move move, int index) override;
-    void poll() override;
+    void iterationStart(const SearchState& search, int depth) override;
+    void iterationSummary(const SearchState& search, int depth) override;
+    void principalVariation(const SearchState& search) override;
+    void currentMove(const SearchState& search, Move move, int index) override;
+    void poll(const SearchState& search) override;
 
 private:
     bool readInput_;
+    double lastReportTime_ = 0;  // elapsed at the last periodic report
 };
 
 }  // namespace tallomir

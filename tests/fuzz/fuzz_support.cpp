@@ -29,7 +29,6 @@ void initialiseOnce() {
     setOutputSink(discardOutput);
     initialiseOptions();
     initialiseTables();
-    setIterationCap(FUZZ_ITERATION_CAP);
 }
 
 void resetEngine() {
@@ -39,6 +38,7 @@ void resetEngine() {
     ttFree();
     ttNewGeneration(0);
     resetProtocolState();
+    protocol.iterationCap = FUZZ_ITERATION_CAP;
     resetSearchState();
     setSearchListener(nullptr);
     setOutputSink(discardOutput);

@@ -150,7 +150,7 @@ TEST(QuietChecks, EveryQuietCheckingMoveOnce) {
     EXPECT_GT(checks, 50);
 }
 
-TEST(MoveOrdering, ScoresOfTheDesign) {
+TEST(MoveOrdering, HashCaptureKillerAndQuietScoresRankInOrder) {
     clearOrderingTables();
     // White pawn e4 can take a knight on d5; white queen d1 can take a pawn on d7 defended by the king.
     Position pos = test::loadFen("4k3/3p4/8/3n4/4P3/8/8/3QK1N1 w - - 0 1");

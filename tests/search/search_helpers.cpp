@@ -2,21 +2,21 @@
 
 #include "eval/evaluate.hpp"
 #include "search/tt.hpp"
-#include "uci/go.hpp"
-#include "uci/protocol.hpp"
+#include "search/search.hpp"
 #include "uci/report.hpp"
 
 namespace tallomir::test {
 
-void RecordingListener::principalVariation() { pvLines.push_back(principalVariationLine()); }
+void RecordingListener::principalVariation(const SearchState&) { pvLines.push_back(principalVariationLine()); }
 
-RecordingListener runSearch(const std::string& positionArgs, int depth) {
+RecordingListener runSearch(const Position& pos, int depth) {
     ttClear();
     clearEvalCaches();
-    positionCommand("position " + positionArgs);
+    SearchLimits limits{};
+    limits.depthLimited = true;
+    limits.maxDepth = depth;
     RecordingListener listener;
-    goCommand("go depth " + std::to_string(depth), listener);
-    setSearchListener(nullptr);
+    think(pos, limits, listener);
     return listener;
 }
 

@@ -1,5 +1,4 @@
-// The protocol layer's answers to what the design leaves open: input that
-// fails or ends, keywords without values, "Hash" texts that overflow, and a
+// The protocol layer under hostile or extreme input: input that fails or ends, keywords without values, "Hash" texts that overflow, and a
 // search on top of the longest game the history holds.
 #include <gtest/gtest.h>
 
@@ -143,10 +142,10 @@ TEST(HarnessHooks, IterationCapAndQuitHandler) {
     positionCommand("position startpos");
     testing::internal::GetCapturedStdout();
     test::CapturedOutput out;
-    setIterationCap(2);
+    protocol.iterationCap = 2;
     SilentListener silent;
     goCommand("go infinite", silent);  // held: ends at the cap and waits
-    setIterationCap(0);
+    protocol.iterationCap = 0;
     EXPECT_TRUE(protocol.bestMovePending);
     EXPECT_EQ(searchState.report.bestDepth, 2);
     EXPECT_TRUE(out.lines().empty() || out.lines().back().rfind("bestmove", 0) != 0);
