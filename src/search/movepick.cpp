@@ -7,8 +7,6 @@
 
 namespace tallomir {
 
-OrderingTables ordering;
-
 namespace {
 
 constexpr int HASH_MOVE_SCORE = 32766;
@@ -20,14 +18,16 @@ constexpr int PREFERRED_QUIET_SCORE = 12;
 constexpr int HISTORY_OFFSET = -24000;
 constexpr int HALVING_THRESHOLD = 16384;
 
-constexpr int INITIAL_SCRIPT[16] = {
+// The stages of each kind of node in order, each list closed by STAGE_END;
+// the SCRIPT_* constants are where each kind's list starts.
+constexpr int STAGE_SCRIPT[16] = {
     STAGE_EVASIONS, STAGE_END,        STAGE_HASH,     STAGE_CAPTURES,   STAGE_KILLERS,  STAGE_PREFERRED_QUIETS,
     STAGE_QUIETS,   STAGE_BAD_CAPTURES, STAGE_END,    STAGE_Q_EVASIONS, STAGE_END,      STAGE_Q_CAPTURES,
     STAGE_Q_CHECKS, STAGE_END,        STAGE_Q_CAPTURES, STAGE_END};
 
 inline int moverIndex(const Position& pos, Move m) { return pieceIndex(pos.board[squareOf[moveFrom(m)]]); }
 
-inline int historyScore(const Position& pos, Move m) {
+inline int historyScore(const OrderingTables& ordering, const Position& pos, Move m) {
     return ordering.historyTable[moverIndex(pos, m)][moveTo(m)] + HISTORY_OFFSET;
 }
 
@@ -49,9 +49,10 @@ void sortedCaptures(const Position& pos, MoveList& list) {
     sortMoves(list);
 }
 
-void scoreByHistory(const Position& pos, MoveList& list) {
+void scoreByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
     if (list.count < 2) return;
-    for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(historyScore(pos, list.moves[i]));
+    for (int i = 0; i < list.count; ++i)
+        list.scores[i] = static_cast<std::int16_t>(historyScore(ordering, pos, list.moves[i]));
 }
 
 void scoreQuiescenceEvasions(const Position& pos, MoveList& list) {
@@ -68,19 +69,18 @@ void setSingle(MoveList& list, Move m) {
 }
 
 // Halves every entry of one index pair; keeps the ratio and the counts bounded.
-void halveCounts(int piece, int to) {
+void halveCounts(OrderingTables& ordering, int piece, int to) {
     ordering.triedCount[piece][to] = static_cast<std::uint16_t>((ordering.triedCount[piece][to] + 1) / 2);
     ordering.cutoffCount[piece][to] = static_cast<std::uint16_t>((ordering.cutoffCount[piece][to] + 1) / 2);
 }
 
 }  // namespace
 
-void clearOrderingTables() {
+void clearOrderingTables(OrderingTables& ordering) {
     std::memset(ordering.killers, 0, sizeof ordering.killers);
     std::memset(ordering.historyTable, 0, sizeof ordering.historyTable);
     for (int p = 0; p < 12; ++p)
         for (int s = 0; s < 64; ++s) ordering.triedCount[p][s] = ordering.cutoffCount[p][s] = 1;
-    std::memcpy(ordering.stageScript, INITIAL_SCRIPT, sizeof INITIAL_SCRIPT);
 }
 
 int mvvLva(const Position& pos, Move m) {
@@ -101,24 +101,24 @@ bool isGoodCapture(const Position& pos, Move m) {
     return staticExchange(pos, m) >= 0;
 }
 
-int cutoffRatio(const Position& pos, Move m) {
+int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move m) {
     const int piece = moverIndex(pos, m), to = moveTo(m);
     return ordering.cutoffCount[piece][to] * 16384 / ordering.triedCount[piece][to];
 }
 
-int orderScore(const Position& pos, Move m, int ply, Move hashMove) {
+int orderScore(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove) {
     if (m == hashMove) return HASH_MOVE_SCORE;
     if (isTactical(pos, m)) return mvvLva(pos, m) + (isGoodCapture(pos, m) ? GOOD_CAPTURE_BONUS : BAD_CAPTURE_PENALTY);
     if (m == ordering.killers[ply][0]) return KILLER1_SCORE;
     if (m == ordering.killers[ply][1]) return KILLER2_SCORE;
     if (preferredQuiet(pos, m, splitSquare(pos))) return PREFERRED_QUIET_SCORE;
-    return historyScore(pos, m);
+    return historyScore(ordering, pos, m);
 }
 
-void scoreMoves(const Position& pos, MoveList& list, int ply, Move hashMove) {
+void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& list, int ply, Move hashMove) {
     if (list.count < 2) return;
     for (int i = 0; i < list.count; ++i)
-        list.scores[i] = static_cast<std::int16_t>(orderScore(pos, list.moves[i], ply, hashMove));
+        list.scores[i] = static_cast<std::int16_t>(orderScore(ordering, pos, list.moves[i], ply, hashMove));
 }
 
 void sortMoves(MoveList& list) {
@@ -143,7 +143,9 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
     std::memcpy(destination.scores, source.scores, sizeof(std::int16_t) * source.count);
 }
 
-void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& p, Move hashMove) {
+void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, const CheckInfo& checks, MovePicker& p,
+                    Move hashMove) {
+    p.ordering = &ordering;
     p.ply = ply;
     p.hashMove = hashMove;
     p.killer1 = ordering.killers[ply][0];
@@ -154,7 +156,7 @@ void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker&
     p.currentScore = PLAIN_MOVE_SCORE;
     if (checks.count) {
         generateEvasions(pos, p.list, checks, true, false);
-        scoreMoves(pos, p.list, ply, hashMove);
+        scoreMoves(ordering, pos, p.list, ply, hashMove);
         sortMoves(p.list);
         p.stage = STAGE_EVASIONS;
         p.scriptPosition = SCRIPT_MAIN_IN_CHECK;
@@ -167,6 +169,7 @@ void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker&
 
 Move nextMove(MovePicker& p) {
     Position& pos = *p.pos;
+    const OrderingTables& ordering = *p.ordering;
     for (;;) {
         while (p.cursor < p.list.count) {
             const Move m = p.list.moves[p.cursor++];
@@ -194,7 +197,7 @@ Move nextMove(MovePicker& p) {
                 case STAGE_QUIETS:
                     if (m == p.hashMove || m == p.killer1 || m == p.killer2) break;
                     if (isLegal(pos, m)) {
-                        p.currentScore = cutoffRatio(pos, m);
+                        p.currentScore = cutoffRatio(ordering, pos, m);
                         return m;
                     }
                     break;
@@ -205,7 +208,7 @@ Move nextMove(MovePicker& p) {
                     return 0;
             }
         }
-        const int code = ordering.stageScript[p.scriptPosition];
+        const int code = STAGE_SCRIPT[p.scriptPosition];
         p.cursor = 0;
         p.stage = code;
         switch (code) {
@@ -224,14 +227,14 @@ Move nextMove(MovePicker& p) {
             case STAGE_PREFERRED_QUIETS:
                 p.list.count = 0;
                 generateQuietB(pos, p.list);
-                scoreByHistory(pos, p.list);
+                scoreByHistory(ordering, pos, p.list);
                 sortMoves(p.list);
                 break;
             case STAGE_QUIETS:
                 p.list.count = 0;
                 generateQuietA(pos, p.list);
                 generateCastling(pos, p.list);
-                scoreByHistory(pos, p.list);
+                scoreByHistory(ordering, pos, p.list);
                 sortMoves(p.list);
                 break;
             case STAGE_BAD_CAPTURES:
@@ -275,7 +278,7 @@ Move nextQuiescenceMove(MovePicker& p) {
                     return 0;
             }
         }
-        const int code = ordering.stageScript[p.scriptPosition];
+        const int code = STAGE_SCRIPT[p.scriptPosition];
         p.cursor = 0;
         p.stage = code;
         switch (code) {
@@ -300,7 +303,7 @@ Move nextQuiescenceMove(MovePicker& p) {
     }
 }
 
-void updateOnBestMove(const Position& pos, Move m, int depth, int ply) {
+void updateOnBestMove(OrderingTables& ordering, const Position& pos, Move m, int depth, int ply) {
     if (isTactical(pos, m)) return;
     Move* killers = ordering.killers[ply];
     if (killers[0] != m) {
@@ -314,19 +317,19 @@ void updateOnBestMove(const Position& pos, Move m, int depth, int ply) {
             for (auto& x : row) x = static_cast<std::uint16_t>((x + 1) / 2);
 }
 
-void recordCutoff(const Position& pos, Move m) {
+void recordCutoff(OrderingTables& ordering, const Position& pos, Move m) {
     if (isTactical(pos, m)) return;
     const int piece = moverIndex(pos, m), to = moveTo(m);
     ++ordering.triedCount[piece][to];
     ++ordering.cutoffCount[piece][to];
-    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(piece, to);
+    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(ordering, piece, to);
 }
 
-void recordTried(const Position& pos, Move m) {
+void recordTried(OrderingTables& ordering, const Position& pos, Move m) {
     if (isTactical(pos, m)) return;
     const int piece = moverIndex(pos, m), to = moveTo(m);
     ++ordering.triedCount[piece][to];
-    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(piece, to);
+    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(ordering, piece, to);
 }
 
 }  // namespace tallomir

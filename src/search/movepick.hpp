@@ -43,9 +43,7 @@ struct OrderingTables {
     std::uint16_t historyTable[12][64];  // by pieceIndex of the mover and destination
     std::uint16_t triedCount[12][64];
     std::uint16_t cutoffCount[12][64];
-    int stageScript[16];
 };
-extern OrderingTables ordering;
 
 struct MovePicker {
     int ply;
@@ -58,29 +56,31 @@ struct MovePicker {
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
     Position* pos;
     const CheckInfo* checks;
+    const OrderingTables* ordering;
     MoveList list;
     MoveList badCaptures;
 };
 
-void clearOrderingTables();
-void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& picker, Move hashMove);
+void clearOrderingTables(OrderingTables& ordering);
+void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, const CheckInfo& checks, MovePicker& picker,
+                    Move hashMove);
 Move nextMove(MovePicker& picker);
 void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& picker, int scriptPosition);
 Move nextQuiescenceMove(MovePicker& picker);
 
 int mvvLva(const Position& pos, Move move);
 bool isGoodCapture(const Position& pos, Move move);
-int cutoffRatio(const Position& pos, Move move);
-int orderScore(const Position& pos, Move move, int ply, Move hashMove);
-void scoreMoves(const Position& pos, MoveList& list, int ply, Move hashMove);
+int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move move);
+int orderScore(const OrderingTables& ordering, const Position& pos, Move move, int ply, Move hashMove);
+void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& list, int ply, Move hashMove);
 // Promotion or en passant (kind bit 0x8000), or a capture.
 inline bool isTactical(const Position& pos, Move move) {
     return (move & 0x8000) || pos.board[squareOf[moveTo(move)]] != EMPTY;
 }
 
-void updateOnBestMove(const Position& pos, Move move, int depth, int ply);
-void recordCutoff(const Position& pos, Move move);
-void recordTried(const Position& pos, Move move);
+void updateOnBestMove(OrderingTables& ordering, const Position& pos, Move move, int depth, int ply);
+void recordCutoff(OrderingTables& ordering, const Position& pos, Move move);
+void recordTried(OrderingTables& ordering, const Position& pos, Move move);
 
 void sortMoves(MoveList& list);
 void copyMoveList(MoveList& destination, const MoveList& source);

@@ -8,17 +8,27 @@
 #include "search/movepick.hpp"
 #include "search/rules.hpp"
 #include "search/search.hpp"
-#include "search/tt.hpp"
 
 namespace tallomir {
 
-Position searchPosition;
-MoveList rootMoves;
-
 namespace {
 
-void publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
-    RootReport& r = searchState.report;
+// Offers the moves of a principal variation to the next iteration, deepest first.
+void storePv(TranspositionTable& tt, const Move* pv, Position& pos) {
+    const Move m = pv[0];
+    if (m == 0 || m == NULL_MOVE) return;
+    const HashKey key = pos.key;
+    UndoRecord undo;
+    makeMove(pos, undo, m);
+    storePv(tt, pv + 1, pos);
+    unmakeMove(pos, undo, m);
+    tt.store(keyLow(key), keyHigh(key), m, DEPTH_PV, NO_LOWER, NO_UPPER);
+}
+
+}  // namespace
+
+void Searcher::publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
+    RootReport& r = state_.report;
     r.bestMove = m;
     r.bestScore = v;
     r.bestBound = v <= alpha ? BOUND_UPPER : (v < MATE_SCORE ? BOUND_EXACT : BOUND_LOWER);
@@ -26,24 +36,19 @@ void publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
     appendPv(r.pv, childPv, m);
 }
 
-void announceCurrentMove(Move m, int index) {
-    updateSearchStats();
-    searchListener().currentMove(searchState, m, index);
+void Searcher::announceCurrentMove(Move m, int index) {
+    updateStats();
+    listener_->currentMove(state_, m, index);
 }
 
-// Offers the moves of a principal variation to the next iteration, deepest first.
-void storePvInTable(const Move* pv, Position& pos) {
-    const Move m = pv[0];
-    if (m == 0 || m == NULL_MOVE) return;
-    const HashKey key = pos.key;
-    UndoRecord undo;
-    makeMove(pos, undo, m);
-    storePvInTable(pv + 1, pos);
-    unmakeMove(pos, undo, m);
-    ttStore(keyLow(key), keyHigh(key), m, DEPTH_PV, NO_LOWER, NO_UPPER);
+void Searcher::updateStats() {
+    state_.updateStats();
+    state_.stats.hashfull = tt_.hashfullPermille();
 }
 
-}  // namespace
+bool Searcher::allocate(int hashOption) { return tt_.allocate(hashOption); }
+
+void Searcher::clearTables() { tt_.clear(); }
 
 void seedRootScores(MoveList& list) {
     for (int i = 0; i < list.count; ++i) {
@@ -52,19 +57,19 @@ void seedRootScores(MoveList& list) {
     }
 }
 
-void orderRootMoves(MoveList& moves, Position& pos) {
+void Searcher::orderRootMoves(MoveList& moves, Position& pos) {
     seedRootScores(moves);
     sortMoves(moves);
     TTProbe entry;
-    const Move hashMove = ttProbe(keyLow(pos.key), keyHigh(pos.key), entry) ? entry.move : 0;
-    scoreMoves(pos, moves, 0, hashMove);
+    const Move hashMove = tt_.probe(keyLow(pos.key), keyHigh(pos.key), entry) ? entry.move : 0;
+    scoreMoves(ordering_, pos, moves, 0, hashMove);
     sortMoves(moves);
 }
 
-int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
+int Searcher::rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
     // Step 1: the root counts as a node but never polls.
-    ++searchState.stats.nodes;
-    --searchState.pollCountdown;
+    ++state_.stats.nodes;
+    --state_.pollCountdown;
 
     // Step 2: nothing searched yet.
     for (int i = 0; i < moves.count; ++i) moves.scores[i] = NO_SCORE;
@@ -78,8 +83,8 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
     // Step 3: every root move.
     for (int i = 0; i < moves.count; ++i) {
         const Move m = moves.moves[i];
-        searchState.rootDepth = depth / ONE_PLY;
-        searchState.currentMoveIndex = i;
+        state_.rootDepth = depth / ONE_PLY;
+        state_.currentMoveIndex = i;
         announceCurrentMove(m, i);
         const int newDepth = depth + extension(pos, m, singleReply, true) - ONE_PLY;
         UndoRecord undo;
@@ -90,7 +95,7 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
         } else {
             v = -search(pos, -alpha - 1, -alpha, newDepth, 1, childPv, CUT_NODE);
             if (v > alpha) {
-                applyNewLeaderRule();
+                state_.applyNewLeaderRule();
                 announceCurrentMove(m, i);
                 v = -search(pos, -MATE_SCORE, -alpha, newDepth, 1, childPv, PV_NODE);
             }
@@ -99,9 +104,9 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
         moves.scores[i] = static_cast<std::int16_t>(v <= alpha ? -MATE_SCORE : (v >= MATE_SCORE ? MATE_SCORE : v));
         if (v > best && (best == NO_SCORE || v > alpha)) {
             publishBest(m, v, alpha, depth, childPv);
-            updateSearchStats();
-            searchListener().principalVariation(searchState);
-            if (searchState.report.bestDepth > 1) applyScoreDropRule();
+            updateStats();
+            listener_->principalVariation(state_);
+            if (state_.report.bestDepth > 1) state_.applyScoreDropRule();
         }
         if (v > best) {
             best = v;
@@ -117,29 +122,29 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
 
     // Step 5-6: the principal variation guides the next iteration.
     if (best <= -MATE_SCORE || best >= MATE_SCORE) return best;
-    storePvInTable(searchState.report.pv, pos);
+    storePv(tt_, state_.report.pv, pos);
     return best;
 }
 
-SearchResult think(const Position& pos, const SearchLimits& limits, SearchListener& listener) {
-    resetSearchState();
-    searchState.limits = limits;
-    searchState.limits.stopRequested = false;
-    searchState.limits.abortRequested = false;
-    setSearchListener(&listener);
+SearchResult Searcher::think(const Position& pos, const SearchLimits& limits, SearchListener& listener) {
+    state_.reset();
+    state_.limits = limits;
+    state_.limits.stopRequested = false;
+    state_.limits.abortRequested = false;
+    listener_ = &listener;
     iterativeDeepening(pos);
-    updateSearchStats();
-    setSearchListener(nullptr);
-    return SearchResult{searchState.report, searchState.stats, searchState.limits.abortRequested};
+    updateStats();
+    listener_ = nullptr;
+    return SearchResult{state_.report, state_.stats, state_.limits.abortRequested};
 }
 
-void iterativeDeepening(const Position& root) {
-    SearchState& s = searchState;
+void Searcher::iterativeDeepening(const Position& root) {
+    SearchState& s = state_;
 
     // Step 1: the legal root moves; a forced move needs only a shallow look.
-    std::memcpy(&searchPosition, &root, sizeof(Position));
+    std::memcpy(&position_, &root, sizeof(Position));
     MoveList legal;
-    generateLegal(searchPosition, legal);
+    generateLegal(position_, legal);
     if (legal.count <= 1) {
         s.limits.depthLimited = true;
         s.limits.maxDepth = 4;
@@ -148,29 +153,29 @@ void iterativeDeepening(const Position& root) {
     // Step 2: a SearchUnwind thrown by the poll lands here.
     try {
         // Step 3-9: per-search preparation.
-        copyMoveList(rootMoves, legal);
-        startClock();
-        ttNewGeneration((tt.generation + 1) % 16);
-        clearOrderingTables();
-        orderRootMoves(rootMoves, searchPosition);
-        tt.alwaysReplace = searchPosition.pieceCount[0] < 3 && searchPosition.pieceCount[1] < 3;
+        copyMoveList(rootMoves_, legal);
+        s.startClock();
+        tt_.newGeneration((tt_.generation + 1) % 16);
+        clearOrderingTables(ordering_);
+        orderRootMoves(rootMoves_, position_);
+        tt_.alwaysReplace = position_.pieceCount[0] < 3 && position_.pieceCount[1] < 3;
 
         // Step 10: one root search per depth.
         const int cap = s.limits.iterationCap;
         const int lastIteration = cap > 0 && cap < EDITION.lastIteration ? cap : EDITION.lastIteration;
         for (int depth = 1; depth <= lastIteration; ++depth) {
-            searchListener().iterationStart(s, depth);
+            listener_->iterationStart(s, depth);
             s.time.scoreDropped = false;
             s.time.bestMoveChanged = false;
-            std::memcpy(&searchPosition, &root, sizeof(Position));
-            rootSearch(rootMoves, searchPosition, depth * ONE_PLY, depth <= 1);
-            updateSearchStats();
-            searchListener().iterationSummary(s, depth);
-            const int second = rootMoves.count >= 2 ? rootMoves.scores[1] : 0;
-            if (!iterationEndTest(depth, rootMoves.count, rootMoves.scores[0], second)) break;
+            std::memcpy(&position_, &root, sizeof(Position));
+            rootSearch(rootMoves_, position_, depth * ONE_PLY, depth <= 1);
+            updateStats();
+            listener_->iterationSummary(s, depth);
+            const int second = rootMoves_.count >= 2 ? rootMoves_.scores[1] : 0;
+            if (!s.iterationEndTest(depth, rootMoves_.count, rootMoves_.scores[0], second)) break;
         }
     } catch (const SearchUnwind&) {
-        updateSearchStats();
+        updateStats();
     }
 }
 

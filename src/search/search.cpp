@@ -10,7 +10,6 @@
 #include "eval/evaluate.hpp"
 #include "search/movepick.hpp"
 #include "search/rules.hpp"
-#include "search/tt.hpp"
 
 namespace tallomir {
 
@@ -20,27 +19,31 @@ constexpr int NULL_BETA_LIMIT = MATE_THRESHOLD;
 constexpr int FRONTIER_MARGIN_4 = 500, FRONTIER_MARGIN_6 = 700, FRONTIER_MARGIN_8 = 975, FRONTIER_MARGIN_FAR = 1500;
 constexpr int FUTILITY_MARGIN_1 = 250, FUTILITY_MARGIN_2 = 550, FUTILITY_MARGIN_3 = 950;
 
+}  // namespace
+
 // Leaves every level of the search when a limit or "stop" says so; the
 // depth-1 iteration always completes unless the search is aborted.
-void searchPoll() {
-    updateSearchStats();
-    searchListener().poll(searchState);
-    pollLimitTest();
-    const SearchState& s = searchState;
+void Searcher::poll() {
+    updateStats();
+    listener_->poll(state_);
+    state_.pollLimitTest();
+    const SearchState& s = state_;
     if (s.limits.abortRequested ||
         (s.time.firstIterationDone && (s.limits.stopRequested || (s.time.stopAfterIteration && !s.limits.holdSearch))))
         throw SearchUnwind{};
 }
 
-inline void countNode(int ply) {
-    ++searchState.stats.nodes;
-    --searchState.pollCountdown;
-    if (ply > searchState.stats.selDepth) searchState.stats.selDepth = ply;
-    if (searchState.pollCountdown <= 0) {
-        searchState.pollCountdown += POLL_INTERVAL;
-        searchPoll();
+inline void Searcher::countNode(int ply) {
+    ++state_.stats.nodes;
+    --state_.pollCountdown;
+    if (ply > state_.stats.selDepth) state_.stats.selDepth = ply;
+    if (state_.pollCountdown <= 0) {
+        state_.pollCountdown += POLL_INTERVAL;
+        poll();
     }
 }
+
+namespace {
 
 // Mate scores are stored relative to the node and read back relative to the root.
 inline int scoreFromTable(int v, int ply) {
@@ -80,7 +83,9 @@ inline bool mateDistanceCut(Position& pos, int ply, int& alpha, int& beta, int& 
     return false;
 }
 
-int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
+}  // namespace
+
+int Searcher::verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
                    Move hashMove) {
     countNode(ply);
     pv[0] = 0;
@@ -89,7 +94,7 @@ int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int bet
     CheckInfo checks;
     findCheckers(pos, checks);
     MovePicker picker;
-    initMovePicker(pos, ply, checks, picker, hashMove);
+    initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
     while (const Move m = nextMove(picker)) {
@@ -110,6 +115,8 @@ int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int bet
     return best == NO_SCORE ? 0 : best;
 }
 
+namespace {
+
 bool isBareKingStalemate(const Position& pos) {
     const int side = pos.side;
     if (pos.pieceCount[side] != 1 || pos.pawnCount[side] != 0) return false;
@@ -127,7 +134,7 @@ bool isBareKingStalemate(const Position& pos) {
 
 }  // namespace
 
-int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv) {
+int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv) {
     // Step 1: count the node.
     countNode(ply);
     pv[0] = 0;
@@ -185,7 +192,7 @@ int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv
     return best == NO_SCORE ? ply - MATE_SCORE : best;
 }
 
-int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
+int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
     // Step 1: below one ply the quiescence search takes over.
     if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
 
@@ -205,7 +212,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
     const std::uint32_t kLow = keyLow(pos.key), kHigh = keyHigh(pos.key);
     Move hashMove = 0;
     TTProbe entry;
-    if (ttProbe(kLow, kHigh, entry)) {
+    if (tt_.probe(kLow, kHigh, entry)) {
         hashMove = entry.move;
         if (nodeType != PV_NODE) {
             int lowerDepth = entry.lowerDepth, upperDepth = entry.upperDepth;
@@ -245,7 +252,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
         beta <= NULL_BETA_LIMIT && pos.pieceCount[side] >= 2 &&
         (depth <= EDITION.nullEvalGate || evaluate(pos, alpha, beta) >= beta)) {
         makeNullMove(pos, undo);
-        ttPrefetch(keyLow(pos.key));
+        tt_.prefetch(keyLow(pos.key));
         const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);
         unmakeNullMove(pos, undo);
         if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= 3) {
@@ -275,7 +282,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
     {
         // Step 10: the move picker.
         MovePicker picker;
-        initMovePicker(pos, ply, checks, picker, hashMove);
+        initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
         const bool singleReply = inCheck && picker.list.count == 1;
         const int balance = materialBalance(pos);
         const int frontier = ply - dp;
@@ -327,7 +334,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
 
             // Step 11.5: search the move; later moves of a PV node get a null window first.
             makeMove(pos, undo, m);
-            if (newDepth >= ONE_PLY) ttPrefetch(keyLow(pos.key));
+            if (newDepth >= ONE_PLY) tt_.prefetch(keyLow(pos.key));
             int w;
             if (nodeType != PV_NODE || best == NO_SCORE) {
                 w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
@@ -360,10 +367,10 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
 orderingUpdates:
     // Step 12: killers, history and cut-off statistics.
     if (bestMove) {
-        updateOnBestMove(pos, bestMove, dp, ply);
+        updateOnBestMove(ordering_, pos, bestMove, dp, ply);
         if (best >= beta && !isTactical(pos, bestMove)) {
-            for (int i = 0; i < searchedCount - 1; ++i) recordTried(pos, searched[i]);
-            recordCutoff(pos, bestMove);
+            for (int i = 0; i < searchedCount - 1; ++i) recordTried(ordering_, pos, searched[i]);
+            recordCutoff(ordering_, pos, bestMove);
         }
     }
 
@@ -372,7 +379,7 @@ tableStore:
     {
         const int lower = best <= alpha0 ? NO_LOWER : scoreToTable(best, ply);
         const int upper = best >= beta ? NO_UPPER : scoreToTable(best, ply);
-        ttStore(kLow, kHigh, bestMove, dp, lower, upper);
+        tt_.store(kLow, kHigh, bestMove, dp, lower, upper);
     }
     return best;
 }

@@ -44,9 +44,10 @@ struct TimeControl {
 struct SearchStats {
     std::uint64_t nodes;
     int selDepth;
-    double elapsed;  // seconds, snapshot of updateSearchStats
+    double elapsed;  // seconds, snapshot of updateStats
     double nps;
     double cpuLoad;  // 0..1
+    double hashfull; // permille of the transposition table stored by this search
 };
 
 // Bounds of the reported best score.
@@ -77,16 +78,22 @@ struct SearchState {
     int rootDepth;          // plies of the running iteration
     int currentMoveIndex;   // root move being searched
     SearchClock clock;
+
+    // A new search: everything but the clock cleared.
+    void reset();
+    void startClock();
+    double elapsedWallTime() const;
+    double measureCpuLoad() const;
+    // Snapshot of elapsed time, speed and load into stats (not the hashfull).
+    void updateStats();
+
+    // Time-control rules applied by the driver, the poll and the root search.
+    // Returns whether the driver starts iteration depth + 1.
+    bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore);
+    void pollLimitTest();
+    void applyScoreDropRule();
+    void applyNewLeaderRule();
 };
-
-extern SearchState searchState;
-
-void resetSearchState();
-
-void startClock();
-double elapsedWallTime();
-double measureCpuLoad();
-void updateSearchStats();
 
 // What the protocol layer (or the developer tool) wants to hear from the
 // search; each call sees the running search's state. The search never reads
@@ -99,7 +106,7 @@ public:
     virtual void principalVariation(const SearchState& search) = 0;
     virtual void currentMove(const SearchState& search, Move move, int index) = 0;
     // Every POLL_INTERVAL nodes: periodic progress and waiting input, which
-    // may call requestStop, releaseHold or abortSearch.
+    // may call the searcher's requestStop, releaseHold or abortSearch.
     virtual void poll(const SearchState& search) = 0;
 };
 
@@ -112,21 +119,5 @@ public:
     void currentMove(const SearchState&, Move, int) override {}
     void poll(const SearchState&) override {}
 };
-
-void setSearchListener(SearchListener* listener);
-SearchListener& searchListener();
-
-// What input during a search asks of it: "stop" ends it after the first
-// iteration, "ponderhit" lets the limits end it, "quit" ends it at once.
-void requestStop();
-void releaseHold();
-void abortSearch();
-
-// Time-control rules applied by the driver, the poll and the root search.
-// Returns whether the driver starts iteration depth + 1.
-bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore);
-void pollLimitTest();
-void applyScoreDropRule();
-void applyNewLeaderRule();
 
 }  // namespace tallomir

@@ -1,6 +1,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "search/tt.hpp"
 #include "tool/commands.hpp"
 #include "uci/movetext.hpp"
+#include "uci/options.hpp"
 #include "uci/report.hpp"
 
 namespace tallomir::tool {
@@ -31,10 +33,18 @@ std::vector<std::string> benchPositions() {
     return fens;
 }
 
-// Every table as a freshly started engine has it.
-void freshTables() {
-    ttClear();
+// A searcher with the default table and every table as a freshly started
+// engine has it; the program ends with status 1 when the memory cannot be had.
+Searcher& freshSearcher() {
+    static Searcher searcher;
+    if (!searcher.table().entries && !searcher.allocate(optionAsInteger("Hash"))) {
+        std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n",
+                     ttMegabytes(optionAsInteger("Hash")));
+        std::exit(1);
+    }
+    searcher.clearTables();
     clearEvalCaches();
+    return searcher;
 }
 
 // A search to a fixed depth, as "go depth N" runs it.
@@ -56,10 +66,10 @@ int cmdSearch(int argc, char** argv) {
     // Like "position ... moves": the moves stop at the first one that is not legal.
     for (int i = 4; i < argc && playMoveText(pos, argv[i]); ++i) {
     }
-    freshTables();
+    Searcher& searcher = freshSearcher();
     UciReporter reporter(false);
-    think(pos, depthLimits(depth), reporter);
-    printBestMove();
+    searcher.think(pos, depthLimits(depth), reporter);
+    printBestMove(searcher.state());
     return 0;
 }
 
@@ -75,10 +85,10 @@ int cmdBench(int argc, char** argv) {
     double secs = 0;  // search time only: clearing the tables is set-up, not search
     Position pos;
     for (const std::string& fen : benchPositions()) {
-        freshTables();
+        Searcher& searcher = freshSearcher();
         if (!loadFen(fen.c_str(), pos)) return 1;
         const auto start = std::chrono::steady_clock::now();
-        nodes += think(pos, depthLimits(depth), silent).stats.nodes;
+        nodes += searcher.think(pos, depthLimits(depth), silent).stats.nodes;
         secs += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     std::printf("nodes %" PRIu64 "\n", nodes);

@@ -14,6 +14,7 @@
 #include "board/see.hpp"
 #include "board/perft.hpp"
 #include "editions/edition.hpp"
+#include "eval/evaluate.hpp"
 #include "tool/commands.hpp"
 #include "uci/movetext.hpp"
 #include "uci/options.hpp"
@@ -149,7 +150,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage();
     tallomir::initialiseOptions();
     tallomir::initialiseTables();
-    tallomir::ensureInitialised();
+    tallomir::allocateEvalCaches();
     const std::string_view cmd = argv[1];
     if (cmd == "perft") return cmdPerft(argc, argv);
     if (cmd == "divide") return cmdDivide(argc, argv);

@@ -124,13 +124,14 @@ void goCommand(std::string_view line, SearchListener& listener) {
     protocol.searching = true;
     protocol.holdBestMove = go.infinite || go.ponder;
     protocol.bestMovePending = false;
-    const SearchResult result = think(gamePosition, limits, listener);
+    Searcher& searcher = engineSearcher();
+    const SearchResult result = searcher.think(gamePosition, limits, listener);
 
     // Step 12-14: the best move unless it is held, or the program is quitting.
     protocol.searching = false;
     if (result.aborted) return;
     protocol.bestMovePending = protocol.holdBestMove;
-    if (!protocol.holdBestMove) printBestMove();
+    if (!protocol.holdBestMove) printBestMove(searcher.state());
 }
 
 }  // namespace tallomir

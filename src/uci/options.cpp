@@ -3,9 +3,9 @@
 #include <cctype>
 #include <climits>
 
-#include "search/tt.hpp"
 #include "uci/io.hpp"
 #include "uci/protocol.hpp"
+#include "uci/startup.hpp"
 
 namespace tallomir {
 
@@ -89,7 +89,7 @@ void setoptionCommand(std::string_view line) {
     if (!setOption(name, value)) return;
     if (protocol.initialised && sameTextIgnoringCase(name, "Hash") &&
         optionAsInteger("Hash") >= MIN_HASH_FOR_RESIZE)
-        ttAllocate(optionAsInteger("Hash"));
+        allocateTableOrExit(optionAsInteger("Hash"));
 }
 
 }  // namespace tallomir

@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "editions/edition.hpp"
-#include "search/state.hpp"
-#include "search/tt.hpp"
 #include "uci/go.hpp"
 #include "uci/io.hpp"
 #include "uci/options.hpp"
@@ -17,6 +15,12 @@ namespace tallomir {
 
 ProtocolState protocol;
 Position gamePosition;
+
+namespace {
+Searcher searcher;
+}  // namespace
+
+Searcher& engineSearcher() { return searcher; }
 
 void resetProtocolState() { protocol = ProtocolState{}; }
 
@@ -29,7 +33,7 @@ QuitHandler quitHandler = nullptr;
 void quit() {
     if (quitHandler) quitHandler();
     protocol.quitRequested = true;
-    if (protocol.searching) abortSearch();
+    if (protocol.searching) searcher.abortSearch();
 }
 
 bool startsWith(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
@@ -82,10 +86,10 @@ void handleCommand(std::string_view line) {
     }
     if (line == "ponderhit") {
         if (pending) {
-            printBestMove();
+            printBestMove(searcher.state());
             protocol.bestMovePending = false;
         } else if (searching) {
-            releaseHold();
+            searcher.releaseHold();
             protocol.holdBestMove = false;
         }
         return;
@@ -106,10 +110,10 @@ void handleCommand(std::string_view line) {
     }
     if (line == "stop") {
         if (pending) {
-            printBestMove();
+            printBestMove(searcher.state());
             protocol.bestMovePending = false;
         } else if (searching) {
-            requestStop();
+            searcher.requestStop();
             protocol.holdBestMove = false;
         }
         return;
@@ -119,7 +123,7 @@ void handleCommand(std::string_view line) {
         return;
     }
     if (line == "ucinewgame") {
-        if (idle && protocol.initialised) ttClear();
+        if (idle && protocol.initialised) searcher.table().clear();
         return;
     }
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "board/position.hpp"
+#include "search/search.hpp"
 
 namespace tallomir {
 
@@ -19,6 +20,9 @@ extern ProtocolState protocol;
 
 // The game position loaded by the "position" command.
 extern Position gamePosition;
+
+// The engine's searcher, which "go" runs.
+Searcher& engineSearcher();
 
 void resetProtocolState();
 

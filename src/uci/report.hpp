@@ -15,10 +15,11 @@ inline constexpr std::size_t PV_TEXT_CAPACITY = 512;
 std::string pvText(const Move* pv);
 // Mate in moves for a score beyond +-MATE_THRESHOLD, else 0.
 int mateMoves(int score);
-// The "info depth ... pv ..." line of the current root report, or "" for no bound.
-std::string principalVariationLine();
+// The "info depth ... pv ..." line of a root report, or "" for no bound.
+std::string principalVariationLine(const SearchState& search);
 
-void printBestMove();
+// The closing figures and the best move of a search.
+void printBestMove(const SearchState& search);
 
 // Prints the search's lines; with readInput it also hands waiting input lines
 // to the command handler during the search (the engine), without it reads

@@ -1,9 +1,11 @@
 #include "uci/startup.hpp"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "board/position.hpp"
 #include "eval/evaluate.hpp"
 #include "platform/platform.hpp"
-#include "search/state.hpp"
 #include "search/tt.hpp"
 #include "uci/options.hpp"
 #include "uci/protocol.hpp"
@@ -15,10 +17,16 @@ void initialiseTables() {
     initEvalTables();
 }
 
+void allocateTableOrExit(int hashOption) {
+    if (engineSearcher().allocate(hashOption)) return;
+    std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n", ttMegabytes(hashOption));
+    std::exit(1);
+}
+
 void ensureInitialised() {
     if (protocol.initialised) return;
     protocol.initialised = true;
-    ttAllocate(optionAsInteger("Hash"));
+    allocateTableOrExit(optionAsInteger("Hash"));
     allocateEvalCaches();
 }
 
@@ -30,11 +38,9 @@ void startUp() {
     initialiseOptions();
     initialiseTables();
     // The transposition table waits for the first isready/position/go.
-    ttFree();
-    ttNewGeneration(0);
-    ttClear();
+    engineSearcher().table().release();
+    engineSearcher().table().clear();
     resetProtocolState();
-    resetSearchState();
     setFromFen(gamePosition, START_FEN);
 }
 

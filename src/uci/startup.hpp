@@ -8,6 +8,9 @@ void initialiseTables();
 // Allocates and clears the transposition table and the evaluation caches and
 // builds the evaluation's tables, once (the first "isready", "position", "go").
 void ensureInitialised();
+// Gives the engine's searcher the table of a "Hash" value; when the memory
+// cannot be had, says so on standard error and ends the program with status 1.
+void allocateTableOrExit(int hashOption);
 // The whole start-up sequence of the engine program, up to the command loop.
 void startUp();
 

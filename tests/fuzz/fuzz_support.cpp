@@ -35,12 +35,10 @@ void resetEngine() {
     initialiseOnce();
     initialiseOptions();
     setOption("Hash", "4");
-    ttFree();
-    ttNewGeneration(0);
+    engineSearcher().table().release();
+    engineSearcher().table().newGeneration(0);
     resetProtocolState();
     protocol.iterationCap = FUZZ_ITERATION_CAP;
-    resetSearchState();
-    setSearchListener(nullptr);
     setOutputSink(discardOutput);
     if (setFromFen(gamePosition, START_FEN) != FenResult::Loaded) fail("reset", "start position rejected");
 }

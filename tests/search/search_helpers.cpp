@@ -1,22 +1,28 @@
 #include "search/search_helpers.hpp"
 
 #include "eval/evaluate.hpp"
-#include "search/tt.hpp"
 #include "search/search.hpp"
 #include "uci/report.hpp"
 
 namespace tallomir::test {
 
-void RecordingListener::principalVariation(const SearchState&) { pvLines.push_back(principalVariationLine()); }
+void RecordingListener::principalVariation(const SearchState& s) { pvLines.push_back(principalVariationLine(s)); }
+
+Searcher& testSearcher() {
+    static Searcher searcher;
+    if (!searcher.table().entries) searcher.allocate(16);
+    return searcher;
+}
 
 RecordingListener runSearch(const Position& pos, int depth) {
-    ttClear();
+    Searcher& searcher = testSearcher();
+    searcher.clearTables();
     clearEvalCaches();
     SearchLimits limits{};
     limits.depthLimited = true;
     limits.maxDepth = depth;
     RecordingListener listener;
-    think(pos, limits, listener);
+    searcher.think(pos, limits, listener);
     return listener;
 }
 

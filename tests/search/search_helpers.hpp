@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "board/position.hpp"
-#include "search/state.hpp"
+#include "search/search.hpp"
 
 namespace tallomir::test {
 
@@ -21,6 +21,9 @@ public:
     std::vector<std::uint64_t> iterationNodes;
     std::vector<std::string> pvLines;
 };
+
+// The searcher of the tests, with a 16 MB table.
+Searcher& testSearcher();
 
 // Fresh tables, then a search of pos to the depth, as "go depth" runs it.
 RecordingListener runSearch(const Position& pos, int depth);

@@ -214,9 +214,9 @@ bool playGame(int index, std::uint64_t seed, std::uint64_t& searches) {
         why = outputProblem(before, best);
         if (why.empty() && !test::firstDifference(gamePosition, before).empty()) why = "the search changed the game position";
         if (why.empty() && goLine.rfind("go depth", 0) == 0 &&
-            !test::firstDifference(searchPosition, gamePosition).empty())
-            why = "the search left its working copy different: " + test::firstDifference(searchPosition, gamePosition);
-        if (why.empty() && !positionProblem(searchPosition).empty()) why = "working copy: " + positionProblem(searchPosition);
+            !test::firstDifference(engineSearcher().workingPosition(), gamePosition).empty())
+            why = "the search left its working copy different: " + test::firstDifference(engineSearcher().workingPosition(), gamePosition);
+        if (why.empty() && !positionProblem(engineSearcher().workingPosition()).empty()) why = "working copy: " + positionProblem(engineSearcher().workingPosition());
         if (!why.empty()) {
             report(index, seed, game, goLine, why);
             return false;

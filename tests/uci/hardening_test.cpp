@@ -82,11 +82,11 @@ class HashTexts : public testing::Test {
 protected:
     void SetUp() override {
         initialiseOptions();
-        ttAllocate(16);
+        engineSearcher().allocate(16);
     }
     void TearDown() override {
         initialiseOptions();
-        ttAllocate(16);
+        engineSearcher().allocate(16);
     }
 };
 
@@ -94,11 +94,11 @@ TEST_F(HashTexts, OverflowingAndNegativeValuesNeverGiveAnUnsoundTable) {
     ASSERT_TRUE(protocol.initialised);
     // Negative, zero and tiny values keep the table as it is.
     for (const char* value : {"-1", "-2147483648", "-99999999999999999999", "0", "3", "junk", ""}) {
-        const TTEntry* before = tt.entries;
-        const std::uint32_t count = tt.entryCount;
+        const TTEntry* before = engineSearcher().table().entries;
+        const std::uint32_t count = engineSearcher().table().entryCount;
         setoptionCommand(std::string("setoption name Hash value ") + value);
-        EXPECT_EQ(tt.entries, before) << value;
-        EXPECT_EQ(tt.entryCount, count) << value;
+        EXPECT_EQ(engineSearcher().table().entries, before) << value;
+        EXPECT_EQ(engineSearcher().table().entryCount, count) << value;
     }
     // Values beyond the maximum read as the maximum, without overflow.
     for (const char* value : {"1025", "2147483647", "2147483648", "99999999999999999999", "4294967296"}) {
@@ -106,7 +106,7 @@ TEST_F(HashTexts, OverflowingAndNegativeValuesNeverGiveAnUnsoundTable) {
         EXPECT_EQ(ttMegabytes(optionAsInteger("Hash")), 1024) << value;
     }
     setoptionCommand("setoption name Hash value 4");
-    EXPECT_EQ(tt.entryCount, (1u << 18) + 3);  // 4 MB of 16-byte entries
+    EXPECT_EQ(engineSearcher().table().entryCount, (1u << 18) + 3);  // 4 MB of 16-byte entries
 }
 
 // "position" with thousands of plies and a search on top: the key history
@@ -128,7 +128,7 @@ TEST(LongGames, SearchOnTopOfTheLongestHistory) {
     SilentListener silent;
     goCommand("go depth 6", silent);
     EXPECT_EQ(test::firstDifference(gamePosition, before), "");
-    EXPECT_EQ(test::firstDifference(searchPosition, before), "");
+    EXPECT_EQ(test::firstDifference(engineSearcher().workingPosition(), before), "");
     EXPECT_EQ(out.lines().back().rfind("bestmove ", 0), 0u);
 }
 
@@ -147,7 +147,7 @@ TEST(HarnessHooks, IterationCapAndQuitHandler) {
     goCommand("go infinite", silent);  // held: ends at the cap and waits
     protocol.iterationCap = 0;
     EXPECT_TRUE(protocol.bestMovePending);
-    EXPECT_EQ(searchState.report.bestDepth, 2);
+    EXPECT_EQ(engineSearcher().state().report.bestDepth, 2);
     EXPECT_TRUE(out.lines().empty() || out.lines().back().rfind("bestmove", 0) != 0);
     handleCommand("stop");
     EXPECT_FALSE(protocol.bestMovePending);
