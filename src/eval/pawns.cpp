@@ -14,7 +14,6 @@ int passedRankWeight[9];
 
 namespace {
 
-PawnEntry* pawnTable = nullptr;
 
 // Static structure penalties and bonuses (the doubled-pawn ones vary by edition).
 constexpr int ISOLATED_OPEN_MID = -20, ISOLATED_CLOSED_MID = -10, ISOLATED_END = -40;
@@ -87,7 +86,7 @@ bool unstoppable(const Position& pos, int c, Square sq, int rho, Square promo) {
     return distanceBetween(pos.kingSquare(c ^ 1), promo) > d;
 }
 
-PawnEntry& slotOf(const Position& pos) { return pawnTable[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)]; }
+PawnEntry& slotOf(PawnEntry* table, const Position& pos) { return table[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)]; }
 
 }  // namespace
 
@@ -145,13 +144,6 @@ void setPassedRankWeights() {
     static constexpr int weights[9] = {0, 0, 0, 0, 26, 77, 154, 256, 0};
     std::memcpy(passedRankWeight, weights, sizeof weights);
 }
-
-void allocatePawnTable() {
-    allocateCacheTable(pawnTable, PAWN_TABLE_SIZE, "pawn");
-    clearPawnTable();
-}
-
-void clearPawnTable() { clearCacheTable(pawnTable, PAWN_TABLE_SIZE); }
 
 void computePawns(const Position& pos, PawnEntry& out) {
     const PawnMasks& pm = pawnMasks;
@@ -213,10 +205,10 @@ void computePawns(const Position& pos, PawnEntry& out) {
     out.end = static_cast<std::int16_t>(end[0] - end[1]);
 }
 
-bool pawnEntryCached(const Position& pos) { return slotOf(pos).checkKey == keyHigh(pos.pawnKey); }
+bool pawnEntryCached(PawnEntry* table, const Position& pos) { return slotOf(table, pos).checkKey == keyHigh(pos.pawnKey); }
 
-void probePawns(const Position& pos, PawnEntry& out) {
-    probeCacheTable(slotOf(pos), keyHigh(pos.pawnKey), out, [&pos](PawnEntry& entry) { computePawns(pos, entry); });
+void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out) {
+    probeCacheTable(slotOf(table, pos), keyHigh(pos.pawnKey), out, [&pos](PawnEntry& entry) { computePawns(pos, entry); });
 }
 
 void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {

@@ -48,7 +48,10 @@ void Searcher::updateStats() {
 
 bool Searcher::allocate(int hashOption) { return tt_.allocate(hashOption); }
 
-void Searcher::clearTables() { tt_.clear(); }
+void Searcher::clearTables() {
+    tt_.clear();
+    caches_.clear();
+}
 
 void seedRootScores(MoveList& list) {
     for (int i = 0; i < list.count; ++i) {
@@ -134,7 +137,7 @@ SearchResult Searcher::think(const Position& pos, const SearchLimits& limits, Se
     listener_ = &listener;
     iterativeDeepening(pos);
     updateStats();
-    listener_ = nullptr;
+    listener_ = &silent_;
     return SearchResult{state_.report, state_.stats, state_.limits.abortRequested};
 }
 

@@ -140,7 +140,7 @@ int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply
     pv[0] = 0;
 
     // Step 2: draws by rule and recognised draws.
-    if (isDrawByRule(pos) || isRecognisedDraw(pos)) return 0;
+    if (isDrawByRule(pos) || isRecognisedDraw(pos, caches_)) return 0;
 
     // Step 3: mate-distance bounds.
     int result;
@@ -152,13 +152,13 @@ int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply
     if (inCheck) qDepth += ONE_PLY;
 
     // Step 5: ply limit.
-    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, alpha, beta);
+    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, caches_, alpha, beta);
 
     // Step 6: stand pat.
     int best = NO_SCORE;
     if (!inCheck) {
         if (isBareKingStalemate(pos)) return 0;
-        const int s = evaluate(pos, alpha, beta);
+        const int s = evaluate(pos, caches_, alpha, beta);
         best = s;
         if (s > alpha) {
             alpha = s;
@@ -201,7 +201,7 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
     pv[0] = 0;
 
     // Step 3: draws by rule and recognised draws.
-    if (isDrawByRule(pos) || isRecognisedDraw(pos)) return 0;
+    if (isDrawByRule(pos) || isRecognisedDraw(pos, caches_)) return 0;
 
     // Step 4: mate-distance bounds.
     int result;
@@ -233,7 +233,7 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
     }
 
     // Step 6: ply limit.
-    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, alpha, beta);
+    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, caches_, alpha, beta);
 
     // Step 7: node set-up.
     const int alpha0 = alpha;
@@ -250,7 +250,7 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
     // Step 8: null move, verified when few pieces are left.
     if (depth >= EDITION.nullMinDepth && nodeType != PV_NODE && !inCheck && beta >= -NULL_BETA_LIMIT &&
         beta <= NULL_BETA_LIMIT && pos.pieceCount[side] >= 2 &&
-        (depth <= EDITION.nullEvalGate || evaluate(pos, alpha, beta) >= beta)) {
+        (depth <= EDITION.nullEvalGate || evaluate(pos, caches_, alpha, beta) >= beta)) {
         makeNullMove(pos, undo);
         tt_.prefetch(keyLow(pos.key));
         const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);

@@ -5,6 +5,7 @@
 
 #include "board/movegen.hpp"
 #include "board/position.hpp"
+#include "eval/evaluate.hpp"
 #include "search/movepick.hpp"
 #include "search/state.hpp"
 #include "search/tt.hpp"
@@ -29,6 +30,8 @@ struct SearchResult {
 // root report), the transposition table and the move-ordering tables.
 class Searcher {
 public:
+    Searcher() { state_.reset(); }
+
     // The transposition table for a "Hash" value; false when the memory
     // cannot be had (the caller reports it).
     bool allocate(int hashOption);
@@ -51,6 +54,7 @@ public:
     const SearchState& state() const { return state_; }
     TranspositionTable& table() { return tt_; }
     OrderingTables& ordering() { return ordering_; }
+    EvalCaches& caches() { return caches_; }
     // The search's own copy of the position, as the last iteration left it.
     const Position& workingPosition() const { return position_; }
 
@@ -71,9 +75,11 @@ private:
     void publishBest(Move m, int v, int alpha, int depth, const Move* childPv);
 
     SearchState state_{};
-    SearchListener* listener_ = nullptr;
+    SilentListener silent_;
+    SearchListener* listener_ = &silent_;  // the caller's listener while think runs
     TranspositionTable tt_;
     OrderingTables ordering_{};
+    EvalCaches caches_;
     MoveList rootMoves_{};
     Position position_{};
 };

@@ -11,8 +11,12 @@ int cmdEval(int argc, char** argv) {
     if (argc < 3) return usage();
     Position pos;
     if (!loadFen(argv[2], pos)) return 1;
-    clearEvalCaches();
-    std::printf("%d\n", evaluate(pos, -MATE_SCORE, MATE_SCORE));
+    EvalCaches caches;
+    if (const char* failed = caches.allocate()) {
+        std::fprintf(stderr, "tallomir: cannot allocate the %s table\n", failed);
+        return 1;
+    }
+    std::printf("%d\n", evaluate(pos, caches, -MATE_SCORE, MATE_SCORE));
     return 0;
 }
 

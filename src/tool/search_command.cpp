@@ -13,6 +13,7 @@
 #include "uci/movetext.hpp"
 #include "uci/options.hpp"
 #include "uci/report.hpp"
+#include "uci/startup.hpp"
 
 namespace tallomir::tool {
 
@@ -37,13 +38,8 @@ std::vector<std::string> benchPositions() {
 // engine has it; the program ends with status 1 when the memory cannot be had.
 Searcher& freshSearcher() {
     static Searcher searcher;
-    if (!searcher.table().entries && !searcher.allocate(optionAsInteger("Hash"))) {
-        std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n",
-                     ttMegabytes(optionAsInteger("Hash")));
-        std::exit(1);
-    }
+    if (!searcher.table().entries) allocateSearcherOrExit(searcher, optionAsInteger("Hash"));
     searcher.clearTables();
-    clearEvalCaches();
     return searcher;
 }
 

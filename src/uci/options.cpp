@@ -89,7 +89,7 @@ void setoptionCommand(std::string_view line) {
     if (!setOption(name, value)) return;
     if (protocol.initialised && sameTextIgnoringCase(name, "Hash") &&
         optionAsInteger("Hash") >= MIN_HASH_FOR_RESIZE)
-        allocateTableOrExit(optionAsInteger("Hash"));
+        allocateTableOrExit(engineSearcher(), optionAsInteger("Hash"));
 }
 
 }  // namespace tallomir

@@ -17,16 +17,24 @@ void initialiseTables() {
     initEvalTables();
 }
 
-void allocateTableOrExit(int hashOption) {
-    if (engineSearcher().allocate(hashOption)) return;
+void allocateTableOrExit(Searcher& searcher, int hashOption) {
+    if (searcher.allocate(hashOption)) return;
     std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n", ttMegabytes(hashOption));
     std::exit(1);
+}
+
+void allocateSearcherOrExit(Searcher& searcher, int hashOption) {
+    allocateTableOrExit(searcher, hashOption);
+    if (const char* failed = searcher.caches().allocate()) {
+        std::fprintf(stderr, "tallomir: cannot allocate the %s table\n", failed);
+        std::exit(1);
+    }
 }
 
 void ensureInitialised() {
     if (protocol.initialised) return;
     protocol.initialised = true;
-    allocateTableOrExit(optionAsInteger("Hash"));
+    allocateSearcherOrExit(engineSearcher(), optionAsInteger("Hash"));
     allocateEvalCaches();
 }
 

@@ -10,14 +10,16 @@ void RecordingListener::principalVariation(const SearchState& s) { pvLines.push_
 
 Searcher& testSearcher() {
     static Searcher searcher;
-    if (!searcher.table().entries) searcher.allocate(16);
+    if (!searcher.table().entries) {
+        searcher.allocate(16);
+        searcher.caches().allocate();
+    }
     return searcher;
 }
 
 RecordingListener runSearch(const Position& pos, int depth) {
     Searcher& searcher = testSearcher();
     searcher.clearTables();
-    clearEvalCaches();
     SearchLimits limits{};
     limits.depthLimited = true;
     limits.maxDepth = depth;
