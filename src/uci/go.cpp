@@ -106,7 +106,7 @@ void goCommand(std::string_view line, SearchListener& listener) {
 
     // Step 3-9: the limits of this search.
     SearchLimits limits{};
-    limits.iterationCap = protocol.iterationCap;
+    limits.iterationCap = protocol().iterationCap;
     if (go.depth >= 0) {
         limits.depthLimited = true;
         limits.maxDepth = static_cast<int>(go.depth);
@@ -114,24 +114,24 @@ void goCommand(std::string_view line, SearchListener& listener) {
         limits.depthLimited = true;
         limits.maxDepth = static_cast<int>(std::min<long long>(2 * go.mate - 1, INT_MAX));
     }
-    const TimeLimits t = allocateTime(go, gamePosition.side, optionIsTrue("Ponder"));
+    const TimeLimits t = allocateTime(go, gamePosition().side, optionIsTrue("Ponder"));
     limits.timeLimited = t.timeLimited;
     limits.softTime = t.softTime;
     limits.hardTime = t.hardTime;
     limits.holdSearch = go.infinite || go.ponder;
 
     // Step 10-11: search.
-    protocol.searching = true;
-    protocol.holdBestMove = go.infinite || go.ponder;
-    protocol.bestMovePending = false;
+    protocol().searching = true;
+    protocol().holdBestMove = go.infinite || go.ponder;
+    protocol().bestMovePending = false;
     Searcher& searcher = engineSearcher();
-    const SearchResult result = searcher.think(gamePosition, limits, listener);
+    const SearchResult result = searcher.think(gamePosition(), limits, listener);
 
     // Step 12-14: the best move unless it is held, or the program is quitting.
-    protocol.searching = false;
+    protocol().searching = false;
     if (result.aborted) return;
-    protocol.bestMovePending = protocol.holdBestMove;
-    if (!protocol.holdBestMove) printBestMove(searcher.state());
+    protocol().bestMovePending = protocol().holdBestMove;
+    if (!protocol().holdBestMove) printBestMove(searcher.state());
 }
 
 }  // namespace tallomir

@@ -87,7 +87,7 @@ void setoptionCommand(std::string_view line) {
     const std::string_view name = line.substr(nameBegin, nameEnd - nameBegin);
     const std::string_view value = line.substr(valueAt + 6);
     if (!setOption(name, value)) return;
-    if (protocol.initialised && sameTextIgnoringCase(name, "Hash") &&
+    if (protocol().initialised && sameTextIgnoringCase(name, "Hash") &&
         optionAsInteger("Hash") >= MIN_HASH_FOR_RESIZE)
         allocateTableOrExit(engineSearcher(), optionAsInteger("Hash"));
 }

@@ -30,11 +30,11 @@ void positionCommand(std::string_view line) {
         if (movesAt != std::string_view::npos && movesAt > fenAt) end = movesAt > begin ? movesAt - 1 : begin;
         fen = line.substr(begin, end - begin);
     }
-    if (setFromFen(gamePosition, fen) != FenResult::Loaded) {
+    if (setFromFen(gamePosition(), fen) != FenResult::Loaded) {
         emit("Posizione Illegale.\n");
         return;
     }
-    reportLoadedFen(gamePosition);
+    reportLoadedFen(gamePosition());
     if (movesAt == std::string_view::npos) return;
 
     std::size_t at = movesAt + 6;
@@ -42,7 +42,7 @@ void positionCommand(std::string_view line) {
         if (line.size() - at < 4) return;
         std::size_t length = 4;
         if (at + 4 < line.size() && line[at + 4] != ' ') length = 5;
-        if (!playMoveText(gamePosition, line.substr(at, length))) return;
+        if (!playMoveText(gamePosition(), line.substr(at, length))) return;
         at += length;
         while (at < line.size() && line[at] == ' ') ++at;
     }

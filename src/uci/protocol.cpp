@@ -13,16 +13,17 @@
 
 namespace tallomir {
 
-ProtocolState protocol;
-Position gamePosition;
-
 namespace {
+ProtocolState state;
+Position game;
 Searcher searcher;
 }  // namespace
 
+ProtocolState& protocol() { return state; }
+Position& gamePosition() { return game; }
 Searcher& engineSearcher() { return searcher; }
 
-void resetProtocolState() { protocol = ProtocolState{}; }
+void resetProtocolState() { state = ProtocolState{}; }
 
 namespace {
 
@@ -32,8 +33,8 @@ QuitHandler quitHandler = nullptr;
 
 void quit() {
     if (quitHandler) quitHandler();
-    protocol.quitRequested = true;
-    if (protocol.searching) searcher.abortSearch();
+    protocol().quitRequested = true;
+    if (protocol().searching) searcher.abortSearch();
 }
 
 bool startsWith(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
@@ -68,9 +69,9 @@ void printIdentification() {
 }
 
 void handleCommand(std::string_view line) {
-    const bool searching = protocol.searching;
-    const bool pending = protocol.bestMovePending && !searching;
-    const bool idle = !protocol.bestMovePending && !searching;
+    const bool searching = protocol().searching;
+    const bool pending = protocol().bestMovePending && !searching;
+    const bool idle = !protocol().bestMovePending && !searching;
 
     if (startsWith(line, "debug ")) return;
     if (startsWith(line, "go ")) {
@@ -87,10 +88,10 @@ void handleCommand(std::string_view line) {
     if (line == "ponderhit") {
         if (pending) {
             printBestMove(searcher.state());
-            protocol.bestMovePending = false;
+            protocol().bestMovePending = false;
         } else if (searching) {
             searcher.releaseHold();
-            protocol.holdBestMove = false;
+            protocol().holdBestMove = false;
         }
         return;
     }
@@ -111,10 +112,10 @@ void handleCommand(std::string_view line) {
     if (line == "stop") {
         if (pending) {
             printBestMove(searcher.state());
-            protocol.bestMovePending = false;
+            protocol().bestMovePending = false;
         } else if (searching) {
             searcher.requestStop();
-            protocol.holdBestMove = false;
+            protocol().holdBestMove = false;
         }
         return;
     }
@@ -123,14 +124,14 @@ void handleCommand(std::string_view line) {
         return;
     }
     if (line == "ucinewgame") {
-        if (idle && protocol.initialised) searcher.table().clear();
+        if (idle && protocol().initialised) searcher.table().clear();
         return;
     }
 }
 
 bool handleInputLine() {
     static char line[LINE_CAPACITY];
-    if (stdinReader.readLine(line, sizeof line) == ReadStatus::End) {
+    if (stdinReader().readLine(line, sizeof line) == ReadStatus::End) {
         quit();
         return false;
     }
@@ -141,7 +142,7 @@ bool handleInputLine() {
         if (length > 0 && line[length - 1] == '\r') --length;
     }
     handleCommand(std::string_view(line, length));
-    return !protocol.quitRequested;
+    return !protocol().quitRequested;
 }
 
 }  // namespace tallomir

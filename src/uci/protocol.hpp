@@ -16,10 +16,12 @@ struct ProtocolState {
     bool quitRequested;    // "quit" or the end of the input: the command loop ends
     int iterationCap;      // 0, or the last iteration of every search (a harness's setting)
 };
-extern ProtocolState protocol;
+// The protocol layer owns its state, the game position and the engine's
+// searcher; these reach them.
+ProtocolState& protocol();
 
 // The game position loaded by the "position" command.
-extern Position gamePosition;
+Position& gamePosition();
 
 // The engine's searcher, which "go" runs.
 Searcher& engineSearcher();

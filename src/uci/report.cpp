@@ -99,7 +99,7 @@ void UciReporter::poll(const SearchState& search) {
         printTimeAndLoad(search.stats);
     }
     if (!readInput_) return;
-    while (!search.limits.stopRequested && stdinReader.inputWaiting()) handleInputLine();
+    while (!search.limits.stopRequested && stdinReader().inputWaiting()) handleInputLine();
 }
 
 }  // namespace tallomir

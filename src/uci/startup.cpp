@@ -32,8 +32,8 @@ void allocateSearcherOrExit(Searcher& searcher, int hashOption) {
 }
 
 void ensureInitialised() {
-    if (protocol.initialised) return;
-    protocol.initialised = true;
+    if (protocol().initialised) return;
+    protocol().initialised = true;
     allocateSearcherOrExit(engineSearcher(), optionAsInteger("Hash"));
     allocateEvalCaches();
 }
@@ -49,7 +49,7 @@ void startUp() {
     engineSearcher().table().release();
     engineSearcher().table().clear();
     resetProtocolState();
-    setFromFen(gamePosition, START_FEN);
+    setFromFen(gamePosition(), START_FEN);
 }
 
 }  // namespace tallomir

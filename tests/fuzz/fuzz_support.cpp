@@ -38,9 +38,9 @@ void resetEngine() {
     engineSearcher().table().release();
     engineSearcher().table().newGeneration(0);
     resetProtocolState();
-    protocol.iterationCap = FUZZ_ITERATION_CAP;
+    protocol().iterationCap = FUZZ_ITERATION_CAP;
     setOutputSink(discardOutput);
-    if (setFromFen(gamePosition, START_FEN) != FenResult::Loaded) fail("reset", "start position rejected");
+    if (setFromFen(gamePosition(), START_FEN) != FenResult::Loaded) fail("reset", "start position rejected");
 }
 
 void initialiseEngine() {

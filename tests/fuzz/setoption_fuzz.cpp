@@ -49,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         setoptionCommand(line);
         checkTable("after setoption");
     }
-    fuzz::checkPosition(gamePosition, "after setoption");
+    fuzz::checkPosition(gamePosition(), "after setoption");
     return 0;
 }

@@ -91,7 +91,7 @@ protected:
 };
 
 TEST_F(HashTexts, OverflowingAndNegativeValuesNeverGiveAnUnsoundTable) {
-    ASSERT_TRUE(protocol.initialised);
+    ASSERT_TRUE(protocol().initialised);
     // Negative, zero and tiny values keep the table as it is.
     for (const char* value : {"-1", "-2147483648", "-99999999999999999999", "0", "3", "junk", ""}) {
         const TTEntry* before = engineSearcher().table().entries;
@@ -119,15 +119,15 @@ TEST(LongGames, SearchOnTopOfTheLongestHistory) {
     testing::internal::CaptureStdout();
     positionCommand(line);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(test::inconsistency(gamePosition), "");
-    EXPECT_EQ(gamePosition.fiftyCount, 0);
-    EXPECT_GT(gamePosition.historyCount, KEY_HISTORY_SIZE / 2);
-    EXPECT_LT(gamePosition.historyCount + PV_CAPACITY, KEY_HISTORY_SIZE);
-    const Position before = gamePosition;
+    EXPECT_EQ(test::inconsistency(gamePosition()), "");
+    EXPECT_EQ(gamePosition().fiftyCount, 0);
+    EXPECT_GT(gamePosition().historyCount, KEY_HISTORY_SIZE / 2);
+    EXPECT_LT(gamePosition().historyCount + PV_CAPACITY, KEY_HISTORY_SIZE);
+    const Position before = gamePosition();
     test::CapturedOutput out;
     SilentListener silent;
     goCommand("go depth 6", silent);
-    EXPECT_EQ(test::firstDifference(gamePosition, before), "");
+    EXPECT_EQ(test::firstDifference(gamePosition(), before), "");
     EXPECT_EQ(test::firstDifference(engineSearcher().workingPosition(), before), "");
     EXPECT_EQ(out.lines().back().rfind("bestmove ", 0), 0u);
 }
@@ -142,15 +142,15 @@ TEST(HarnessHooks, IterationCapAndQuitHandler) {
     positionCommand("position startpos");
     testing::internal::GetCapturedStdout();
     test::CapturedOutput out;
-    protocol.iterationCap = 2;
+    protocol().iterationCap = 2;
     SilentListener silent;
     goCommand("go infinite", silent);  // held: ends at the cap and waits
-    protocol.iterationCap = 0;
-    EXPECT_TRUE(protocol.bestMovePending);
+    protocol().iterationCap = 0;
+    EXPECT_TRUE(protocol().bestMovePending);
     EXPECT_EQ(engineSearcher().state().report.bestDepth, 2);
     EXPECT_TRUE(out.lines().empty() || out.lines().back().rfind("bestmove", 0) != 0);
     handleCommand("stop");
-    EXPECT_FALSE(protocol.bestMovePending);
+    EXPECT_FALSE(protocol().bestMovePending);
     EXPECT_EQ(out.lines().back().rfind("bestmove ", 0), 0u);
 
     setQuitHandler(throwOnQuit);

@@ -29,7 +29,7 @@ TEST_F(OptionsTest, AnnouncedWithTheirCurrentValues) {
 }
 
 TEST_F(OptionsTest, NamesIgnoreCaseAndHashRecreatesTheTable) {
-    ASSERT_TRUE(protocol.initialised);
+    ASSERT_TRUE(protocol().initialised);
     setoptionCommand("setoption name hash value 32");
     EXPECT_EQ(optionAsInteger("Hash"), 32);
     EXPECT_EQ(engineSearcher().table().entryCount, (1u << 21) + 3);
