@@ -18,12 +18,21 @@ constexpr int PREFERRED_QUIET_SCORE = 12;
 constexpr int HISTORY_OFFSET = -24000;
 constexpr int HALVING_THRESHOLD = 16384;
 
-// The stages of each kind of node in order, each list closed by STAGE_END;
-// the SCRIPT_* constants are where each kind's list starts.
+// The stages of each kind of node in order, each kind's list closed by
+// STAGE_END; a picker starts at its kind's SCRIPT_* position. A main-search
+// node in check has its evasions generated before the script starts.
 constexpr int STAGE_SCRIPT[16] = {
-    STAGE_EVASIONS, STAGE_END,        STAGE_HASH,     STAGE_CAPTURES,   STAGE_KILLERS,  STAGE_PREFERRED_QUIETS,
-    STAGE_QUIETS,   STAGE_BAD_CAPTURES, STAGE_END,    STAGE_Q_EVASIONS, STAGE_END,      STAGE_Q_CAPTURES,
-    STAGE_Q_CHECKS, STAGE_END,        STAGE_Q_CAPTURES, STAGE_END};
+    STAGE_EVASIONS, STAGE_END,                          // main search in check
+    STAGE_HASH, STAGE_CAPTURES, STAGE_KILLERS, STAGE_PREFERRED_QUIETS, STAGE_QUIETS,
+    STAGE_BAD_CAPTURES, STAGE_END,                      // main search
+    STAGE_Q_EVASIONS, STAGE_END,                        // quiescence in check
+    STAGE_Q_CAPTURES, STAGE_Q_CHECKS, STAGE_END,        // quiescence, first ply
+    STAGE_Q_CAPTURES, STAGE_END};                       // quiescence, deeper
+static_assert(STAGE_SCRIPT[SCRIPT_MAIN_IN_CHECK] == STAGE_END && STAGE_SCRIPT[SCRIPT_MAIN] == STAGE_HASH &&
+              STAGE_SCRIPT[SCRIPT_Q_IN_CHECK] == STAGE_Q_EVASIONS &&
+              STAGE_SCRIPT[SCRIPT_Q_FIRST_PLY + 1] == STAGE_Q_CHECKS &&
+              STAGE_SCRIPT[SCRIPT_Q_DEEPER] == STAGE_Q_CAPTURES && STAGE_SCRIPT[SCRIPT_Q_DEEPER + 1] == STAGE_END,
+              "each SCRIPT_* position must start its kind's list");
 
 inline int moverIndex(const Position& pos, Move m) { return pieceIndex(pos.board[squareOf[moveFrom(m)]]); }
 
