@@ -176,9 +176,10 @@ void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, cons
     }
 }
 
+// One state machine for every kind of node: the moves of the current stage
+// pass its filter; when they run out the script names the next stage.
 Move nextMove(MovePicker& p) {
     Position& pos = *p.pos;
-    const OrderingTables& ordering = *p.ordering;
     for (;;) {
         while (p.cursor < p.list.count) {
             const Move m = p.list.moves[p.cursor++];
@@ -206,12 +207,19 @@ Move nextMove(MovePicker& p) {
                 case STAGE_QUIETS:
                     if (m == p.hashMove || m == p.killer1 || m == p.killer2) break;
                     if (isLegal(pos, m)) {
-                        p.currentScore = cutoffRatio(ordering, pos, m);
+                        p.currentScore = cutoffRatio(*p.ordering, pos, m);
                         return m;
                     }
                     break;
                 case STAGE_BAD_CAPTURES:
+                case STAGE_Q_EVASIONS:
                     if (isLegal(pos, m)) return m;
+                    break;
+                case STAGE_Q_CAPTURES:
+                    if (isGoodCapture(pos, m) && isLegal(pos, m)) return m;
+                    break;
+                case STAGE_Q_CHECKS:
+                    if (staticExchange(pos, m) >= 0 && isLegal(pos, m)) return m;
                     break;
                 default:
                     return 0;
@@ -236,61 +244,19 @@ Move nextMove(MovePicker& p) {
             case STAGE_PREFERRED_QUIETS:
                 p.list.count = 0;
                 generateQuietB(pos, p.list);
-                scoreByHistory(ordering, pos, p.list);
+                scoreByHistory(*p.ordering, pos, p.list);
                 sortMoves(p.list);
                 break;
             case STAGE_QUIETS:
                 p.list.count = 0;
                 generateQuietA(pos, p.list);
                 generateCastling(pos, p.list);
-                scoreByHistory(ordering, pos, p.list);
+                scoreByHistory(*p.ordering, pos, p.list);
                 sortMoves(p.list);
                 break;
             case STAGE_BAD_CAPTURES:
                 copyMoveList(p.list, p.badCaptures);
                 break;
-            default:
-                p.list.count = 0;
-                return 0;  // the script position stays on the end mark
-        }
-        ++p.scriptPosition;
-    }
-}
-
-void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, int scriptPosition) {
-    p.pos = &pos;
-    p.checks = &checks;
-    p.scriptPosition = scriptPosition;
-    p.stage = STAGE_END;
-    p.list.count = 0;
-    p.cursor = 0;
-    p.hashMove = 0;
-    p.currentScore = PLAIN_MOVE_SCORE;
-}
-
-Move nextQuiescenceMove(MovePicker& p) {
-    Position& pos = *p.pos;
-    for (;;) {
-        while (p.cursor < p.list.count) {
-            const Move m = p.list.moves[p.cursor++];
-            switch (p.stage) {
-                case STAGE_Q_EVASIONS:
-                    if (isLegal(pos, m)) return m;
-                    break;
-                case STAGE_Q_CAPTURES:
-                    if (isGoodCapture(pos, m) && isLegal(pos, m)) return m;
-                    break;
-                case STAGE_Q_CHECKS:
-                    if (staticExchange(pos, m) >= 0 && isLegal(pos, m)) return m;
-                    break;
-                default:
-                    return 0;
-            }
-        }
-        const int code = STAGE_SCRIPT[p.scriptPosition];
-        p.cursor = 0;
-        p.stage = code;
-        switch (code) {
             case STAGE_Q_EVASIONS:
                 generateEvasions(pos, p.list, *p.checks, false, false);
                 scoreQuiescenceEvasions(pos, p.list);
@@ -306,10 +272,22 @@ Move nextQuiescenceMove(MovePicker& p) {
                 break;
             default:
                 p.list.count = 0;
-                return 0;
+                return 0;  // the script position stays on the end mark
         }
         ++p.scriptPosition;
     }
+}
+
+void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, int scriptPosition) {
+    p.pos = &pos;
+    p.checks = &checks;
+    p.ordering = nullptr;  // the quiescence stages order without history
+    p.scriptPosition = scriptPosition;
+    p.stage = STAGE_END;
+    p.list.count = 0;
+    p.cursor = 0;
+    p.hashMove = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;
 }
 
 void updateOnBestMove(OrderingTables& ordering, const Position& pos, Move m, int depth, int ply) {

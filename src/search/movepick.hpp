@@ -2,8 +2,9 @@
 //
 // A picker produces a node's moves lazily, one stage at a time, so that a
 // cut-off early in the list saves generating the rest. The order of stages is
-// read from stageScript, which serves the main search outside check, in check,
-// and the three kinds of quiescence node.
+// read from the stage script, which serves the main search outside check, in
+// check, and the three kinds of quiescence node; one state machine, nextMove,
+// walks it for all of them.
 #pragma once
 
 #include <cstdint>
@@ -66,7 +67,6 @@ void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, cons
                     Move hashMove);
 Move nextMove(MovePicker& picker);
 void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& picker, int scriptPosition);
-Move nextQuiescenceMove(MovePicker& picker);
 
 int mvvLva(const Position& pos, Move move);
 bool isGoodCapture(const Position& pos, Move move);

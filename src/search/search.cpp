@@ -174,7 +174,7 @@ int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply
     // Step 8: the move loop.
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
-    while (const Move m = nextQuiescenceMove(picker)) {
+    while (const Move m = nextMove(picker)) {
         makeMove(pos, undo, m);
         const int v = -quiescence(pos, -beta, -alpha, qDepth - ONE_PLY, ply + 1, childPv);
         unmakeMove(pos, undo, m);
