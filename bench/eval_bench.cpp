@@ -53,11 +53,17 @@ Sample& sample() {
     return *s;
 }
 
+tallomir::EvalCaches& benchCaches() {
+    static tallomir::EvalCaches caches;
+    caches.allocate();
+    return caches;
+}
+
 // Every position once, so that the pawn table holds their entries.
 void warmUp(Sample& s) {
     for (std::size_t i = 0; i < s.count; ++i) {
         s.load(i);
-        benchmark::DoNotOptimize(tallomir::evaluate(s.work, -30000, 30000));
+        benchmark::DoNotOptimize(tallomir::evaluate(s.work, benchCaches(), -30000, 30000));
     }
 }
 
@@ -68,7 +74,7 @@ void BM_Evaluate(benchmark::State& state) {
     std::size_t i = 0;
     for (auto _ : state) {
         s.load(i);
-        benchmark::DoNotOptimize(tallomir::evaluate(s.work, -30000, 30000));
+        benchmark::DoNotOptimize(tallomir::evaluate(s.work, benchCaches(), -30000, 30000));
         if (++i == s.count) i = 0;
     }
 }
@@ -81,12 +87,12 @@ void BM_EvaluateNarrowWindow(benchmark::State& state) {
     std::vector<int> centre;
     for (std::size_t i = 0; i < s.count; ++i) {
         s.load(i);
-        centre.push_back(tallomir::evaluate(s.work, -30000, 30000) + 100);
+        centre.push_back(tallomir::evaluate(s.work, benchCaches(), -30000, 30000) + 100);
     }
     std::size_t i = 0;
     for (auto _ : state) {
         s.load(i);
-        benchmark::DoNotOptimize(tallomir::evaluate(s.work, centre[i] - 50, centre[i] + 50));
+        benchmark::DoNotOptimize(tallomir::evaluate(s.work, benchCaches(), centre[i] - 50, centre[i] + 50));
         if (++i == s.count) i = 0;
     }
 }
@@ -107,7 +113,6 @@ BENCHMARK(BM_PositionCopy);
 }  // namespace
 
 int main(int argc, char** argv) {
-    tallomir::initialiseTables();
     tallomir::ensureInitialised();
     if (sample().count < 1000) {
         std::fprintf(stderr, "eval bench: expected at least 1000 positions in %s\n", TALLOMIR_EVAL_BENCH_POSITIONS);

@@ -16,7 +16,6 @@ namespace tallomir::test {
 
 void initialiseForTests() {
     initialiseOptions();
-    initialiseTables();
     ensureInitialised();
 }
 

@@ -1,6 +1,5 @@
 #include "board/position.hpp"
 
-#include <cstdio>
 #include <cstring>
 
 #include "board/attacks.hpp"
@@ -11,8 +10,6 @@
 
 namespace tallomir {
 
-Position gamePosition;
-
 namespace {
 
 constexpr std::int8_t noSteps[1] = {0};
@@ -22,11 +19,6 @@ constexpr std::int8_t rookSteps[5] = {-16, -1, 1, 16, 0};
 constexpr std::int8_t queenSteps[9] = {-17, -16, -15, -1, 1, 15, 16, 17, 0};
 
 constexpr const char* pieceLetters = "PpNnBbRrQqKk";
-
-void printIllegal() {
-    std::fputs("Posizione Illegale.\n", stdout);
-    std::fflush(stdout);
-}
 
 // Bounded reader over the FEN text: past the end every character is '\0'.
 struct Cursor {
@@ -178,14 +170,12 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
     }
 
     if (tmp.side < 0 || !plausibleBoard(tmp)) {
-        printIllegal();
         return FenResult::Rejected;
     }
     setUpDerived(tmp);
     // The side that has just moved may not stand in check, and no legal play
     // gives more than two checkers.
     if (isAttacked(tmp, tmp.side, tmp.kingSquare(tmp.side ^ 1)) || countCheckers(tmp) > 2) {
-        printIllegal();
         return FenResult::Rejected;
     }
     std::memcpy(&pos, &tmp, sizeof(Position));
@@ -209,7 +199,6 @@ void setUpDerived(Position& pos) {
             int code = pos.board[sq];
             if ((code & colour) && !(code & PAWN_BITS)) appendNonPawn(pos, c, sq);
         }
-        if (pos.pieceIndexCount[4] >= 10) printIllegal();
         pos.pieceList[c][pos.pieceCount[c]] = 0;
 
         // Stable insertion sort by type, descending: the king ends up first.

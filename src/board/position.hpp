@@ -114,10 +114,6 @@ inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colo
 
 inline constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 
-// The board layer's tables are all built at compile time; nothing is left to do.
-// old name, kept until the search layer is converted
-inline void initBoardTables() {}
-
 void clearBoard(Position& pos);
 
 enum class FenResult { Loaded, Rejected };
@@ -126,8 +122,7 @@ enum class FenResult { Loaded, Rejected };
 // move white, no rights, no en passant, counter 0); an implausible position
 // (a side without exactly one king, more than 16 men or 8 pawns of a side, a
 // pawn on a back rank, an unknown side letter, the side not to move in check,
-// more than two checkers) is rejected: pos keeps its previous contents and
-// "Posizione Illegale." is printed.
+// more than two checkers) is rejected: pos keeps its previous contents.
 FenResult setFromFen(Position& pos, std::string_view fen);
 void setUpDerived(Position& pos);
 
@@ -140,8 +135,5 @@ HashKey computeMaterialKey(const Position& pos);
 // Drops key history entries that the repetition test can no longer reach,
 // so that long games never run out of history.
 void compactKeyHistory(Position& pos);
-
-// The game position loaded by the "position" command.
-extern Position gamePosition;
 
 }  // namespace tallomir

@@ -2,22 +2,16 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace tallomir {
 
-// Allocates `table` once, zeroed; an engine without its caches cannot play,
-// so a failed allocation ends the program with a message naming the table.
+// Allocates `table` once, zeroed; false when the memory cannot be had.
 template <class Entry>
-void allocateCacheTable(Entry*& table, int count, const char* name) {
-    if (table) return;
-    table = static_cast<Entry*>(std::calloc(count, sizeof(Entry)));
-    if (!table) {
-        std::fprintf(stderr, "tallomir: cannot allocate the %s table\n", name);
-        std::exit(1);
-    }
+bool allocateCacheTable(Entry*& table, int count) {
+    if (!table) table = static_cast<Entry*>(std::calloc(count, sizeof(Entry)));
+    return table != nullptr;
 }
 
 template <class Entry>

@@ -173,10 +173,10 @@ bool hasBishopOnColour(const Position& pos, int side, Square sq) {
     return false;
 }
 
-bool isRecognisedDraw(Position& pos) {
+bool isRecognisedDraw(Position& pos, EvalCaches& caches) {
     if (pos.totalCount > 4) return false;
     MaterialEntry material;
-    probeMaterial(pos, material);
+    probeMaterial(caches.material, pos, material);
     if (!(material.drawFlags & DRAW_CANDIDATE)) return false;
     const int cls = material.endgameClass;
     if (cls >= CLASS_BARE_KINGS && cls <= CLASS_NONE_V_N) return true;

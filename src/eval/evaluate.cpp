@@ -3,7 +3,10 @@
 // chances of the side ahead, clamped and turned to the side to move's view.
 #include "eval/evaluate.hpp"
 
+#include <cstdlib>
+
 #include "editions/edition.hpp"
+#include "eval/cache.hpp"
 #include "eval/endgame.hpp"
 #include "eval/king.hpp"
 #include "eval/material.hpp"
@@ -39,7 +42,7 @@ inline bool outsideWindow(int s, int alpha, [[maybe_unused]] int beta) {
 
 }  // namespace
 
-int evaluate(Position& pos, int alpha, int beta) {
+int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     // Fenna judges laziness before anything else, on the running material sums.
     if constexpr (EDITION.lazyFirstOnMaterial) {
         if (lazyPieceCounts(pos)) {
@@ -50,7 +53,7 @@ int evaluate(Position& pos, int alpha, int beta) {
 
     // Step 1: material table.
     MaterialEntry material;
-    probeMaterial(pos, material);
+    probeMaterial(caches.material, pos, material);
     int scaleWhite = material.scale[0], scaleBlack = material.scale[1];
 
     // Step 2: material and piece-square sums.
@@ -59,7 +62,7 @@ int evaluate(Position& pos, int alpha, int beta) {
 
     // Step 3: static pawn structure.
     PawnEntry pawns;
-    probePawns(pos, pawns);
+    probePawns(caches.pawns, pos, pawns);
     mid += pawns.mid;
     end += pawns.end;
 
@@ -114,16 +117,22 @@ int evaluate(Position& pos, int alpha, int beta) {
     return forSideToMove(pos, s);
 }
 
-void initEvalTables() {}
-
-void allocateEvalCaches() {
-    allocatePawnTable();
-    allocateMaterialTable();
+const char* EvalCaches::allocate() {
+    if (!allocateCacheTable(pawns, PAWN_TABLE_SIZE)) return "pawn";
+    if (!allocateCacheTable(material, MATERIAL_TABLE_SIZE)) return "material";
+    return nullptr;
 }
 
-void clearEvalCaches() {
-    clearPawnTable();
-    clearMaterialTable();
+void EvalCaches::clear() {
+    clearCacheTable(pawns, PAWN_TABLE_SIZE);
+    clearCacheTable(material, MATERIAL_TABLE_SIZE);
+}
+
+void EvalCaches::release() {
+    std::free(pawns);
+    std::free(material);
+    pawns = nullptr;
+    material = nullptr;
 }
 
 }  // namespace tallomir

@@ -8,18 +8,31 @@ namespace tallomir {
 
 inline constexpr int EVAL_LIMIT = 29744;
 
+struct PawnEntry;
+struct MaterialEntry;
+
+// The pawn and material caches of one searcher.
+struct EvalCaches {
+    PawnEntry* pawns = nullptr;
+    MaterialEntry* material = nullptr;
+
+    EvalCaches() = default;
+    EvalCaches(const EvalCaches&) = delete;
+    EvalCaches& operator=(const EvalCaches&) = delete;
+    ~EvalCaches() { release(); }
+
+    // Both tables, empty (a table already there is kept as it is); the name
+    // of a table whose memory cannot be had, or nullptr.
+    const char* allocate();
+    void clear();
+    void release();
+};
+
 // The Ostravine edition reads only alpha; beta is ignored there.
-int evaluate(Position& pos, int alpha, int beta);
+int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta);
 
 // Dead draws the search scores 0 before evaluating: no mate possible, a drawn
 // king and pawn against king, a wrong-coloured bishop.
-bool isRecognisedDraw(Position& pos);
-
-// Start-up: the choice of square counting (before the first position is set up).
-void initEvalTables();
-// One-time allocation of the pawn and material caches.
-void allocateEvalCaches();
-// Empties the pawn and material caches (the tool and the tests start fresh).
-void clearEvalCaches();
+bool isRecognisedDraw(Position& pos, EvalCaches& caches);
 
 }  // namespace tallomir

@@ -7,7 +7,6 @@ namespace tallomir {
 
 namespace {
 
-MaterialEntry* materialTable = nullptr;
 
 // Men of one side, kings never counted.
 struct SideCounts {
@@ -125,18 +124,11 @@ bool centralPawn(const Position& pos, int c) {
            pos.board[makeSquare(3, 4)] == code || pos.board[makeSquare(4, 4)] == code;
 }
 
-MaterialEntry& slotOf(const Position& pos) {
-    return materialTable[keyLow(pos.materialKey) & (MATERIAL_TABLE_SIZE - 1)];
+MaterialEntry& slotOf(MaterialEntry* table, const Position& pos) {
+    return table[keyLow(pos.materialKey) & (MATERIAL_TABLE_SIZE - 1)];
 }
 
 }  // namespace
-
-void allocateMaterialTable() {
-    allocateCacheTable(materialTable, MATERIAL_TABLE_SIZE, "material");
-    clearMaterialTable();
-}
-
-void clearMaterialTable() { clearCacheTable(materialTable, MATERIAL_TABLE_SIZE); }
 
 void computeMaterial(const Position& pos, MaterialEntry& out) {
     const SideCounts w = countsOf(pos, 0), b = countsOf(pos, 1);
@@ -188,10 +180,12 @@ void computeMaterial(const Position& pos, MaterialEntry& out) {
     out.materialMid = out.materialEnd = static_cast<std::int16_t>(m);
 }
 
-bool materialEntryCached(const Position& pos) { return slotOf(pos).checkKey == keyHigh(pos.materialKey); }
+bool materialEntryCached(MaterialEntry* table, const Position& pos) {
+    return slotOf(table, pos).checkKey == keyHigh(pos.materialKey);
+}
 
-void probeMaterial(const Position& pos, MaterialEntry& out) {
-    probeCacheTable(slotOf(pos), keyHigh(pos.materialKey), out, [&pos](MaterialEntry& entry) { computeMaterial(pos, entry); });
+void probeMaterial(MaterialEntry* table, const Position& pos, MaterialEntry& out) {
+    probeCacheTable(slotOf(table, pos), keyHigh(pos.materialKey), out, [&pos](MaterialEntry& entry) { computeMaterial(pos, entry); });
 }
 
 }  // namespace tallomir

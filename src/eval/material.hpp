@@ -57,12 +57,10 @@ struct MaterialEntry {
 
 inline constexpr int MATERIAL_TABLE_SIZE = 256;
 
-void allocateMaterialTable();
-void clearMaterialTable();
 
 void computeMaterial(const Position& pos, MaterialEntry& out);
-void probeMaterial(const Position& pos, MaterialEntry& out);
+void probeMaterial(MaterialEntry* table, const Position& pos, MaterialEntry& out);
 // The table holds the entry of pos's material (for tests and diagnostics).
-bool materialEntryCached(const Position& pos);
+bool materialEntryCached(MaterialEntry* table, const Position& pos);
 
 }  // namespace tallomir

@@ -10,7 +10,6 @@ namespace tallomir {
 
 namespace {
 
-PawnEntry* pawnTable = nullptr;
 
 // Static structure penalties and bonuses (the doubled-pawn ones vary by edition).
 constexpr int ISOLATED_OPEN_MID = -20, ISOLATED_CLOSED_MID = -10, ISOLATED_END = -40;
@@ -83,7 +82,7 @@ bool unstoppable(const Position& pos, int c, Square sq, Square promo) {
     return distanceBetween(pos.kingSquare(c ^ 1), promo) > d;
 }
 
-PawnEntry& slotOf(const Position& pos) { return pawnTable[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)]; }
+PawnEntry& slotOf(PawnEntry* table, const Position& pos) { return table[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)]; }
 
 }  // namespace
 
@@ -141,13 +140,6 @@ constexpr PawnMasks makePawnMasks() {
 }  // namespace
 
 extern constexpr PawnMasks pawnMasks = makePawnMasks();
-
-void allocatePawnTable() {
-    allocateCacheTable(pawnTable, PAWN_TABLE_SIZE, "pawn");
-    clearPawnTable();
-}
-
-void clearPawnTable() { clearCacheTable(pawnTable, PAWN_TABLE_SIZE); }
 
 void computePawns(const Position& pos, PawnEntry& out) {
     const PawnMasks& pm = pawnMasks;
@@ -209,10 +201,10 @@ void computePawns(const Position& pos, PawnEntry& out) {
     out.end = static_cast<std::int16_t>(end[0] - end[1]);
 }
 
-bool pawnEntryCached(const Position& pos) { return slotOf(pos).checkKey == keyHigh(pos.pawnKey); }
+bool pawnEntryCached(PawnEntry* table, const Position& pos) { return slotOf(table, pos).checkKey == keyHigh(pos.pawnKey); }
 
-void probePawns(const Position& pos, PawnEntry& out) {
-    probeCacheTable(slotOf(pos), keyHigh(pos.pawnKey), out, [&pos](PawnEntry& entry) { computePawns(pos, entry); });
+void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out) {
+    probeCacheTable(slotOf(table, pos), keyHigh(pos.pawnKey), out, [&pos](PawnEntry& entry) { computePawns(pos, entry); });
 }
 
 void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {

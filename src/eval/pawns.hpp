@@ -52,9 +52,9 @@ void allocatePawnTable();
 void clearPawnTable();
 
 void computePawns(const Position& pos, PawnEntry& out);
-void probePawns(const Position& pos, PawnEntry& out);
+void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out);
 // The table holds the entry of pos's pawns (for tests and diagnostics).
-bool pawnEntryCached(const Position& pos);
+bool pawnEntryCached(PawnEntry* table, const Position& pos);
 
 // Passed pawns: adds into the score pair (White's view).
 void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end);

@@ -7,8 +7,6 @@
 
 namespace tallomir {
 
-OrderingTables ordering;
-
 namespace {
 
 constexpr int HASH_MOVE_SCORE = 32766;
@@ -30,7 +28,7 @@ constexpr Stage Q_DEEPER_SCRIPT[] = {STAGE_Q_CAPTURES, STAGE_END};
 
 inline int moverIndex(const Position& pos, Move m) { return pieceIndex(pos.board[squareOf[moveFrom(m)]]); }
 
-inline int historyScore(const Position& pos, Move m) {
+inline int historyScore(const OrderingTables& ordering, const Position& pos, Move m) {
     return ordering.historyTable[moverIndex(pos, m)][moveTo(m)] + HISTORY_OFFSET;
 }
 
@@ -52,9 +50,10 @@ void sortedCaptures(const Position& pos, MoveList& list) {
     sortMoves(list);
 }
 
-void scoreByHistory(const Position& pos, MoveList& list) {
+void scoreByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
     if (list.count < 2) return;
-    for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(historyScore(pos, list.moves[i]));
+    for (int i = 0; i < list.count; ++i)
+        list.scores[i] = static_cast<std::int16_t>(historyScore(ordering, pos, list.moves[i]));
 }
 
 void scoreQuiescenceEvasions(const Position& pos, MoveList& list) {
@@ -71,14 +70,14 @@ void setSingle(MoveList& list, Move m) {
 }
 
 // Halves every entry of one index pair; keeps the ratio and the counts bounded.
-void halveCounts(int piece, int to) {
+void halveCounts(OrderingTables& ordering, int piece, int to) {
     ordering.triedCount[piece][to] = static_cast<std::uint16_t>((ordering.triedCount[piece][to] + 1) / 2);
     ordering.cutoffCount[piece][to] = static_cast<std::uint16_t>((ordering.cutoffCount[piece][to] + 1) / 2);
 }
 
 }  // namespace
 
-void clearOrderingTables() {
+void clearOrderingTables(OrderingTables& ordering) {
     std::memset(ordering.killers, 0, sizeof ordering.killers);
     std::memset(ordering.historyTable, 0, sizeof ordering.historyTable);
     for (int p = 0; p < 12; ++p)
@@ -103,24 +102,24 @@ bool isGoodCapture(const Position& pos, Move m) {
     return staticExchange(pos, m) >= 0;
 }
 
-int cutoffRatio(const Position& pos, Move m) {
+int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move m) {
     const int piece = moverIndex(pos, m), to = moveTo(m);
     return ordering.cutoffCount[piece][to] * 16384 / ordering.triedCount[piece][to];
 }
 
-int orderScore(const Position& pos, Move m, int ply, Move hashMove) {
+int orderScore(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove) {
     if (m == hashMove) return HASH_MOVE_SCORE;
     if (isTactical(pos, m)) return mvvLva(pos, m) + (isGoodCapture(pos, m) ? GOOD_CAPTURE_BONUS : BAD_CAPTURE_PENALTY);
     if (m == ordering.killers[ply][0]) return KILLER1_SCORE;
     if (m == ordering.killers[ply][1]) return KILLER2_SCORE;
     if (preferredQuiet(pos, m, splitSquare(pos))) return PREFERRED_QUIET_SCORE;
-    return historyScore(pos, m);
+    return historyScore(ordering, pos, m);
 }
 
-void scoreMoves(const Position& pos, MoveList& list, int ply, Move hashMove) {
+void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& list, int ply, Move hashMove) {
     if (list.count < 2) return;
     for (int i = 0; i < list.count; ++i)
-        list.scores[i] = static_cast<std::int16_t>(orderScore(pos, list.moves[i], ply, hashMove));
+        list.scores[i] = static_cast<std::int16_t>(orderScore(ordering, pos, list.moves[i], ply, hashMove));
 }
 
 void sortMoves(MoveList& list) {
@@ -157,7 +156,7 @@ bool enterNextStage(MovePicker& p) {
     switch (p.stage) {
         case STAGE_EVASIONS:
             generateEvasions(pos, p.list, *p.checks, true, false);
-            scoreMoves(pos, p.list, p.ply, p.hashMove);
+            scoreMoves(*p.ordering, pos, p.list, p.ply, p.hashMove);
             sortMoves(p.list);
             break;
         case STAGE_HASH:
@@ -173,13 +172,13 @@ bool enterNextStage(MovePicker& p) {
             break;
         case STAGE_PREFERRED_QUIETS:
             generateQuietB(pos, p.list);
-            scoreByHistory(pos, p.list);
+            scoreByHistory(*p.ordering, pos, p.list);
             sortMoves(p.list);
             break;
         case STAGE_QUIETS:
             generateQuietA(pos, p.list);
             generateCastling(pos, p.list);
-            scoreByHistory(pos, p.list);
+            scoreByHistory(*p.ordering, pos, p.list);
             sortMoves(p.list);
             break;
         case STAGE_BAD_CAPTURES:
@@ -224,7 +223,7 @@ bool accepts(MovePicker& p, Move m) {
             return m != p.hashMove && isLegal(pos, m);
         case STAGE_QUIETS:
             if (m == p.hashMove || m == p.killer1 || m == p.killer2 || !isLegal(pos, m)) return false;
-            p.currentScore = cutoffRatio(pos, m);
+            p.currentScore = cutoffRatio(*p.ordering, pos, m);
             return true;
         case STAGE_BAD_CAPTURES:
         case STAGE_Q_EVASIONS:
@@ -249,7 +248,9 @@ void startPicker(Position& pos, const CheckInfo& checks, MovePicker& p, const St
 
 }  // namespace
 
-void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& p, Move hashMove) {
+void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, const CheckInfo& checks, MovePicker& p,
+                    Move hashMove) {
+    p.ordering = &ordering;
     p.ply = ply;
     p.hashMove = hashMove;
     p.killer1 = ordering.killers[ply][0];
@@ -258,6 +259,7 @@ void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker&
 }
 
 void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, QuiescenceNode node) {
+    p.ordering = nullptr;  // the quiescence stages order without history
     p.ply = 0;
     p.hashMove = p.killer1 = p.killer2 = 0;
     const Stage* script = node == QuiescenceNode::InCheck    ? Q_IN_CHECK_SCRIPT
@@ -266,6 +268,8 @@ void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p,
     startPicker(pos, checks, p, script);
 }
 
+// One state machine for every kind of node: the moves of the current stage
+// pass its filter; when they run out the script names the next stage.
 Move nextMove(MovePicker& p) {
     for (;;) {
         while (p.cursor < p.list.count) {
@@ -277,7 +281,7 @@ Move nextMove(MovePicker& p) {
     }
 }
 
-void updateOnBestMove(const Position& pos, Move m, int depth, int ply) {
+void updateOnBestMove(OrderingTables& ordering, const Position& pos, Move m, int depth, int ply) {
     if (isTactical(pos, m)) return;
     Move* killers = ordering.killers[ply];
     if (killers[0] != m) {
@@ -291,19 +295,19 @@ void updateOnBestMove(const Position& pos, Move m, int depth, int ply) {
             for (auto& x : row) x = static_cast<std::uint16_t>((x + 1) / 2);
 }
 
-void recordCutoff(const Position& pos, Move m) {
+void recordCutoff(OrderingTables& ordering, const Position& pos, Move m) {
     if (isTactical(pos, m)) return;
     const int piece = moverIndex(pos, m), to = moveTo(m);
     ++ordering.triedCount[piece][to];
     ++ordering.cutoffCount[piece][to];
-    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(piece, to);
+    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(ordering, piece, to);
 }
 
-void recordTried(const Position& pos, Move m) {
+void recordTried(OrderingTables& ordering, const Position& pos, Move m) {
     if (isTactical(pos, m)) return;
     const int piece = moverIndex(pos, m), to = moveTo(m);
     ++ordering.triedCount[piece][to];
-    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(piece, to);
+    if (ordering.triedCount[piece][to] >= HALVING_THRESHOLD) halveCounts(ordering, piece, to);
 }
 
 }  // namespace tallomir

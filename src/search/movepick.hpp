@@ -4,12 +4,14 @@
 // cut-off early in the list saves generating the rest. Each kind of node has
 // its script, the list of its stages in the order they are tried: the main
 // search outside check and in check, and the three kinds of quiescence node.
+// One state machine, nextMove, walks the scripts of all of them.
 #pragma once
 
 #include <cstdint>
 
 #include "board/attacks.hpp"
 #include "board/movegen.hpp"
+#include "search/state.hpp"
 
 namespace tallomir {
 
@@ -27,7 +29,6 @@ enum Stage {
     STAGE_END = 11,
 };
 
-inline constexpr int MAX_PLY = 256;
 inline constexpr int LATE_MOVE_LIMIT = 9830;  // 60 % of an always-cutting move's ratio
 inline constexpr int PLAIN_MOVE_SCORE = 16384;
 
@@ -40,7 +41,6 @@ struct OrderingTables {
     std::uint16_t triedCount[12][64];
     std::uint16_t cutoffCount[12][64];
 };
-extern OrderingTables ordering;
 
 struct MovePicker {
     int ply;
@@ -53,31 +53,33 @@ struct MovePicker {
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
     Position* pos;
     const CheckInfo* checks;
+    const OrderingTables* ordering;
     MoveList list;
     MoveList badCaptures;
 };
 
-void clearOrderingTables();
+void clearOrderingTables(OrderingTables& ordering);
 // A picker enters its first stage at once: in check, its list then holds
 // every evasion.
-void initMovePicker(Position& pos, int ply, const CheckInfo& checks, MovePicker& picker, Move hashMove);
+void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, const CheckInfo& checks, MovePicker& picker,
+                    Move hashMove);
 void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& picker, QuiescenceNode node);
 // The next move of the node, 0 when its script has ended.
 Move nextMove(MovePicker& picker);
 
 int mvvLva(const Position& pos, Move move);
 bool isGoodCapture(const Position& pos, Move move);
-int cutoffRatio(const Position& pos, Move move);
-int orderScore(const Position& pos, Move move, int ply, Move hashMove);
-void scoreMoves(const Position& pos, MoveList& list, int ply, Move hashMove);
+int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move move);
+int orderScore(const OrderingTables& ordering, const Position& pos, Move move, int ply, Move hashMove);
+void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& list, int ply, Move hashMove);
 // Promotion or en passant (kind bit 0x8000), or a capture.
 inline bool isTactical(const Position& pos, Move move) {
     return (move & 0x8000) || pos.board[squareOf[moveTo(move)]] != EMPTY;
 }
 
-void updateOnBestMove(const Position& pos, Move move, int depth, int ply);
-void recordCutoff(const Position& pos, Move move);
-void recordTried(const Position& pos, Move move);
+void updateOnBestMove(OrderingTables& ordering, const Position& pos, Move move, int depth, int ply);
+void recordCutoff(OrderingTables& ordering, const Position& pos, Move move);
+void recordTried(OrderingTables& ordering, const Position& pos, Move move);
 
 void sortMoves(MoveList& list);
 void copyMoveList(MoveList& destination, const MoveList& source);

@@ -6,64 +6,52 @@
 #include "board/see.hpp"
 #include "editions/edition.hpp"
 #include "search/movepick.hpp"
+#include "search/rules.hpp"
 #include "search/search.hpp"
-#include "search/tt.hpp"
 
 namespace tallomir {
 
-Position searchPosition;
-MoveList rootMoves;
-
 namespace {
 
-int iterationCap = 0;  // 0: the edition's last iteration
-
-int rootExtension(Position& pos, Move m, bool singleReply) {
-    if (givesCheck(pos, m)) return EDITION.extCheck;
-    if (singleReply) return EDITION.extSingleReply;
-    const Square to = squareOf[moveTo(m)];
-    if (to == pos.lastCaptureSquare && staticExchange(pos, m) > 0) return EDITION.extRecapture;
-    if ((pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(to, pos.side) == 10 &&
-        staticExchange(pos, m) >= 0)
-        return EDITION.extPawnSeventh;
-    return 0;
-}
-
-void publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
-    RootReport& r = searchState.report;
-    r.bestMove = m;
-    r.bestScore = v;
-    r.bestBound = v <= alpha ? BOUND_UPPER : (v < MATE_SCORE ? BOUND_EXACT : BOUND_LOWER);
-    r.bestDepth = depth / ONE_PLY;
-    r.pv[0] = m;
-    int i = 0;
-    while (i < PV_CAPACITY - 2 && childPv[i] != 0) {
-        r.pv[i + 1] = childPv[i];
-        ++i;
-    }
-    r.pv[i + 1] = 0;
-}
-
-void announceCurrentMove(Move m, int index) {
-    updateSearchStats();
-    searchListener().currentMove(m, index);
-}
-
 // Offers the moves of a principal variation to the next iteration, deepest first.
-void storePvInTable(const Move* pv, Position& pos) {
+void storePv(TranspositionTable& tt, const Move* pv, Position& pos) {
     const Move m = pv[0];
     if (m == 0 || m == NULL_MOVE) return;
     const HashKey key = pos.key;
     UndoRecord undo;
     makeMove(pos, undo, m);
-    storePvInTable(pv + 1, pos);
+    storePv(tt, pv + 1, pos);
     unmakeMove(pos, undo, m);
-    ttStore(keyLow(key), keyHigh(key), m, DEPTH_PV, NO_LOWER, NO_UPPER);
+    tt.store(keyLow(key), keyHigh(key), m, DEPTH_PV, NO_LOWER, NO_UPPER);
 }
 
 }  // namespace
 
-void setIterationCap(int depth) { iterationCap = depth > 0 ? depth : 0; }
+void Searcher::publishBest(Move m, int v, int alpha, int depth, const Move* childPv) {
+    RootReport& r = state_.report;
+    r.bestMove = m;
+    r.bestScore = v;
+    r.bestBound = v <= alpha ? BOUND_UPPER : (v < MATE_SCORE ? BOUND_EXACT : BOUND_LOWER);
+    r.bestDepth = depth / ONE_PLY;
+    appendPv(r.pv, childPv, m);
+}
+
+void Searcher::announceCurrentMove(Move m, int index) {
+    updateStats();
+    listener_->currentMove(state_, m, index);
+}
+
+void Searcher::updateStats() {
+    state_.updateStats();
+    state_.stats.hashfull = tt_.hashfullPermille();
+}
+
+bool Searcher::allocate(int hashOption) { return tt_.allocate(hashOption); }
+
+void Searcher::clearTables() {
+    tt_.clear();
+    caches_.clear();
+}
 
 void seedRootScores(MoveList& list) {
     for (int i = 0; i < list.count; ++i) {
@@ -72,19 +60,19 @@ void seedRootScores(MoveList& list) {
     }
 }
 
-void orderRootMoves(MoveList& moves, Position& pos) {
+void Searcher::orderRootMoves(MoveList& moves, Position& pos) {
     seedRootScores(moves);
     sortMoves(moves);
     TTProbe entry;
-    const Move hashMove = ttProbe(keyLow(pos.key), keyHigh(pos.key), entry) ? entry.move : 0;
-    scoreMoves(pos, moves, 0, hashMove);
+    const Move hashMove = tt_.probe(keyLow(pos.key), keyHigh(pos.key), entry) ? entry.move : 0;
+    scoreMoves(ordering_, pos, moves, 0, hashMove);
     sortMoves(moves);
 }
 
-int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
+int Searcher::rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
     // Step 1: the root counts as a node but never polls.
-    ++searchState.stats.nodes;
-    --searchState.pollCountdown;
+    ++state_.stats.nodes;
+    --state_.pollCountdown;
 
     // Step 2: nothing searched yet.
     for (int i = 0; i < moves.count; ++i) moves.scores[i] = NO_SCORE;
@@ -98,10 +86,10 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
     // Step 3: every root move.
     for (int i = 0; i < moves.count; ++i) {
         const Move m = moves.moves[i];
-        searchState.rootDepth = depth / ONE_PLY;
-        searchState.currentMoveIndex = i;
+        state_.rootDepth = depth / ONE_PLY;
+        state_.currentMoveIndex = i;
         announceCurrentMove(m, i);
-        const int newDepth = depth + rootExtension(pos, m, singleReply) - ONE_PLY;
+        const int newDepth = depth + extension(pos, m, singleReply, true) - ONE_PLY;
         UndoRecord undo;
         makeMove(pos, undo, m);
         int v;
@@ -110,7 +98,7 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
         } else {
             v = -search(pos, -alpha - 1, -alpha, newDepth, 1, childPv, CUT_NODE);
             if (v > alpha) {
-                applyNewLeaderRule();
+                state_.applyNewLeaderRule();
                 announceCurrentMove(m, i);
                 v = -search(pos, -MATE_SCORE, -alpha, newDepth, 1, childPv, PV_NODE);
             }
@@ -119,9 +107,9 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
         moves.scores[i] = static_cast<std::int16_t>(v <= alpha ? -MATE_SCORE : (v >= MATE_SCORE ? MATE_SCORE : v));
         if (v > best && (best == NO_SCORE || v > alpha)) {
             publishBest(m, v, alpha, depth, childPv);
-            updateSearchStats();
-            searchListener().principalVariation();
-            if (searchState.report.bestDepth > 1) applyScoreDropRule();
+            updateStats();
+            listener_->principalVariation(state_);
+            if (state_.report.bestDepth > 1) state_.applyScoreDropRule();
         }
         if (v > best) {
             best = v;
@@ -137,24 +125,29 @@ int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration) {
 
     // Step 5-6: the principal variation guides the next iteration.
     if (best <= -MATE_SCORE || best >= MATE_SCORE) return best;
-    const Move* pv = searchState.report.pv;
-    if (pv[0] != 0 && pv[0] != NULL_MOVE) {
-        const HashKey key = pos.key;
-        UndoRecord undo;
-        makeMove(pos, undo, pv[0]);
-        storePvInTable(pv + 1, pos);
-        unmakeMove(pos, undo, pv[0]);
-        ttStore(keyLow(key), keyHigh(key), pv[0], DEPTH_PV, NO_LOWER, NO_UPPER);
-    }
+    storePv(tt_, state_.report.pv, pos);
     return best;
 }
 
-void iterativeDeepening() {
-    SearchState& s = searchState;
+SearchResult Searcher::think(const Position& pos, const SearchLimits& limits, SearchListener& listener) {
+    state_.reset();
+    state_.limits = limits;
+    state_.limits.stopRequested = false;
+    state_.limits.abortRequested = false;
+    listener_ = &listener;
+    iterativeDeepening(pos);
+    updateStats();
+    listener_ = &silent_;
+    return SearchResult{state_.report, state_.stats, state_.limits.abortRequested};
+}
+
+void Searcher::iterativeDeepening(const Position& root) {
+    SearchState& s = state_;
 
     // Step 1: the legal root moves; a forced move needs only a shallow look.
+    std::memcpy(&position_, &root, sizeof(Position));
     MoveList legal;
-    generateLegal(gamePosition, legal);
+    generateLegal(position_, legal);
     if (legal.count <= 1) {
         s.limits.depthLimited = true;
         s.limits.maxDepth = 4;
@@ -163,30 +156,29 @@ void iterativeDeepening() {
     // Step 2: a SearchUnwind thrown by the poll lands here.
     try {
         // Step 3-9: per-search preparation.
-        copyMoveList(rootMoves, legal);
-        std::memcpy(&searchPosition, &gamePosition, sizeof(Position));
-        startClock();
-        ttNewGeneration((tt.generation + 1) % 16);
-        clearOrderingTables();
-        orderRootMoves(rootMoves, searchPosition);
-        tt.alwaysReplace = searchPosition.pieceCount[0] < 3 && searchPosition.pieceCount[1] < 3;
+        copyMoveList(rootMoves_, legal);
+        s.startClock();
+        tt_.newGeneration((tt_.generation + 1) % 16);
+        clearOrderingTables(ordering_);
+        orderRootMoves(rootMoves_, position_);
+        tt_.alwaysReplace = position_.pieceCount[0] < 3 && position_.pieceCount[1] < 3;
 
         // Step 10: one root search per depth.
-        const int lastIteration =
-            iterationCap > 0 && iterationCap < EDITION.lastIteration ? iterationCap : EDITION.lastIteration;
+        const int cap = s.limits.iterationCap;
+        const int lastIteration = cap > 0 && cap < EDITION.lastIteration ? cap : EDITION.lastIteration;
         for (int depth = 1; depth <= lastIteration; ++depth) {
-            searchListener().iterationStart(depth);
+            listener_->iterationStart(s, depth);
             s.time.scoreDropped = false;
             s.time.bestMoveChanged = false;
-            std::memcpy(&searchPosition, &gamePosition, sizeof(Position));
-            rootSearch(rootMoves, searchPosition, depth * ONE_PLY, depth <= 1);
-            updateSearchStats();
-            searchListener().iterationSummary(depth);
-            const int second = rootMoves.count >= 2 ? rootMoves.scores[1] : 0;
-            if (!iterationEndTest(depth, rootMoves.count, rootMoves.scores[0], second)) break;
+            std::memcpy(&position_, &root, sizeof(Position));
+            rootSearch(rootMoves_, position_, depth * ONE_PLY, depth <= 1);
+            updateStats();
+            listener_->iterationSummary(s, depth);
+            const int second = rootMoves_.count >= 2 ? rootMoves_.scores[1] : 0;
+            if (!s.iterationEndTest(depth, rootMoves_.count, rootMoves_.scores[0], second)) break;
         }
     } catch (const SearchUnwind&) {
-        updateSearchStats();
+        updateStats();
     }
 }
 

@@ -9,52 +9,41 @@
 #include "editions/edition.hpp"
 #include "eval/evaluate.hpp"
 #include "search/movepick.hpp"
-#include "search/tt.hpp"
+#include "search/rules.hpp"
 
 namespace tallomir {
 
 namespace {
 
-constexpr int MAX_SEARCH_PLY = 255;
 constexpr int NULL_BETA_LIMIT = MATE_THRESHOLD;
 constexpr int FRONTIER_MARGIN_4 = 500, FRONTIER_MARGIN_6 = 700, FRONTIER_MARGIN_8 = 975, FRONTIER_MARGIN_FAR = 1500;
 constexpr int FUTILITY_MARGIN_1 = 250, FUTILITY_MARGIN_2 = 550, FUTILITY_MARGIN_3 = 950;
 
+}  // namespace
+
 // Leaves every level of the search when a limit or "stop" says so; the
-// depth-1 iteration always completes.
-void searchPoll() {
-    updateSearchStats();
-    searchListener().poll();
-    pollLimitTest();
-    const SearchState& s = searchState;
-    if (s.time.firstIterationDone && (s.limits.stopRequested || (s.time.stopAfterIteration && !s.limits.holdSearch)))
+// depth-1 iteration always completes unless the search is aborted.
+void Searcher::poll() {
+    updateStats();
+    listener_->poll(state_);
+    state_.pollLimitTest();
+    const SearchState& s = state_;
+    if (s.limits.abortRequested ||
+        (s.time.firstIterationDone && (s.limits.stopRequested || (s.time.stopAfterIteration && !s.limits.holdSearch))))
         throw SearchUnwind{};
 }
 
-inline void countNode(int ply) {
-    ++searchState.stats.nodes;
-    --searchState.pollCountdown;
-    if (ply > searchState.stats.selDepth) searchState.stats.selDepth = ply;
-    if (searchState.pollCountdown <= 0) {
-        searchState.pollCountdown += POLL_INTERVAL;
-        searchPoll();
+inline void Searcher::countNode(int ply) {
+    ++state_.stats.nodes;
+    --state_.pollCountdown;
+    if (ply > state_.stats.selDepth) state_.stats.selDepth = ply;
+    if (state_.pollCountdown <= 0) {
+        state_.pollCountdown += POLL_INTERVAL;
+        poll();
     }
 }
 
-inline void appendPv(Move* pv, const Move* childPv, Move m) {
-    pv[0] = m;
-    int i = 0;
-    do {
-        pv[i + 1] = childPv[i];
-    } while (childPv[i++] != 0 && i < PV_CAPACITY - 1);
-    pv[PV_CAPACITY - 1] = 0;
-}
-
-inline void copyPv(Move* pv, const Move* source) {
-    int i = 0;
-    while (i < PV_CAPACITY - 1 && (pv[i] = source[i]) != 0) ++i;
-    pv[i] = 0;
-}
+namespace {
 
 // Mate scores are stored relative to the node and read back relative to the root.
 inline int scoreFromTable(int v, int ply) {
@@ -66,10 +55,6 @@ inline int scoreToTable(int v, int ply) {
     if (v < -MATE_THRESHOLD) return v - ply;
     if (v > MATE_THRESHOLD) return v + ply;
     return v;
-}
-
-inline bool isPawnToSeventh(const Position& pos, Move m) {
-    return (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(squareOf[moveTo(m)], pos.side) >= 10;
 }
 
 inline int materialBalance(const Position& pos) { return pos.material[pos.side] - pos.material[pos.side ^ 1]; }
@@ -98,19 +83,9 @@ inline bool mateDistanceCut(Position& pos, int ply, int& alpha, int& beta, int& 
     return false;
 }
 
-int childDepth(Position& pos, Move m, int depth, bool singleReply, bool isPvNode) {
-    if (givesCheck(pos, m)) return depth;
-    if (singleReply) return depth - (ONE_PLY - EDITION.extSingleReply);
-    const Square to = squareOf[moveTo(m)];
-    if (isPvNode && to == pos.lastCaptureSquare && staticExchange(pos, m) > 0)
-        return depth - (ONE_PLY - EDITION.extRecapture);
-    if (isPvNode && (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(to, pos.side) == 10 &&
-        staticExchange(pos, m) >= 0)
-        return depth - (ONE_PLY - EDITION.extPawnSeventh);
-    return depth - ONE_PLY;
-}
+}  // namespace
 
-int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
+int Searcher::verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
                    Move hashMove) {
     countNode(ply);
     pv[0] = 0;
@@ -119,7 +94,7 @@ int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int bet
     CheckInfo checks;
     findCheckers(pos, checks);
     MovePicker picker;
-    initMovePicker(pos, ply, checks, picker, hashMove);
+    initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
     while (const Move m = nextMove(picker)) {
@@ -140,6 +115,8 @@ int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int bet
     return best == NO_SCORE ? 0 : best;
 }
 
+namespace {
+
 bool isBareKingStalemate(const Position& pos) {
     const int side = pos.side;
     if (pos.pieceCount[side] != 1 || pos.pawnCount[side] != 0) return false;
@@ -157,13 +134,13 @@ bool isBareKingStalemate(const Position& pos) {
 
 }  // namespace
 
-int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv) {
+int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv) {
     // Step 1: count the node.
     countNode(ply);
     pv[0] = 0;
 
     // Step 2: draws by rule and recognised draws.
-    if (isDrawByRule(pos) || isRecognisedDraw(pos)) return 0;
+    if (isDrawByRule(pos) || isRecognisedDraw(pos, caches_)) return 0;
 
     // Step 3: mate-distance bounds.
     int result;
@@ -175,13 +152,13 @@ int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv
     if (inCheck) qDepth += ONE_PLY;
 
     // Step 5: ply limit.
-    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, alpha, beta);
+    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, caches_, alpha, beta);
 
     // Step 6: stand pat.
     int best = NO_SCORE;
     if (!inCheck) {
         if (isBareKingStalemate(pos)) return 0;
-        const int s = evaluate(pos, alpha, beta);
+        const int s = evaluate(pos, caches_, alpha, beta);
         best = s;
         if (s > alpha) {
             alpha = s;
@@ -216,7 +193,7 @@ int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv
     return best == NO_SCORE ? ply - MATE_SCORE : best;
 }
 
-int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
+int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
     // Step 1: below one ply the quiescence search takes over.
     if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
 
@@ -225,7 +202,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
     pv[0] = 0;
 
     // Step 3: draws by rule and recognised draws.
-    if (isDrawByRule(pos) || isRecognisedDraw(pos)) return 0;
+    if (isDrawByRule(pos) || isRecognisedDraw(pos, caches_)) return 0;
 
     // Step 4: mate-distance bounds.
     int result;
@@ -236,7 +213,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
     const std::uint32_t kLow = keyLow(pos.key), kHigh = keyHigh(pos.key);
     Move hashMove = 0;
     TTProbe entry;
-    if (ttProbe(kLow, kHigh, entry)) {
+    if (tt_.probe(kLow, kHigh, entry)) {
         hashMove = entry.move;
         if (nodeType != PV_NODE) {
             int lowerDepth = entry.lowerDepth, upperDepth = entry.upperDepth;
@@ -257,7 +234,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
     }
 
     // Step 6: ply limit.
-    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, alpha, beta);
+    if (ply >= MAX_SEARCH_PLY) return evaluate(pos, caches_, alpha, beta);
 
     // Step 7: node set-up.
     const int alpha0 = alpha;
@@ -274,9 +251,9 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
     // Step 8: null move, verified when few pieces are left.
     if (depth >= EDITION.nullMinDepth && nodeType != PV_NODE && !inCheck && beta >= -NULL_BETA_LIMIT &&
         beta <= NULL_BETA_LIMIT && pos.pieceCount[side] >= 2 &&
-        (depth <= EDITION.nullEvalGate || evaluate(pos, alpha, beta) >= beta)) {
+        (depth <= EDITION.nullEvalGate || evaluate(pos, caches_, alpha, beta) >= beta)) {
         makeNullMove(pos, undo);
-        ttPrefetch(keyLow(pos.key));
+        tt_.prefetch(keyLow(pos.key));
         const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);
         unmakeNullMove(pos, undo);
         if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= 3) {
@@ -306,7 +283,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
     {
         // Step 10: the move picker.
         MovePicker picker;
-        initMovePicker(pos, ply, checks, picker, hashMove);
+        initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
         const bool singleReply = inCheck && picker.list.count == 1;
         const int balance = materialBalance(pos);
         const int frontier = ply - dp;
@@ -314,7 +291,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
         // Step 11: the move loop.
         while (const Move m = nextMove(picker)) {
             // Step 11.1: extensions.
-            int newDepth = childDepth(pos, m, depth, singleReply, nodeType == PV_NODE);
+            int newDepth = depth + extension(pos, m, singleReply, nodeType == PV_NODE) - ONE_PLY;
             bool frontierReduced = false, lateReduced = false;
 
             // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
@@ -339,7 +316,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
 
             // Step 11.4: futility pruning and reduction near the leaves.
             if (depth < EDITION.futilityBelow && nodeType != PV_NODE && pos.pieceCount[side ^ 1] > 3 && !inCheck &&
-                newDepth < depth && !isTactical(pos, m) && !isPawnToSeventh(pos, m)) {
+                newDepth < depth && !isTactical(pos, m) && !isPawnMoveToSeventhOrEighth(pos, m)) {
                 const int margin = depth < EDITION.futilityMargin250Below   ? FUTILITY_MARGIN_1
                                    : depth < EDITION.futilityMargin550Below ? FUTILITY_MARGIN_2
                                                                             : FUTILITY_MARGIN_3;
@@ -358,7 +335,7 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
 
             // Step 11.5: search the move; later moves of a PV node get a null window first.
             makeMove(pos, undo, m);
-            if (newDepth >= ONE_PLY) ttPrefetch(keyLow(pos.key));
+            if (newDepth >= ONE_PLY) tt_.prefetch(keyLow(pos.key));
             int w;
             if (nodeType != PV_NODE || best == NO_SCORE) {
                 w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
@@ -391,10 +368,10 @@ int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int
 orderingUpdates:
     // Step 12: killers, history and cut-off statistics.
     if (bestMove) {
-        updateOnBestMove(pos, bestMove, dp, ply);
+        updateOnBestMove(ordering_, pos, bestMove, dp, ply);
         if (best >= beta && !isTactical(pos, bestMove)) {
-            for (int i = 0; i < searchedCount - 1; ++i) recordTried(pos, searched[i]);
-            recordCutoff(pos, bestMove);
+            for (int i = 0; i < searchedCount - 1; ++i) recordTried(ordering_, pos, searched[i]);
+            recordCutoff(ordering_, pos, bestMove);
         }
     }
 
@@ -403,7 +380,7 @@ tableStore:
     {
         const int lower = best <= alpha0 ? NO_LOWER : scoreToTable(best, ply);
         const int upper = best >= beta ? NO_UPPER : scoreToTable(best, ply);
-        ttStore(kLow, kHigh, bestMove, dp, lower, upper);
+        tt_.store(kLow, kHigh, bestMove, dp, lower, upper);
     }
     return best;
 }

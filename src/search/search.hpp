@@ -5,7 +5,10 @@
 
 #include "board/movegen.hpp"
 #include "board/position.hpp"
+#include "eval/evaluate.hpp"
+#include "search/movepick.hpp"
 #include "search/state.hpp"
+#include "search/tt.hpp"
 
 namespace tallomir {
 
@@ -15,25 +18,72 @@ enum NodeType { ALL_NODE = -1, PV_NODE = 0, CUT_NODE = 1 };
 // by iterativeDeepening. Search frames hold nothing that needs destroying.
 struct SearchUnwind {};
 
-// Searches the game position under searchState.limits; the outcome is
-// searchState.report.
-void iterativeDeepening();
+// What a search found: the root report and the closing statistics.
+struct SearchResult {
+    RootReport report;
+    SearchStats stats;
+    bool aborted;  // abortSearch ended it: nothing of it is to be reported
+};
 
-// The deepest iteration the driver starts is the edition's last one. A harness
-// that runs thousands of searches per second (the fuzzer) lowers it with a cap
-// of 1 or more; 0, the default, leaves the edition's limit. The cap acts like
-// the last iteration: a held search then waits for "stop" or "ponderhit".
-void setIterationCap(int depth);
+// The owner of everything a search works with: the working position and the
+// root moves, the state of the running search (limits, clock, statistics,
+// root report), the transposition table and the move-ordering tables.
+class Searcher {
+public:
+    Searcher() { state_.reset(); }
 
-int rootSearch(MoveList& rootMoves, Position& pos, int depth, bool firstIteration);
-int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType);
-int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv);
+    // The transposition table for a "Hash" value; false when the memory
+    // cannot be had (the caller reports it).
+    bool allocate(int hashOption);
+    // Every table as a freshly started engine has it.
+    void clearTables();
 
-void orderRootMoves(MoveList& rootMoves, Position& pos);
+    // The one entry point of the search: searches pos under the limits,
+    // telling the listener as it goes. The deepest iteration is the edition's
+    // last one, or limits.iterationCap when that is lower (the cap acts like
+    // the last iteration: a held search then waits for "stop" or "ponderhit").
+    SearchResult think(const Position& pos, const SearchLimits& limits, SearchListener& listener);
+
+    // What input during a search asks of it: "stop" ends it once the first
+    // iteration is done, "ponderhit" lets the limits end it, "quit" ends it
+    // at the next poll.
+    void requestStop() { state_.limits.stopRequested = true; }
+    void releaseHold() { state_.limits.holdSearch = false; }
+    void abortSearch() { state_.limits.abortRequested = state_.limits.stopRequested = true; }
+
+    const SearchState& state() const { return state_; }
+    TranspositionTable& table() { return tt_; }
+    OrderingTables& ordering() { return ordering_; }
+    EvalCaches& caches() { return caches_; }
+    // The search's own copy of the position, as the last iteration left it.
+    const Position& workingPosition() const { return position_; }
+
+    // The tree and quiescence searches below the root (the tests call them).
+    int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType);
+    int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv);
+
+private:
+    void iterativeDeepening(const Position& root);
+    int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration);
+    void orderRootMoves(MoveList& moves, Position& pos);
+    int verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
+                       Move hashMove);
+    void countNode(int ply);
+    void poll();
+    void updateStats();
+    void announceCurrentMove(Move m, int index);
+    void publishBest(Move m, int v, int alpha, int depth, const Move* childPv);
+
+    SearchState state_{};
+    SilentListener silent_;
+    SearchListener* listener_ = &silent_;  // the caller's listener while think runs
+    TranspositionTable tt_;
+    OrderingTables ordering_{};
+    EvalCaches caches_;
+    MoveList rootMoves_{};
+    Position position_{};
+};
+
 void seedRootScores(MoveList& list);
-
-// The search's own copy of the game position and the root move list.
-extern Position searchPosition;
-extern MoveList rootMoves;
 
 }  // namespace tallomir

@@ -4,12 +4,7 @@
 
 namespace tallomir {
 
-SearchState searchState;
-
 namespace {
-
-SilentListener silentListener;
-SearchListener* currentListener = &silentListener;
 
 constexpr int SCORE_DROP_MARGIN = 50;
 constexpr double EASY_MOVE_SHARE = 0.2;
@@ -17,11 +12,8 @@ constexpr double STABLE_MOVE_SHARE = 0.6;
 
 }  // namespace
 
-void setSearchListener(SearchListener* listener) { currentListener = listener ? listener : &silentListener; }
-SearchListener& searchListener() { return *currentListener; }
-
-void resetSearchState() {
-    SearchState& s = searchState;
+void SearchState::reset() {
+    SearchState& s = *this;
     s.limits = SearchLimits{};
     s.time = TimeControl{};
     s.stats = SearchStats{};
@@ -31,13 +23,12 @@ void resetSearchState() {
     s.report.bestDepth = 0;
     s.report.pv[0] = 0;
     s.pollCountdown = POLL_INTERVAL;
-    s.lastReportTime = 0;
     s.rootDepth = 0;
     s.currentMoveIndex = 0;
 }
 
-void startClock() {
-    SearchClock& c = searchState.clock;
+void SearchState::startClock() {
+    SearchClock& c = clock;
     c.wallAccumulated = c.cpuAccumulated = 0;
     c.wallStart = c.cpuStart = 0;
     c.running = true;
@@ -45,15 +36,15 @@ void startClock() {
     c.cpuStart = platform::processorSeconds();
 }
 
-double elapsedWallTime() {
-    const SearchClock& c = searchState.clock;
+double SearchState::elapsedWallTime() const {
+    const SearchClock& c = clock;
     double t = c.wallAccumulated;
     if (c.running) t += static_cast<double>(platform::tickCount()) / 1000.0 - c.wallStart;
     return t < 0 ? 0 : t;
 }
 
-double measureCpuLoad() {
-    const SearchClock& c = searchState.clock;
+double SearchState::measureCpuLoad() const {
+    const SearchClock& c = clock;
     const double wall = elapsedWallTime();
     double cpu = c.cpuAccumulated;
     if (c.running) cpu += platform::processorSeconds() - c.cpuStart;
@@ -63,16 +54,16 @@ double measureCpuLoad() {
     return load > 1 ? 1 : load;
 }
 
-void updateSearchStats() {
-    SearchStats& s = searchState.stats;
+void SearchState::updateStats() {
+    SearchStats& s = stats;
     s.elapsed = elapsedWallTime();
     s.nps = s.elapsed >= 1 ? static_cast<double>(s.nodes) / s.elapsed : 0;
     s.cpuLoad = measureCpuLoad();
 }
 
-bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore) {
-    SearchLimits& l = searchState.limits;
-    TimeControl& t = searchState.time;
+bool SearchState::iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore) {
+    SearchLimits& l = limits;
+    TimeControl& t = time;
     t.firstIterationDone = true;
     if (depth == 1 && rootMoveCount >= 2 && firstScore >= secondScore + 150) t.easyMove = true;
     bool dropped;
@@ -83,10 +74,10 @@ bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondSc
     } else {
         dropped = t.scoreDroppedBefore;
     }
-    t.previousScore = searchState.report.bestScore;
+    t.previousScore = report.bestScore;
     if (l.depthLimited && depth >= l.maxDepth) t.stopAfterIteration = true;
     if (l.timeLimited) {
-        const double elapsed = searchState.stats.elapsed;
+        const double elapsed = stats.elapsed;
         if ((elapsed >= l.softTime && !dropped) || (elapsed >= EASY_MOVE_SHARE * l.softTime && t.easyMove) ||
             (elapsed >= STABLE_MOVE_SHARE * l.softTime && !dropped && !t.bestMoveChanged))
             t.stopAfterIteration = true;
@@ -94,21 +85,21 @@ bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondSc
     return !(l.stopRequested || (t.stopAfterIteration && !l.holdSearch));
 }
 
-void pollLimitTest() {
-    const SearchLimits& l = searchState.limits;
-    TimeControl& t = searchState.time;
-    if (l.depthLimited && searchState.rootDepth > l.maxDepth) t.stopAfterIteration = true;
+void SearchState::pollLimitTest() {
+    const SearchLimits& l = limits;
+    TimeControl& t = time;
+    if (l.depthLimited && rootDepth > l.maxDepth) t.stopAfterIteration = true;
     if (l.timeLimited) {
-        const double elapsed = searchState.stats.elapsed;
+        const double elapsed = stats.elapsed;
         if (elapsed >= l.hardTime ||
-            (elapsed >= l.softTime && !t.scoreDropped && !t.scoreDroppedBefore && searchState.currentMoveIndex == 0))
+            (elapsed >= l.softTime && !t.scoreDropped && !t.scoreDroppedBefore && currentMoveIndex == 0))
             t.stopAfterIteration = true;
     }
 }
 
-void applyScoreDropRule() {
-    TimeControl& t = searchState.time;
-    if (searchState.report.bestScore <= t.previousScore - SCORE_DROP_MARGIN) {
+void SearchState::applyScoreDropRule() {
+    TimeControl& t = time;
+    if (report.bestScore <= t.previousScore - SCORE_DROP_MARGIN) {
         t.scoreDropped = true;
         t.easyMove = false;
         t.stopAfterIteration = false;
@@ -117,8 +108,8 @@ void applyScoreDropRule() {
     }
 }
 
-void applyNewLeaderRule() {
-    TimeControl& t = searchState.time;
+void SearchState::applyNewLeaderRule() {
+    TimeControl& t = time;
     t.bestMoveChanged = true;
     t.easyMove = false;
     t.stopAfterIteration = false;

@@ -5,11 +5,18 @@
 
 #include <cstdint>
 
+#include "board/position.hpp"
 #include "board/types.hpp"
 
 namespace tallomir {
 
-inline constexpr int PV_CAPACITY = 257;  // a move per ply up to the deepest ply, and the terminator
+// Limits that follow from the deepest ply a search may reach.
+inline constexpr int MAX_SEARCH_PLY = 255;
+inline constexpr int MAX_PLY = MAX_SEARCH_PLY + 1;  // rows of the tables indexed by ply
+inline constexpr int PV_CAPACITY = MAX_PLY + 1;     // a move per ply up to the deepest ply, and the terminator
+// A game's key history is compacted past this many entries before the next
+// move, which leaves room for twice the deepest search on top of any game.
+inline constexpr int HISTORY_COMPACT_AT = KEY_HISTORY_SIZE - 2 * MAX_PLY;
 inline constexpr int POLL_INTERVAL = 10000;
 
 struct SearchLimits {
@@ -19,7 +26,9 @@ struct SearchLimits {
     bool timeLimited;
     double softTime;     // seconds: no new iteration after it
     double hardTime;     // seconds: the running iteration is abandoned after it
-    bool stopRequested;  // "stop" arrived
+    int iterationCap;    // 0, or a last iteration below the edition's (harnesses that search thousands of times)
+    bool stopRequested;  // "stop" arrived: the search ends once the first iteration is done
+    bool abortRequested; // "quit" arrived: the search ends at the next poll
 };
 
 struct TimeControl {
@@ -35,9 +44,10 @@ struct TimeControl {
 struct SearchStats {
     std::uint64_t nodes;
     int selDepth;
-    double elapsed;  // seconds, snapshot of updateSearchStats
+    double elapsed;  // seconds, snapshot of updateStats
     double nps;
     double cpuLoad;  // 0..1
+    double hashfull; // permille of the transposition table stored by this search
 };
 
 // Bounds of the reported best score.
@@ -65,52 +75,49 @@ struct SearchState {
     SearchStats stats;
     RootReport report;
     int pollCountdown;
-    double lastReportTime;  // elapsed at the last periodic report
     int rootDepth;          // plies of the running iteration
     int currentMoveIndex;   // root move being searched
     SearchClock clock;
+
+    // A new search: everything but the clock cleared.
+    void reset();
+    void startClock();
+    double elapsedWallTime() const;
+    double measureCpuLoad() const;
+    // Snapshot of elapsed time, speed and load into stats (not the hashfull).
+    void updateStats();
+
+    // Time-control rules applied by the driver, the poll and the root search.
+    // Returns whether the driver starts iteration depth + 1.
+    bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore);
+    void pollLimitTest();
+    void applyScoreDropRule();
+    void applyNewLeaderRule();
 };
 
-extern SearchState searchState;
-
-void resetSearchState();
-
-void startClock();
-double elapsedWallTime();
-double measureCpuLoad();
-void updateSearchStats();
-
 // What the protocol layer (or the developer tool) wants to hear from the
-// search. The search never reads input or prints by itself.
+// search; each call sees the running search's state. The search never reads
+// input or prints by itself.
 class SearchListener {
 public:
     virtual ~SearchListener() = default;
-    virtual void iterationStart(int depth) = 0;
-    virtual void iterationSummary(int depth) = 0;
-    virtual void principalVariation() = 0;
-    virtual void currentMove(Move move, int index) = 0;
-    // Every POLL_INTERVAL nodes: periodic progress and waiting input.
-    virtual void poll() = 0;
+    virtual void iterationStart(const SearchState& search, int depth) = 0;
+    virtual void iterationSummary(const SearchState& search, int depth) = 0;
+    virtual void principalVariation(const SearchState& search) = 0;
+    virtual void currentMove(const SearchState& search, Move move, int index) = 0;
+    // Every POLL_INTERVAL nodes: periodic progress and waiting input, which
+    // may call the searcher's requestStop, releaseHold or abortSearch.
+    virtual void poll(const SearchState& search) = 0;
 };
 
 // A listener that says nothing and reads nothing.
 class SilentListener : public SearchListener {
 public:
-    void iterationStart(int) override {}
-    void iterationSummary(int) override {}
-    void principalVariation() override {}
-    void currentMove(Move, int) override {}
-    void poll() override {}
+    void iterationStart(const SearchState&, int) override {}
+    void iterationSummary(const SearchState&, int) override {}
+    void principalVariation(const SearchState&) override {}
+    void currentMove(const SearchState&, Move, int) override {}
+    void poll(const SearchState&) override {}
 };
-
-void setSearchListener(SearchListener* listener);
-SearchListener& searchListener();
-
-// Time-control rules applied by the driver, the poll and the root search.
-// Returns whether the driver starts iteration depth + 1.
-bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore);
-void pollLimitTest();
-void applyScoreDropRule();
-void applyNewLeaderRule();
 
 }  // namespace tallomir

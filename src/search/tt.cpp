@@ -1,14 +1,10 @@
 #include "search/tt.hpp"
 
-#include "platform/platform.hpp"
-
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-namespace tallomir {
+#include "platform/platform.hpp"
 
-TranspositionTable tt;
+namespace tallomir {
 
 namespace {
 
@@ -17,8 +13,6 @@ constexpr int SPARE_ENTRIES = 3;
 constexpr int DEFAULT_MEGABYTES = 16;
 constexpr int MIN_MEGABYTES = 4;
 constexpr int MAX_MEGABYTES = 1024;
-
-std::size_t tableBytes() { return static_cast<std::size_t>(tt.entryCount) * sizeof(TTEntry); }
 
 // The stored forms of depths and bounds; see TTEntry.
 inline std::uint8_t storedDepth(int depth) { return static_cast<std::uint8_t>(depth - DEPTH_NONE); }
@@ -33,48 +27,54 @@ int ttMegabytes(int hashOption) {
     return hashOption > MAX_MEGABYTES ? MAX_MEGABYTES : hashOption;
 }
 
-void ttAllocate(int hashOption) {
-    ttFree();
-    const std::uint64_t bytes = static_cast<std::uint64_t>(ttMegabytes(hashOption)) << 20;
+bool TranspositionTable::allocate(int hashOption) {
+    release();
+    const std::uint64_t limit = static_cast<std::uint64_t>(ttMegabytes(hashOption)) << 20;
     std::uint64_t power = 1;
-    while (power <= bytes) power <<= 1;
+    while (power <= limit) power <<= 1;
     const std::uint64_t buckets = power / 32;  // half the power of two, in 16-byte entries
-    tt.entryCount = static_cast<std::uint32_t>(buckets + SPARE_ENTRIES);
-    tt.indexMask = static_cast<std::uint32_t>(buckets - 1);
+    entryCount = static_cast<std::uint32_t>(buckets + SPARE_ENTRIES);
+    indexMask = static_cast<std::uint32_t>(buckets - 1);
     // The system hands the memory over zeroed, which is an empty table.
-    tt.entries = static_cast<TTEntry*>(platform::allocateTable(tableBytes()));
-    if (!tt.entries) {
-        std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n", ttMegabytes(hashOption));
-        std::exit(1);
+    entries = static_cast<TTEntry*>(platform::allocateTable(bytes()));
+    if (!entries) {
+        entryCount = 0;
+        indexMask = 0;
+        return false;
     }
-    ttNewGeneration(0);
+    newGeneration(0);
+    written = false;
+    return true;
 }
 
-void ttFree() {
-    platform::freeTable(tt.entries, tableBytes());
-    tt.entries = nullptr;
-    tt.entryCount = 0;
-    tt.indexMask = 0;
+void TranspositionTable::release() {
+    platform::freeTable(entries, bytes());
+    entries = nullptr;
+    entryCount = 0;
+    indexMask = 0;
 }
 
-void ttNewGeneration(int generation) {
-    tt.generation = generation;
-    for (int g = 0; g < 16; ++g) tt.ageDistance[g] = (generation - g) & 15;
-    tt.hashfullCount = 0;
+void TranspositionTable::newGeneration(int g) {
+    generation = g;
+    for (int i = 0; i < 16; ++i) ageDistance[i] = (g - i) & 15;
+    hashfullCount = 0;
 }
 
-void ttClear() {
-    ttNewGeneration(0);
-    if (tt.entries) std::memset(tt.entries, 0, tableBytes());
+// A table nothing was stored in since it was made or cleared is still all
+// zero bytes: clearing it again would only touch every page of it.
+void TranspositionTable::clear() {
+    newGeneration(0);
+    if (entries && written) std::memset(entries, 0, bytes());
+    written = false;
 }
 
-bool ttProbe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
-    if (!tt.entries) return false;
-    TTEntry* bucket = tt.entries + (keyLow & tt.indexMask);
+bool TranspositionTable::probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
+    if (!entries) return false;
+    TTEntry* bucket = entries + (keyLow & indexMask);
     for (int i = 0; i < BUCKET_SIZE; ++i) {
         TTEntry& e = bucket[i];
         if (e.check != keyHigh) continue;
-        e.generation = static_cast<std::uint8_t>(tt.generation);
+        e.generation = static_cast<std::uint8_t>(generation);
         out.move = e.move;
         out.lowerDepth = depthOf(e.lowerDepth);
         out.upperDepth = depthOf(e.upperDepth);
@@ -85,20 +85,21 @@ bool ttProbe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
     return false;
 }
 
-void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper) {
-    if (!tt.entries) return;
-    TTEntry* bucket = tt.entries + (keyLow & tt.indexMask);
+void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper) {
+    if (!entries) return;
+    written = true;
+    TTEntry* bucket = entries + (keyLow & indexMask);
     TTEntry* victim = nullptr;
     int victimRating = 0;
     for (int i = 0; i < BUCKET_SIZE; ++i) {
         TTEntry& e = bucket[i];
         if (e.check == keyHigh) {
             // Refresh the matching entry: each part only by a search at least as deep.
-            if (e.generation != tt.generation) {
-                ++tt.hashfullCount;
-                e.generation = static_cast<std::uint8_t>(tt.generation);
+            if (e.generation != generation) {
+                ++hashfullCount;
+                e.generation = static_cast<std::uint8_t>(generation);
             }
-            const bool always = tt.alwaysReplace;
+            const bool always = alwaysReplace;
             if (always || depth > depthOf(e.entryDepth)) e.entryDepth = storedDepth(depth);
             if (move != 0 && (always || depth >= depthOf(e.moveDepth))) {
                 e.moveDepth = storedDepth(depth);
@@ -114,15 +115,15 @@ void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, 
             }
             return;
         }
-        const int rating = tt.ageDistance[e.generation & 15] * 256 - depthOf(e.entryDepth);
+        const int rating = ageDistance[e.generation & 15] * 256 - depthOf(e.entryDepth);
         if (!victim || rating > victimRating) {
             victim = &e;
             victimRating = rating;
         }
     }
-    if (victim->generation != tt.generation) ++tt.hashfullCount;
+    if (victim->generation != generation) ++hashfullCount;
     victim->check = keyHigh;
-    victim->generation = static_cast<std::uint8_t>(tt.generation);
+    victim->generation = static_cast<std::uint8_t>(generation);
     victim->entryDepth = storedDepth(depth);
     victim->move = move;
     victim->moveDepth = storedDepth(move != 0 ? depth : DEPTH_NONE);
@@ -130,6 +131,11 @@ void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, 
     victim->upperDepth = storedDepth(upper < NO_UPPER ? depth : DEPTH_NONE);
     victim->lowerBound = storedLower(lower);
     victim->upperBound = storedUpper(upper);
+}
+
+double TranspositionTable::hashfullPermille() const {
+    if (entryCount == 0) return 0;
+    return static_cast<double>(hashfullCount) / static_cast<double>(entryCount) * 1000.0;
 }
 
 }  // namespace tallomir

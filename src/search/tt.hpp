@@ -8,6 +8,7 @@
 // first the entries of older searches, then the shallow ones.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "board/types.hpp"
@@ -43,36 +44,44 @@ struct TTProbe {
     int upperBound;
 };
 
-struct TranspositionTable {
-    TTEntry* entries;
-    std::uint32_t entryCount;  // buckets + 3 spare entries
-    std::uint32_t indexMask;
-    int generation;
-    int ageDistance[16];
-    std::uint32_t hashfullCount;
-    bool alwaysReplace;        // few men left: every store overwrites
-};
-
-extern TranspositionTable tt;
-
 // Megabytes for a "Hash" value: values below 4 give 16, values above 1024 give 1024.
 int ttMegabytes(int hashOption);
-// Sizes the table to the largest power of two of bytes not above the
-// megabytes, plus three spare entries, and clears it. Stops the program with
-// a message when the memory cannot be had.
-void ttAllocate(int hashOption);
-void ttFree();
-void ttClear();
-void ttNewGeneration(int generation);
-bool ttProbe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out);
-void ttStore(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper);
 
-// Fetches the bucket of a key towards the cache ahead of its probe.
-inline void ttPrefetch(std::uint32_t keyLow) {
-    if (!tt.entries) return;
-    const TTEntry* bucket = tt.entries + (keyLow & tt.indexMask);
-    __builtin_prefetch(bucket);
-    __builtin_prefetch(bucket + 3);  // a bucket may straddle two cache lines
-}
+struct TranspositionTable {
+    TTEntry* entries = nullptr;
+    std::uint32_t entryCount = 0;  // buckets + 3 spare entries
+    std::uint32_t indexMask = 0;
+    int generation = 0;
+    int ageDistance[16] = {};
+    std::uint32_t hashfullCount = 0;
+    bool alwaysReplace = false;  // few men left: every store overwrites
+    bool written = false;        // something was stored since the table was made or cleared
+
+    TranspositionTable() = default;
+    TranspositionTable(const TranspositionTable&) = delete;
+    TranspositionTable& operator=(const TranspositionTable&) = delete;
+    ~TranspositionTable() { release(); }
+
+    // Sizes the table to the largest power of two of bytes not above the
+    // megabytes, plus three spare entries, empty. False, and no table, when
+    // the memory cannot be had.
+    bool allocate(int hashOption);
+    void release();
+    void clear();
+    void newGeneration(int generation);
+    bool probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out);
+    void store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper);
+    // Share of the entries stored by this search, in permille.
+    double hashfullPermille() const;
+    std::size_t bytes() const { return static_cast<std::size_t>(entryCount) * sizeof(TTEntry); }
+
+    // Fetches the bucket of a key towards the cache ahead of its probe.
+    void prefetch(std::uint32_t keyLow) const {
+        if (!entries) return;
+        const TTEntry* bucket = entries + (keyLow & indexMask);
+        __builtin_prefetch(bucket);
+        __builtin_prefetch(bucket + 3);  // a bucket may straddle two cache lines
+    }
+};
 
 }  // namespace tallomir

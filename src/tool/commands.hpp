@@ -8,11 +8,11 @@ namespace tallomir::tool {
 int usage();
 // Prints edition, build type, compiler and revision (above bench and perft runs).
 void printHeader();
-// Loads a FEN argument ("startpos" allowed) into the game position.
-bool loadFen(const char* arg);
+// Loads a FEN argument ("startpos" allowed) into pos.
+bool loadFen(const char* arg, Position& pos);
 bool parseDepth(const char* arg, int& depth);
 // Plays UCI move arguments argv[first..argc) as the position command does.
-bool playMoves(int argc, char** argv, int first);
+bool playMoves(Position& pos, int argc, char** argv, int first);
 
 int cmdPerft(int argc, char** argv);
 int cmdDivide(int argc, char** argv);

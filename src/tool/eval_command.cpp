@@ -9,9 +9,14 @@ namespace tallomir::tool {
 // empty caches with the widest window, so that no lazy exit is taken.
 int cmdEval(int argc, char** argv) {
     if (argc < 3) return usage();
-    if (!loadFen(argv[2])) return 1;
-    clearEvalCaches();
-    std::printf("%d\n", evaluate(gamePosition, -MATE_SCORE, MATE_SCORE));
+    Position pos;
+    if (!loadFen(argv[2], pos)) return 1;
+    EvalCaches caches;
+    if (const char* failed = caches.allocate()) {
+        std::fprintf(stderr, "tallomir: cannot allocate the %s table\n", failed);
+        return 1;
+    }
+    std::printf("%d\n", evaluate(pos, caches, -MATE_SCORE, MATE_SCORE));
     return 0;
 }
 

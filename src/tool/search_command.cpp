@@ -1,6 +1,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,10 +10,10 @@
 #include "search/search.hpp"
 #include "search/tt.hpp"
 #include "tool/commands.hpp"
-#include "uci/go.hpp"
-#include "uci/io.hpp"
-#include "uci/protocol.hpp"
+#include "uci/movetext.hpp"
+#include "uci/options.hpp"
 #include "uci/report.hpp"
+#include "uci/startup.hpp"
 
 namespace tallomir::tool {
 
@@ -33,12 +34,21 @@ std::vector<std::string> benchPositions() {
     return fens;
 }
 
-void discardOutput(const char*, std::size_t) {}
+// A searcher with the default table and every table as a freshly started
+// engine has it; the program ends with status 1 when the memory cannot be had.
+Searcher& freshSearcher() {
+    static Searcher searcher;
+    if (!searcher.table().entries) allocateSearcherOrExit(searcher, optionAsInteger("Hash"));
+    searcher.clearTables();
+    return searcher;
+}
 
-// Every table as a freshly started engine has it.
-void freshTables() {
-    ttClear();
-    clearEvalCaches();
+// A search to a fixed depth, as "go depth N" runs it.
+SearchLimits depthLimits(int depth) {
+    SearchLimits limits{};
+    limits.depthLimited = true;
+    limits.maxDepth = depth;
+    return limits;
 }
 
 }  // namespace
@@ -47,16 +57,15 @@ int cmdSearch(int argc, char** argv) {
     if (argc < 4) return usage();
     int depth;
     if (!parseDepth(argv[3], depth)) return 1;
-    const std::string fen = argv[2];
-    std::string line = fen == "startpos" ? "position startpos" : "position fen " + fen;
-    if (argc > 4) {
-        line += " moves";
-        for (int i = 4; i < argc; ++i) line += std::string(" ") + argv[i];
+    Position pos;
+    if (!loadFen(argv[2], pos)) return 1;
+    // Like "position ... moves": the moves stop at the first one that is not legal.
+    for (int i = 4; i < argc && playMoveText(pos, argv[i]); ++i) {
     }
-    freshTables();
-    positionCommand(line);
+    Searcher& searcher = freshSearcher();
     UciReporter reporter(false);
-    goCommand("go depth " + std::to_string(depth), reporter);
+    searcher.think(pos, depthLimits(depth), reporter);
+    printBestMove(searcher.state());
     return 0;
 }
 
@@ -67,19 +76,17 @@ int cmdBench(int argc, char** argv) {
     if (argc > 2 && !parseDepth(argv[2], depth)) return 1;
     printHeader();
     std::fflush(stdout);
-    setOutputSink(discardOutput);
     SilentListener silent;
     std::uint64_t nodes = 0;
     double secs = 0;  // search time only: clearing the tables is set-up, not search
+    Position pos;
     for (const std::string& fen : benchPositions()) {
-        freshTables();
-        positionCommand("position fen " + fen);
+        Searcher& searcher = freshSearcher();
+        if (!loadFen(fen.c_str(), pos)) return 1;
         const auto start = std::chrono::steady_clock::now();
-        goCommand("go depth " + std::to_string(depth), silent);
+        nodes += searcher.think(pos, depthLimits(depth), silent).stats.nodes;
         secs += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        nodes += searchState.stats.nodes;
     }
-    setOutputSink(nullptr);
     std::printf("nodes %" PRIu64 "\n", nodes);
     std::printf("nps %.0f\n", secs > 0 ? nodes / secs : 0.0);
     return 0;

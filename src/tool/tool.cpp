@@ -14,9 +14,11 @@
 #include "board/see.hpp"
 #include "board/perft.hpp"
 #include "editions/edition.hpp"
+#include "eval/evaluate.hpp"
 #include "tool/commands.hpp"
 #include "uci/movetext.hpp"
 #include "uci/options.hpp"
+#include "uci/protocol.hpp"
 #include "uci/startup.hpp"
 #include "version.hpp"
 
@@ -51,13 +53,15 @@ void printHeader() {
                 __VERSION__, REVISION);
 }
 
-bool loadFen(const char* arg) {
+bool loadFen(const char* arg, Position& pos) {
     std::string_view fen = arg;
     if (fen == "startpos") fen = START_FEN;
-    if (setFromFen(gamePosition, fen) != FenResult::Loaded) {
+    if (setFromFen(pos, fen) != FenResult::Loaded) {
+        std::fputs("Posizione Illegale.\n", stdout);
         std::fprintf(stderr, "rejected FEN: %s\n", arg);
         return false;
     }
+    reportLoadedFen(pos);
     return true;
 }
 
@@ -72,39 +76,27 @@ bool parseDepth(const char* arg, int& depth) {
     return true;
 }
 
-// Reads a UCI move argument that must be legal in the game position.
-bool legalMoveArgument(const char* text, Move& m) {
-    m = textToMove(gamePosition, text);
-    MoveList legal;
-    generateLegal(gamePosition, legal);
-    for (int j = 0; m && j < legal.count; ++j)
-        if (legal.moves[j] == m) return true;
-    std::fprintf(stderr, "not a legal move: %s\n", text);
-    return false;
-}
-
 // Plays UCI moves on the game position; stops with an error at the first one
 // that is not legal.
-bool playMoves(int argc, char** argv, int first) {
+bool playMoves(Position& pos, int argc, char** argv, int first) {
     for (int i = first; i < argc; ++i) {
-        Move m;
-        if (!legalMoveArgument(argv[i], m)) return false;
-        // Long move lists must not run past the key history, as in "position".
-        if (gamePosition.historyCount >= KEY_HISTORY_SIZE - 512) compactKeyHistory(gamePosition);
-        UndoRecord undo;
-        makeMove(gamePosition, undo, m);
+        if (!playMoveText(pos, argv[i])) {
+            std::fprintf(stderr, "not a legal move: %s\n", argv[i]);
+            return false;
+        }
     }
     return true;
 }
 
 int cmdPerft(int argc, char** argv) {
     if (argc < 4) return usage();
+    Position pos;
     int depth;
-    if (!loadFen(argv[2]) || !parseDepth(argv[3], depth)) return 1;
+    if (!loadFen(argv[2], pos) || !parseDepth(argv[3], depth)) return 1;
     const bool bulk = argc > 4 && std::strcmp(argv[4], "--bulk") == 0;
     printHeader();
     const auto start = std::chrono::steady_clock::now();
-    const std::uint64_t leaves = bulk ? perftBulk(gamePosition, depth) : perft(gamePosition, depth);
+    const std::uint64_t leaves = bulk ? perftBulk(pos, depth) : perft(pos, depth);
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("time %.3f s, %.0f leaves/s\n", secs, secs > 0 ? leaves / secs : 0.0);
     std::printf("%" PRIu64 "\n", leaves);
@@ -113,17 +105,18 @@ int cmdPerft(int argc, char** argv) {
 
 int cmdDivide(int argc, char** argv) {
     if (argc < 4) return usage();
+    Position pos;
     int depth;
-    if (!loadFen(argv[2]) || !parseDepth(argv[3], depth) || depth < 1) return 1;
+    if (!loadFen(argv[2], pos) || !parseDepth(argv[3], depth) || depth < 1) return 1;
     printHeader();
     MoveList list;
-    generateLegal(gamePosition, list);
+    generateLegal(pos, list);
     std::uint64_t total = 0;
     for (int i = 0; i < list.count; ++i) {
         UndoRecord undo;
-        makeMove(gamePosition, undo, list.moves[i]);
-        const std::uint64_t n = perft(gamePosition, depth - 1);
-        unmakeMove(gamePosition, undo, list.moves[i]);
+        makeMove(pos, undo, list.moves[i]);
+        const std::uint64_t n = perft(pos, depth - 1);
+        unmakeMove(pos, undo, list.moves[i]);
         std::printf("%s %" PRIu64 "\n", moveToText(list.moves[i]).c_str(), n);
         total += n;
     }
@@ -133,18 +126,23 @@ int cmdDivide(int argc, char** argv) {
 
 int cmdKey(int argc, char** argv) {
     if (argc < 3) return usage();
-    if (!loadFen(argv[2]) || !playMoves(argc, argv, 3)) return 1;
-    std::printf("%016" PRIx64 " %016" PRIx64 " %016" PRIx64 "\n", gamePosition.key, gamePosition.pawnKey,
-                gamePosition.materialKey);
+    Position pos;
+    if (!loadFen(argv[2], pos) || !playMoves(pos, argc, argv, 3)) return 1;
+    std::printf("%016" PRIx64 " %016" PRIx64 " %016" PRIx64 "\n", pos.key, pos.pawnKey,
+                pos.materialKey);
     return 0;
 }
 
 int cmdSee(int argc, char** argv) {
     if (argc < 4) return usage();
-    if (!loadFen(argv[2])) return 1;
-    Move m;
-    if (!legalMoveArgument(argv[3], m)) return 1;
-    std::printf("%d\n", staticExchange(gamePosition, m));
+    Position pos;
+    if (!loadFen(argv[2], pos)) return 1;
+    const Move m = legalMoveFromText(pos, argv[3]);
+    if (!m) {
+        std::fprintf(stderr, "not a legal move: %s\n", argv[3]);
+        return 1;
+    }
+    std::printf("%d\n", staticExchange(pos, m));
     return 0;
 }
 
@@ -154,8 +152,6 @@ int main(int argc, char** argv) {
     using namespace tallomir::tool;
     if (argc < 2) return usage();
     tallomir::initialiseOptions();
-    tallomir::initialiseTables();
-    tallomir::ensureInitialised();
     const std::string_view cmd = argv[1];
     if (cmd == "perft") return cmdPerft(argc, argv);
     if (cmd == "divide") return cmdDivide(argc, argv);

@@ -31,8 +31,6 @@ long long readNumber(std::string_view word) {
     return std::clamp<long long>(v, INT_MIN, INT_MAX);
 }
 
-UciReporter engineReporter(true);
-
 }  // namespace
 
 GoParameters parseGo(std::string_view line) {
@@ -97,15 +95,18 @@ TimeLimits allocateTime(const GoParameters& go, int side, bool ponderOption) {
     return t;
 }
 
-void goCommand(std::string_view line) { goCommand(line, engineReporter); }
+void goCommand(std::string_view line) {
+    UciReporter reporter(true);
+    goCommand(line, reporter);
+}
 
 void goCommand(std::string_view line, SearchListener& listener) {
     // Step 1-2: the words of the line.
     const GoParameters go = parseGo(line);
 
     // Step 3-9: the limits of this search.
-    resetSearchState();
-    SearchLimits& limits = searchState.limits;
+    SearchLimits limits{};
+    limits.iterationCap = protocol().iterationCap;
     if (go.depth >= 0) {
         limits.depthLimited = true;
         limits.maxDepth = static_cast<int>(go.depth);
@@ -113,24 +114,24 @@ void goCommand(std::string_view line, SearchListener& listener) {
         limits.depthLimited = true;
         limits.maxDepth = static_cast<int>(std::min<long long>(2 * go.mate - 1, INT_MAX));
     }
-    const TimeLimits t = allocateTime(go, gamePosition.side, optionIsTrue("Ponder"));
+    const TimeLimits t = allocateTime(go, gamePosition().side, optionIsTrue("Ponder"));
     limits.timeLimited = t.timeLimited;
     limits.softTime = t.softTime;
     limits.hardTime = t.hardTime;
     limits.holdSearch = go.infinite || go.ponder;
 
     // Step 10-11: search.
-    protocol.searching = true;
-    protocol.holdBestMove = go.infinite || go.ponder;
-    protocol.bestMovePending = false;
-    setSearchListener(&listener);
-    iterativeDeepening();
+    protocol().searching = true;
+    protocol().holdBestMove = go.infinite || go.ponder;
+    protocol().bestMovePending = false;
+    Searcher& searcher = engineSearcher();
+    const SearchResult result = searcher.think(gamePosition(), limits, listener);
 
-    // Step 12-14: the closing figures, then the best move unless it is held.
-    updateSearchStats();
-    protocol.searching = false;
-    protocol.bestMovePending = protocol.holdBestMove;
-    if (!protocol.holdBestMove) printBestMove();
+    // Step 12-14: the best move unless it is held, or the program is quitting.
+    protocol().searching = false;
+    if (result.aborted) return;
+    protocol().bestMovePending = protocol().holdBestMove;
+    if (!protocol().holdBestMove) printBestMove(searcher.state());
 }
 
 }  // namespace tallomir

@@ -8,7 +8,10 @@
 
 namespace tallomir {
 
-InputReader stdinReader;
+InputReader& stdinReader() {
+    static InputReader reader;
+    return reader;
+}
 
 namespace {
 // A descriptor that keeps failing is taken as closed rather than spun on.

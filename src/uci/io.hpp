@@ -37,7 +37,8 @@ private:
     int consecutiveErrors_ = 0;
 };
 
-extern InputReader stdinReader;
+// The reader of standard input.
+InputReader& stdinReader();
 
 // One protocol line to standard output, written and flushed at once.
 void emit(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -3,7 +3,12 @@
 #include "uci/protocol.hpp"
 #include "uci/startup.hpp"
 
+#include <cstdio>
+
 int main() {
     tallomir::startUp();
-    for (;;) tallomir::handleInputLine();
+    while (tallomir::handleInputLine()) {
+    }
+    std::fflush(stdout);
+    return 0;
 }

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#include "board/legality.hpp"
+#include "board/makemove.hpp"
+#include "search/state.hpp"
+
 namespace tallomir {
 
 namespace {
@@ -56,6 +60,25 @@ std::string moveToText(Move move) {
     char buf[6];
     moveToText(move, buf);
     return buf;
+}
+
+Move legalMoveFromText(Position& pos, std::string_view text) {
+    const Move m = textToMove(pos, text);
+    if (m == 0) return 0;
+    MoveList legal;
+    generateLegal(pos, legal);
+    for (int i = 0; i < legal.count; ++i)
+        if (legal.moves[i] == m) return m;
+    return 0;
+}
+
+bool playMoveText(Position& pos, std::string_view text) {
+    const Move m = legalMoveFromText(pos, text);
+    if (m == 0) return false;
+    if (pos.historyCount >= HISTORY_COMPACT_AT) compactKeyHistory(pos);
+    UndoRecord undo;
+    makeMove(pos, undo, m);
+    return true;
 }
 
 }  // namespace tallomir

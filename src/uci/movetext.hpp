@@ -14,5 +14,10 @@ Move textToMove(const Position& pos, std::string_view text);
 // Writes the text and its terminating zero into buf (at least 6 characters).
 void moveToText(Move move, char* buf);
 std::string moveToText(Move move);
+// The Move for a text when it is legal in pos, else 0.
+Move legalMoveFromText(Position& pos, std::string_view text);
+// Plays the move of a text when it is legal in pos (compacting a long key
+// history first, as "position" does); false, and pos unchanged, otherwise.
+bool playMoveText(Position& pos, std::string_view text);
 
 }  // namespace tallomir

@@ -3,9 +3,9 @@
 #include <cctype>
 #include <climits>
 
-#include "search/tt.hpp"
 #include "uci/io.hpp"
 #include "uci/protocol.hpp"
+#include "uci/startup.hpp"
 
 namespace tallomir {
 
@@ -87,9 +87,9 @@ void setoptionCommand(std::string_view line) {
     const std::string_view name = line.substr(nameBegin, nameEnd - nameBegin);
     const std::string_view value = line.substr(valueAt + 6);
     if (!setOption(name, value)) return;
-    if (protocol.initialised && sameTextIgnoringCase(name, "Hash") &&
+    if (protocol().initialised && sameTextIgnoringCase(name, "Hash") &&
         optionAsInteger("Hash") >= MIN_HASH_FOR_RESIZE)
-        ttAllocate(optionAsInteger("Hash"));
+        allocateTableOrExit(engineSearcher(), optionAsInteger("Hash"));
 }
 
 }  // namespace tallomir

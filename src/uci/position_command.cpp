@@ -1,25 +1,21 @@
 #include <string_view>
 
-#include "board/legality.hpp"
-#include "board/makemove.hpp"
+#include "uci/io.hpp"
 #include "uci/movetext.hpp"
 #include "uci/protocol.hpp"
 
 namespace tallomir {
 
-namespace {
-
-// Past this many history entries the list is compacted before the next move,
-// which leaves room for a search of the deepest ply on top of any game.
-constexpr int HISTORY_COMPACT_AT = KEY_HISTORY_SIZE - 512;
-
-bool isLegalMove(Position& pos, Move m) {
-    MoveList legal;
-    generateLegal(pos, legal);
-    for (int i = 0; i < legal.count; ++i)
-        if (legal.moves[i] == m) return true;
-    return false;
+void reportLoadedFen(const Position& pos) {
+    // Ten or more white bishops load, but the loader has always complained
+    // about them, once after each colour's pieces are listed.
+    if (pos.pieceIndexCount[pieceIndex(W_BISHOP)] >= 10) {
+        emit("Posizione Illegale.\n");
+        emit("Posizione Illegale.\n");
+    }
 }
+
+namespace {
 
 // The first place at or after `at` (and before `end`) that is not a blank:
 // runs of blanks separate the words of the line like one.
@@ -46,7 +42,11 @@ void positionCommand(std::string_view line) {
         begin = skipBlanks(line, begin, end);
         fen = line.substr(begin, end - begin);
     }
-    if (setFromFen(gamePosition, fen) != FenResult::Loaded) return;
+    if (setFromFen(gamePosition(), fen) != FenResult::Loaded) {
+        emit("Posizione Illegale.\n");
+        return;
+    }
+    reportLoadedFen(gamePosition());
     if (movesAt == std::string_view::npos) return;
 
     std::size_t at = skipBlanks(line, movesAt + 6, line.size());
@@ -54,11 +54,7 @@ void positionCommand(std::string_view line) {
         if (line.size() - at < 4) return;
         std::size_t length = 4;
         if (at + 4 < line.size() && line[at + 4] != ' ') length = 5;
-        const Move m = textToMove(gamePosition, line.substr(at, length));
-        if (m == 0 || !isLegalMove(gamePosition, m)) return;
-        if (gamePosition.historyCount >= HISTORY_COMPACT_AT) compactKeyHistory(gamePosition);
-        UndoRecord undo;
-        makeMove(gamePosition, undo, m);
+        if (!playMoveText(gamePosition(), line.substr(at, length))) return;
         at = skipBlanks(line, at + length, line.size());
     }
 }

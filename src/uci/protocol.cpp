@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "editions/edition.hpp"
-#include "search/state.hpp"
-#include "search/tt.hpp"
 #include "uci/go.hpp"
 #include "uci/io.hpp"
 #include "uci/options.hpp"
@@ -15,9 +13,17 @@
 
 namespace tallomir {
 
-ProtocolState protocol;
+namespace {
+ProtocolState state;
+Position game;
+Searcher searcher;
+}  // namespace
 
-void resetProtocolState() { protocol = ProtocolState{}; }
+ProtocolState& protocol() { return state; }
+Position& gamePosition() { return game; }
+Searcher& engineSearcher() { return searcher; }
+
+void resetProtocolState() { state = ProtocolState{}; }
 
 namespace {
 
@@ -27,8 +33,8 @@ QuitHandler quitHandler = nullptr;
 
 void quit() {
     if (quitHandler) quitHandler();
-    std::fflush(stdout);
-    std::exit(0);
+    protocol().quitRequested = true;
+    if (protocol().searching) searcher.abortSearch();
 }
 
 bool startsWith(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
@@ -63,9 +69,9 @@ void printIdentification() {
 }
 
 void handleCommand(std::string_view line) {
-    const bool searching = protocol.searching;
-    const bool pending = protocol.bestMovePending && !searching;
-    const bool idle = !protocol.bestMovePending && !searching;
+    const bool searching = protocol().searching;
+    const bool pending = protocol().bestMovePending && !searching;
+    const bool idle = !protocol().bestMovePending && !searching;
 
     if (startsWith(line, "debug ")) return;
     if (startsWith(line, "go ")) {
@@ -81,11 +87,11 @@ void handleCommand(std::string_view line) {
     }
     if (line == "ponderhit") {
         if (pending) {
-            printBestMove();
-            protocol.bestMovePending = false;
+            printBestMove(searcher.state());
+            protocol().bestMovePending = false;
         } else if (searching) {
-            searchState.limits.holdSearch = false;
-            protocol.holdBestMove = false;
+            searcher.releaseHold();
+            protocol().holdBestMove = false;
         }
         return;
     }
@@ -95,18 +101,21 @@ void handleCommand(std::string_view line) {
         positionCommand(line);
         return;
     }
-    if (line == "quit") quit();
+    if (line == "quit") {
+        quit();
+        return;
+    }
     if (startsWith(line, "setoption ")) {
         if (idle) setoptionCommand(line);
         return;
     }
     if (line == "stop") {
         if (pending) {
-            printBestMove();
-            protocol.bestMovePending = false;
+            printBestMove(searcher.state());
+            protocol().bestMovePending = false;
         } else if (searching) {
-            searchState.limits.stopRequested = true;
-            protocol.holdBestMove = false;
+            searcher.requestStop();
+            protocol().holdBestMove = false;
         }
         return;
     }
@@ -115,14 +124,17 @@ void handleCommand(std::string_view line) {
         return;
     }
     if (line == "ucinewgame") {
-        if (idle && protocol.initialised) ttClear();
+        if (idle && protocol().initialised) searcher.table().clear();
         return;
     }
 }
 
-void handleInputLine() {
+bool handleInputLine() {
     static char line[LINE_CAPACITY];
-    if (stdinReader.readLine(line, sizeof line) == ReadStatus::End) quit();
+    if (stdinReader().readLine(line, sizeof line) == ReadStatus::End) {
+        quit();
+        return false;
+    }
     // Remove the line end: the first newline and a carriage return before it.
     std::size_t length = std::strlen(line);
     if (char* nl = static_cast<char*>(std::memchr(line, '\n', length))) {
@@ -130,6 +142,7 @@ void handleInputLine() {
         if (length > 0 && line[length - 1] == '\r') --length;
     }
     handleCommand(std::string_view(line, length));
+    return !protocol().quitRequested;
 }
 
 }  // namespace tallomir

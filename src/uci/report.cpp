@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "search/tt.hpp"
 #include "uci/io.hpp"
 #include "uci/movetext.hpp"
 #include "uci/protocol.hpp"
@@ -15,16 +14,10 @@ namespace {
 
 constexpr std::size_t MOVE_ROOM = 6;  // a blank and the longest move text
 
-double hashfullPermille() {
-    if (tt.entryCount == 0) return 0;
-    return static_cast<double>(tt.hashfullCount) / static_cast<double>(tt.entryCount) * 1000.0;
-}
-
-void printTimeAndLoad() {
-    const SearchStats& s = searchState.stats;
+void printTimeAndLoad(const SearchStats& s) {
     emit("info time %.0f nodes %" PRIu64 " nps %.0f cpuload %.0f\n", s.elapsed * 1000.0, s.nodes, s.nps,
          s.cpuLoad * 1000.0);
-    emit("info hashfull %.0f\n", hashfullPermille());
+    emit("info hashfull %.0f\n", s.hashfull);
 }
 
 }  // namespace
@@ -48,9 +41,9 @@ int mateMoves(int s) {
     return 0;
 }
 
-std::string principalVariationLine() {
-    const RootReport& r = searchState.report;
-    const SearchStats& s = searchState.stats;
+std::string principalVariationLine(const SearchState& search) {
+    const RootReport& r = search.report;
+    const SearchStats& s = search.stats;
     const char* bound;
     switch (r.bestBound) {
         case BOUND_EXACT: bound = ""; break;
@@ -66,9 +59,9 @@ std::string principalVariationLine() {
     return line;
 }
 
-void printBestMove() {
-    printTimeAndLoad();
-    const RootReport& r = searchState.report;
+void printBestMove(const SearchState& search) {
+    printTimeAndLoad(search.stats);
+    const RootReport& r = search.report;
     if (r.bestMove == 0) {
         // No legal move at the root: the protocol's null move.
         emit("bestmove 0000\n");
@@ -81,32 +74,32 @@ void printBestMove() {
         emit("bestmove %s\n", best.c_str());
 }
 
-void UciReporter::iterationStart(int depth) { emit("info depth %d\n", depth); }
+void UciReporter::iterationStart(const SearchState&, int depth) { emit("info depth %d\n", depth); }
 
-void UciReporter::iterationSummary(int depth) {
-    const SearchStats& s = searchState.stats;
+void UciReporter::iterationSummary(const SearchState& search, int depth) {
+    const SearchStats& s = search.stats;
     emit("info depth %d seldepth %d time %.0f nodes %" PRIu64 " nps %.0f\n", depth, s.selDepth, s.elapsed * 1000.0,
          s.nodes, s.nps);
 }
 
-void UciReporter::principalVariation() {
-    const std::string line = principalVariationLine();
+void UciReporter::principalVariation(const SearchState& search) {
+    const std::string line = principalVariationLine(search);
     if (!line.empty()) emit("%s", line.c_str());
 }
 
-void UciReporter::currentMove(Move move, int index) {
-    if (searchState.stats.elapsed < 1.0) return;
+void UciReporter::currentMove(const SearchState& search, Move move, int index) {
+    if (search.stats.elapsed < 1.0) return;
     emit("info currmove %s currmovenumber %d\n", moveToText(move).c_str(), index + 1);
 }
 
-void UciReporter::poll() {
+void UciReporter::poll(const SearchState& search) {
     // Progress at most once a second, then every line that is waiting.
-    if (searchState.stats.elapsed >= searchState.lastReportTime + 1.0) {
-        searchState.lastReportTime = searchState.stats.elapsed;
-        printTimeAndLoad();
+    if (search.stats.elapsed >= lastReportTime_ + 1.0) {
+        lastReportTime_ = search.stats.elapsed;
+        printTimeAndLoad(search.stats);
     }
     if (!readInput_) return;
-    while (!searchState.limits.stopRequested && stdinReader.inputWaiting()) handleInputLine();
+    while (!search.limits.stopRequested && stdinReader().inputWaiting()) handleInputLine();
 }
 
 }  // namespace tallomir

@@ -15,10 +15,11 @@ inline constexpr std::size_t PV_TEXT_CAPACITY = 512;
 std::string pvText(const Move* pv);
 // Mate in moves for a score beyond +-MATE_THRESHOLD, else 0.
 int mateMoves(int score);
-// The "info depth ... pv ..." line of the current root report, or "" for no bound.
-std::string principalVariationLine();
+// The "info depth ... pv ..." line of a root report, or "" for no bound.
+std::string principalVariationLine(const SearchState& search);
 
-void printBestMove();
+// The closing figures and the best move of a search.
+void printBestMove(const SearchState& search);
 
 // Prints the search's lines; with readInput it also hands waiting input lines
 // to the command handler during the search (the engine), without it reads
@@ -26,14 +27,15 @@ void printBestMove();
 class UciReporter : public SearchListener {
 public:
     explicit UciReporter(bool readInput) : readInput_(readInput) {}
-    void iterationStart(int depth) override;
-    void iterationSummary(int depth) override;
-    void principalVariation() override;
-    void currentMove(Move move, int index) override;
-    void poll() override;
+    void iterationStart(const SearchState& search, int depth) override;
+    void iterationSummary(const SearchState& search, int depth) override;
+    void principalVariation(const SearchState& search) override;
+    void currentMove(const SearchState& search, Move move, int index) override;
+    void poll(const SearchState& search) override;
 
 private:
     bool readInput_;
+    double lastReportTime_ = 0;  // elapsed at the last periodic report
 };
 
 }  // namespace tallomir

@@ -1,25 +1,35 @@
 #include "uci/startup.hpp"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "board/position.hpp"
 #include "eval/evaluate.hpp"
 #include "platform/platform.hpp"
-#include "search/state.hpp"
 #include "search/tt.hpp"
 #include "uci/options.hpp"
 #include "uci/protocol.hpp"
 
 namespace tallomir {
 
-void initialiseTables() {
-    initBoardTables();
-    initEvalTables();
+void allocateTableOrExit(Searcher& searcher, int hashOption) {
+    if (searcher.allocate(hashOption)) return;
+    std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n", ttMegabytes(hashOption));
+    std::exit(1);
+}
+
+void allocateSearcherOrExit(Searcher& searcher, int hashOption) {
+    allocateTableOrExit(searcher, hashOption);
+    if (const char* failed = searcher.caches().allocate()) {
+        std::fprintf(stderr, "tallomir: cannot allocate the %s table\n", failed);
+        std::exit(1);
+    }
 }
 
 void ensureInitialised() {
-    if (protocol.initialised) return;
-    protocol.initialised = true;
-    ttAllocate(optionAsInteger("Hash"));
-    allocateEvalCaches();
+    if (protocol().initialised) return;
+    protocol().initialised = true;
+    allocateSearcherOrExit(engineSearcher(), optionAsInteger("Hash"));
 }
 
 void startUp() {
@@ -28,14 +38,11 @@ void startUp() {
     platform::initialiseConsole();
     printBanner();
     initialiseOptions();
-    initialiseTables();
     // The transposition table waits for the first isready/position/go.
-    ttFree();
-    ttNewGeneration(0);
-    ttClear();
+    engineSearcher().table().release();
+    engineSearcher().table().clear();
     resetProtocolState();
-    resetSearchState();
-    setFromFen(gamePosition, START_FEN);
+    setFromFen(gamePosition(), START_FEN);
 }
 
 }  // namespace tallomir

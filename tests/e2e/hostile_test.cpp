@@ -43,11 +43,11 @@ bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefi
 // The position the engine holds after a "position" line, worked out with the
 // same code in this process (a rejected FEN keeps `previous`).
 Position positionAfter(const Position& previous, const std::string& line) {
-    std::memcpy(&gamePosition, &previous, sizeof(Position));
+    std::memcpy(&gamePosition(), &previous, sizeof(Position));
     testing::internal::CaptureStdout();
     if (startsWith(line, "position ")) positionCommand(line);
     testing::internal::GetCapturedStdout();
-    return gamePosition;
+    return gamePosition();
 }
 
 // "bestmove 0000" only without a legal move; otherwise a legal move, and a

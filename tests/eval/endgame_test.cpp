@@ -11,7 +11,7 @@ namespace {
 
 bool drawn(const char* fen) {
     Position pos = loadFen(fen);
-    return isRecognisedDraw(pos);
+    return isRecognisedDraw(pos, testCaches());
 }
 
 // The scales applyEndgameRules leaves, starting from full ones.

@@ -11,9 +11,15 @@
 
 namespace tallomir::test {
 
+EvalCaches& testCaches() {
+    static EvalCaches caches;
+    caches.allocate();
+    return caches;
+}
+
 int freshEvaluate(Position& pos) {
-    clearEvalCaches();
-    return evaluate(pos, -WIDE, WIDE);
+    testCaches().clear();
+    return evaluate(pos, testCaches(), -WIDE, WIDE);
 }
 
 std::string fenOf(const Position& pos) {

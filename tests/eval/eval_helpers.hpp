@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "board/position.hpp"
+#include "eval/evaluate.hpp"
 
 namespace tallomir::test {
 
 // Widest window: no lazy exit.
 inline constexpr int WIDE = 30000;
+
+// The evaluation tests' pawn and material caches.
+EvalCaches& testCaches();
 
 // Evaluation on empty pawn and material caches.
 int freshEvaluate(Position& pos);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "eval/eval_helpers.hpp"
+#include "eval/cache.hpp"
 #include "eval/evaluate.hpp"
 #include "eval/material.hpp"
 #include "eval/pawns.hpp"
@@ -22,7 +23,7 @@ TEST(EvalVectors, EveryRowMatchesFreshAndFromTheCaches) {
     for (const auto& row : rows) {
         Position pos = loadFen(row[0]);
         EXPECT_EQ(freshEvaluate(pos), expectedScore(row)) << row[0];
-        EXPECT_EQ(evaluate(pos, -WIDE, WIDE), expectedScore(row)) << row[0];  // both entries now hit
+        EXPECT_EQ(evaluate(pos, testCaches(), -WIDE, WIDE), expectedScore(row)) << row[0];  // both entries now hit
     }
 }
 
@@ -59,17 +60,17 @@ TEST(EvalDriver, WarmPawnTableAgreesWithFreshComputation) {
     }
     for (std::size_t i = sample.size(); i-- > 0;) {
         Position pos = loadFen(sample[i]);
-        clearMaterialTable();
-        EXPECT_EQ(evaluate(pos, -WIDE, WIDE), fresh[i]) << sample[i];
+        clearCacheTable(testCaches().material, MATERIAL_TABLE_SIZE);
+        EXPECT_EQ(evaluate(pos, testCaches(), -WIDE, WIDE), fresh[i]) << sample[i];
     }
 }
 
 TEST(EvalDriver, RepeatedEvaluationHitsBothTables) {
     Position pos = loadFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3");
-    clearEvalCaches();
-    EXPECT_FALSE(materialEntryCached(pos) || pawnEntryCached(pos));
-    evaluate(pos, -WIDE, WIDE);
-    EXPECT_TRUE(materialEntryCached(pos) && pawnEntryCached(pos));
+    testCaches().clear();
+    EXPECT_FALSE(materialEntryCached(testCaches().material, pos) || pawnEntryCached(testCaches().pawns, pos));
+    evaluate(pos, testCaches(), -WIDE, WIDE);
+    EXPECT_TRUE(materialEntryCached(testCaches().material, pos) && pawnEntryCached(testCaches().pawns, pos));
 }
 
 TEST(EvalDriver, BareKingsKeepTwoSixteenthsOfTheScore) {
@@ -99,8 +100,8 @@ TEST(EvalDriver, OppositeColouredBishopsHalveAFullScale) {
 int earlyScore(Position& pos) {
     MaterialEntry m;
     PawnEntry p;
-    probeMaterial(pos, m);
-    probePawns(pos, p);
+    probeMaterial(testCaches().material, pos, m);
+    probePawns(testCaches().pawns, pos, p);
     const int tempo = pos.side == 0 ? 6 : -6;
     int mid = m.materialMid + pos.psqMid + p.mid + tempo, end = m.materialEnd + pos.psqEnd + p.end + tempo;
     evalTrappedPieces(pos, mid, end);
@@ -115,18 +116,18 @@ TEST(EvalDriver, LazyExitReturnsTheEarlyScoreUnscaled) {
     // Fenna exits first of all, on the running material sums.
     const int early = EDITION.lazyFirstOnMaterial ? pos.material[0] - pos.material[1] : earlyScore(pos);
     ASSERT_NE(early, full);
-    EXPECT_EQ(evaluate(pos, early + 150, WIDE), early);
-    EXPECT_EQ(evaluate(pos, early + 149, WIDE), full);
+    EXPECT_EQ(evaluate(pos, testCaches(), early + 150, WIDE), early);
+    EXPECT_EQ(evaluate(pos, testCaches(), early + 149, WIDE), full);
     // Ostravine receives no beta and exits on the low side only.
-    EXPECT_EQ(evaluate(pos, -WIDE, early - 150), EDITION.evalTakesBeta ? early : full);
-    EXPECT_EQ(evaluate(pos, -WIDE, early - 149), full);
+    EXPECT_EQ(evaluate(pos, testCaches(), -WIDE, early - 150), EDITION.evalTakesBeta ? early : full);
+    EXPECT_EQ(evaluate(pos, testCaches(), -WIDE, early - 149), full);
 }
 
 TEST(EvalDriver, LazyExitNeedsEnoughPiecesOnBothSides) {
     // Black with king and two pieces: only Ostravine (more than two) exits.
     Position pos = loadFen("1n2kb2/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ - 0 1");
     const int full = freshEvaluate(pos);
-    EXPECT_EQ(evaluate(pos, 20000, WIDE) != full, EDITION.lazyMinPieceCount == 2);
+    EXPECT_EQ(evaluate(pos, testCaches(), 20000, WIDE) != full, EDITION.lazyMinPieceCount == 2);
 }
 
 }  // namespace

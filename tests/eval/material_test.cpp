@@ -2,6 +2,7 @@
 // entry shared by every position with the same counts.
 #include <gtest/gtest.h>
 
+#include "eval/eval_helpers.hpp"
 #include "eval/evaluate.hpp"
 #include "eval/material.hpp"
 #include "support.hpp"
@@ -115,13 +116,13 @@ TEST(EvalMaterial, EntryIsSharedByEveryPositionWithTheSameCounts) {
     Position open = loadFen("4k3/p7/8/8/8/8/4P3/2B1KB2 w - - 0 1");
     ASSERT_EQ(blocked.materialKey, open.materialKey);
     MaterialEntry a, b, fresh;
-    clearEvalCaches();
-    probeMaterial(blocked, a);
-    probeMaterial(open, b);
+    testCaches().clear();
+    probeMaterial(testCaches().material, blocked, a);
+    probeMaterial(testCaches().material, open, b);
     computeMaterial(open, fresh);
     EXPECT_EQ(b.materialMid, a.materialMid);
     EXPECT_EQ(fresh.materialMid, a.materialMid + EDITION.bishopPairBonus);
-    clearEvalCaches();
+    testCaches().clear();
 }
 
 }  // namespace

@@ -72,8 +72,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     exercise(pos);
     if (isDrawByRule(pos) && pos.fiftyCount < 100) fuzz::fail("isDrawByRule", "a fresh position repeats");
-    (void)isRecognisedDraw(pos);
-    const int score = evaluate(pos, -MATE_SCORE, MATE_SCORE);
+    static EvalCaches caches;
+    caches.allocate();
+    (void)isRecognisedDraw(pos, caches);
+    const int score = evaluate(pos, caches, -MATE_SCORE, MATE_SCORE);
     if (score < -MATE_SCORE || score > MATE_SCORE) fuzz::fail("evaluate", "score out of range");
 
     // Move codes from nowhere (a key collision in the table): the validity

@@ -28,21 +28,18 @@ void initialiseOnce() {
     done = true;
     setOutputSink(discardOutput);
     initialiseOptions();
-    initialiseTables();
-    setIterationCap(FUZZ_ITERATION_CAP);
 }
 
 void resetEngine() {
     initialiseOnce();
     initialiseOptions();
     setOption("Hash", "4");
-    ttFree();
-    ttNewGeneration(0);
+    engineSearcher().table().release();
+    engineSearcher().table().newGeneration(0);
     resetProtocolState();
-    resetSearchState();
-    setSearchListener(nullptr);
+    protocol().iterationCap = FUZZ_ITERATION_CAP;
     setOutputSink(discardOutput);
-    if (setFromFen(gamePosition, START_FEN) != FenResult::Loaded) fail("reset", "start position rejected");
+    if (setFromFen(gamePosition(), START_FEN) != FenResult::Loaded) fail("reset", "start position rejected");
 }
 
 void initialiseEngine() {

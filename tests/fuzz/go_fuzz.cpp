@@ -26,7 +26,7 @@ void collect(const char* text, std::size_t length) {
     const std::string_view line(text, length);
     if (line.substr(0, 9) != "bestmove ") return;
     ++bestMoveLines;
-    fuzz::checkBestMoveLine(gamePosition, line.substr(0, line.size() - 1));
+    fuzz::checkBestMoveLine(gamePosition(), line.substr(0, line.size() - 1));
 }
 
 void checkValue(long long v, const char* name) {
@@ -69,22 +69,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The search itself, on a position with a choice of side by input length.
     positionCommand(size & 1 ? "position startpos moves e2e4" : "position startpos");
-    std::memcpy(&before, &gamePosition, sizeof before);
-    protocol = ProtocolState{true, false, false, false};
+    std::memcpy(&before, &gamePosition(), sizeof before);
+    protocol() = ProtocolState{true, false, false, false, false, fuzz::FUZZ_ITERATION_CAP};
     bestMoveLines = 0;
     setOutputSink(collect);
     SilentListener silent;
     goCommand(line, silent);
-    if (protocol.searching) fuzz::fail("go", "still searching after the search");
-    if (protocol.bestMovePending != (go.infinite || go.ponder)) fuzz::fail("go", "held best move without a hold");
-    if (protocol.bestMovePending) {
+    if (protocol().searching) fuzz::fail("go", "still searching after the search");
+    if (protocol().bestMovePending != (go.infinite || go.ponder)) fuzz::fail("go", "held best move without a hold");
+    if (protocol().bestMovePending) {
         if (bestMoveLines != 0) fuzz::fail("go", "a held best move was printed");
         handleCommand("stop");
-        if (protocol.bestMovePending) fuzz::fail("stop", "best move still pending");
+        if (protocol().bestMovePending) fuzz::fail("stop", "best move still pending");
     }
     if (bestMoveLines != 1) fuzz::fail("go", "not exactly one best-move line");
     setOutputSink(fuzz::discardOutput);
-    fuzz::checkPosition(gamePosition, "after go");
-    if (!test::firstDifference(gamePosition, before).empty()) fuzz::fail("go", "the search changed the game position");
+    fuzz::checkPosition(gamePosition(), "after go");
+    if (!test::firstDifference(gamePosition(), before).empty()) fuzz::fail("go", "the search changed the game position");
     return 0;
 }

@@ -43,9 +43,9 @@ void collect(const char* text, std::size_t length) {
     } else if (line.substr(0, 9) == "bestmove ") {
         ++tally.bestMoves;
         if (tally.afterBestMove) fuzz::fail("handler", "a second best move for one search");
-        if (protocol.searching) fuzz::fail("handler", "best move printed while searching");
+        if (protocol().searching) fuzz::fail("handler", "best move printed while searching");
         tally.afterBestMove = true;
-        fuzz::checkBestMoveLine(gamePosition, line.substr(0, line.size() - 1));
+        fuzz::checkBestMoveLine(gamePosition(), line.substr(0, line.size() - 1));
     } else if (line == "readyok\n") {
         ++tally.readyoks;
     } else if (line.substr(0, 5) == "info " && tally.afterBestMove) {
@@ -78,9 +78,9 @@ int isreadyLines(std::string_view input) {
 }
 
 void checkProtocol(const char* where) {
-    if (protocol.bestMovePending && !protocol.holdBestMove) fuzz::fail(where, "pending best move without a hold");
-    if (protocol.bestMovePending && !protocol.initialised) fuzz::fail(where, "pending best move without tables");
-    if (protocol.searching) fuzz::fail(where, "searching outside a search");
+    if (protocol().bestMovePending && !protocol().holdBestMove) fuzz::fail(where, "pending best move without a hold");
+    if (protocol().bestMovePending && !protocol().initialised) fuzz::fail(where, "pending best move without tables");
+    if (protocol().searching) fuzz::fail(where, "searching outside a search");
 }
 
 }  // namespace
@@ -102,27 +102,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int fd = ::memfd_create("tallomir-fuzz-input", 0);
     if (fd < 0 || ::write(fd, data, size) != static_cast<ssize_t>(size) || ::lseek(fd, 0, SEEK_SET) != 0)
         fuzz::fail("harness", "cannot make the input stream");
-    stdinReader.reset(fd);
+    stdinReader().reset(fd);
 
     bool cutMidSearch = false;
     try {
         for (;;) {
             handleInputLine();
             checkProtocol("after a command");
-            fuzz::checkPosition(gamePosition, "after a command");
+            fuzz::checkPosition(gamePosition(), "after a command");
         }
     } catch (const SessionEnded&) {
-        cutMidSearch = protocol.searching;
+        cutMidSearch = protocol().searching;
     }
     ::close(fd);
-    stdinReader.reset(0);
+    stdinReader().reset(0);
     setOutputSink(fuzz::discardOutput);
 
     // "quit" during a search leaves the flag raised: the process would end there.
-    protocol.searching = false;
+    protocol().searching = false;
     checkProtocol("at the end");
-    fuzz::checkPosition(gamePosition, "at the end");
-    const int unanswered = (cutMidSearch ? 1 : 0) + (protocol.bestMovePending ? 1 : 0);
+    fuzz::checkPosition(gamePosition(), "at the end");
+    const int unanswered = (cutMidSearch ? 1 : 0) + (protocol().bestMovePending ? 1 : 0);
     if (tally.bestMoves != tally.searches - unanswered)
         fuzz::fail("handler", std::to_string(tally.searches) + " searches but " + std::to_string(tally.bestMoves) +
                                   " best moves");

@@ -23,7 +23,7 @@ void collect(const char* text, std::size_t length) {
     const std::string_view line(text, length);
     if (line.substr(0, 9) != "bestmove ") return;
     ++bestMoveLines;
-    fuzz::checkBestMoveLine(gamePosition, line.substr(0, line.size() - 1));
+    fuzz::checkBestMoveLine(gamePosition(), line.substr(0, line.size() - 1));
 }
 
 }  // namespace
@@ -39,18 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     positionCommand("position startpos moves e2e4 c7c5 g1f3");
     const std::string line = "position " + std::string(reinterpret_cast<const char*>(data), size);
     positionCommand(line);
-    fuzz::checkPosition(gamePosition, "after position");
+    fuzz::checkPosition(gamePosition(), "after position");
     // Room for a search of the deepest ply on top of the game.
-    if (gamePosition.historyCount + PV_CAPACITY >= KEY_HISTORY_SIZE) fuzz::fail("position", "key history too full");
+    if (gamePosition().historyCount + PV_CAPACITY >= KEY_HISTORY_SIZE) fuzz::fail("position", "key history too full");
 
-    std::memcpy(&before, &gamePosition, sizeof before);
+    std::memcpy(&before, &gamePosition(), sizeof before);
     setOutputSink(collect);
     bestMoveLines = 0;
     SilentListener silent;
     goCommand("go depth 2", silent);
     setOutputSink(fuzz::discardOutput);
     if (bestMoveLines != 1) fuzz::fail("go", "not exactly one best-move line");
-    const std::string diff = test::firstDifference(gamePosition, before);
+    const std::string diff = test::firstDifference(gamePosition(), before);
     if (!diff.empty()) fuzz::fail("go", "the search changed the game position: " + diff);
     return 0;
 }

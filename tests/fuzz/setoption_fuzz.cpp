@@ -13,10 +13,10 @@ using namespace tallomir;
 namespace {
 
 void checkTable(const char* where) {
-    const std::uint64_t bytes = static_cast<std::uint64_t>(tt.entryCount - 3) * sizeof(TTEntry);
-    if (tt.entries == nullptr) fuzz::fail(where, "no table");
+    const std::uint64_t bytes = static_cast<std::uint64_t>(engineSearcher().table().entryCount - 3) * sizeof(TTEntry);
+    if (engineSearcher().table().entries == nullptr) fuzz::fail(where, "no table");
     if (bytes < (4ULL << 20) || bytes > (1024ULL << 20)) fuzz::fail(where, "table size outside 4..1024 MB");
-    if ((tt.entryCount - 3) != tt.indexMask + 1ULL || (tt.indexMask & (tt.indexMask + 1)) != 0)
+    if ((engineSearcher().table().entryCount - 3) != engineSearcher().table().indexMask + 1ULL || (engineSearcher().table().indexMask & (engineSearcher().table().indexMask + 1)) != 0)
         fuzz::fail(where, "bucket count not a power of two");
 }
 
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Before the tables exist only the text is stored.
     setoptionCommand(line);
-    if (tt.entries != nullptr) fuzz::fail("setoption", "a table before initialisation");
+    if (engineSearcher().table().entries != nullptr) fuzz::fail("setoption", "a table before initialisation");
     const int hash = optionAsInteger("Hash");
     const int megabytes = ttMegabytes(hash);
     if (megabytes < 4 || megabytes > 1024) fuzz::fail("ttMegabytes", "outside 4..1024");
@@ -49,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         setoptionCommand(line);
         checkTable("after setoption");
     }
-    fuzz::checkPosition(gamePosition, "after setoption");
+    fuzz::checkPosition(gamePosition(), "after setoption");
     return 0;
 }

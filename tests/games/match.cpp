@@ -154,7 +154,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     initialiseOptions();
-    initialiseTables();
     ensureInitialised();
     Player players[2] = {{argv[1], nullptr, argv[1]}, {argv[2], nullptr, argv[2]}};
     for (Player& p : players)

@@ -11,6 +11,8 @@
 namespace tallomir {
 namespace {
 
+OrderingTables ordering;
+
 const char* const POSITIONS[] = {
     "startpos",
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
@@ -30,7 +32,7 @@ std::vector<Move> pickAll(Position& pos, Move hashMove, std::vector<int>* stages
     CheckInfo checks;
     findCheckers(pos, checks);
     MovePicker picker;
-    initMovePicker(pos, 3, checks, picker, hashMove);
+    initMovePicker(ordering, pos, 3, checks, picker, hashMove);
     std::vector<Move> out;
     while (const Move m = nextMove(picker)) {
         out.push_back(m);
@@ -44,7 +46,7 @@ std::vector<Move> pickAll(Position& pos, Move hashMove, std::vector<int>* stages
 // that is also a preferred quiet move comes twice (that stage does not skip killers).
 TEST(MovePicker, YieldsEveryLegalMoveExactlyOnce) {
     std::mt19937 rng(12345);
-    clearOrderingTables();
+    clearOrderingTables(ordering);
     for (const char* fen : POSITIONS) {
         Position pos = test::loadFen(fen);
         for (int ply = 0; ply < 60; ++ply) {
@@ -71,7 +73,7 @@ TEST(MovePicker, YieldsEveryLegalMoveExactlyOnce) {
 }
 
 TEST(MovePicker, StagesComeInTheirOrder) {
-    clearOrderingTables();
+    clearOrderingTables(ordering);
     Position pos = test::loadFen(POSITIONS[1]);
     std::vector<Move> legal = legalMoves(pos);
     const Move hash = legal.back();
@@ -93,7 +95,7 @@ TEST(MovePicker, StagesComeInTheirOrder) {
 }
 
 TEST(MovePicker, InvalidHashMoveAndCapturingKillerAreNotReturned) {
-    clearOrderingTables();
+    clearOrderingTables(ordering);
     Position pos = test::loadFen("startpos");
     const Move impossible = encodeMove(numberOf(makeSquare(4, 3)), numberOf(makeSquare(4, 4)));  // e4-e5
     const std::vector<Move> picked = pickAll(pos, impossible);
@@ -150,8 +152,8 @@ TEST(QuietChecks, EveryQuietCheckingMoveOnce) {
     EXPECT_GT(checks, 50);
 }
 
-TEST(MoveOrdering, ScoresOfTheDesign) {
-    clearOrderingTables();
+TEST(MoveOrdering, HashCaptureKillerAndQuietScoresRankInOrder) {
+    clearOrderingTables(ordering);
     // White pawn e4 can take a knight on d5; white queen d1 can take a pawn on d7 defended by the king.
     Position pos = test::loadFen("4k3/3p4/8/3n4/4P3/8/8/3QK1N1 w - - 0 1");
     const Move pawnTakesKnight = encodeMove(numberOf(makeSquare(4, 3)), numberOf(makeSquare(3, 4)));
@@ -159,26 +161,26 @@ TEST(MoveOrdering, ScoresOfTheDesign) {
     const Move knightMove = encodeMove(numberOf(makeSquare(6, 0)), numberOf(makeSquare(5, 2)));
     const Move kingMove = encodeMove(numberOf(makeSquare(4, 0)), numberOf(makeSquare(5, 1)));
     EXPECT_EQ(mvvLva(pos, pawnTakesKnight), 6 * 1 - 0 + 5);
-    EXPECT_EQ(orderScore(pos, pawnTakesKnight, 0, 0), 11 + 4000);
-    EXPECT_EQ(orderScore(pos, queenTakesPawn, 0, 0), 6 * 0 - 4 + 5 - 28000);
-    EXPECT_EQ(orderScore(pos, knightMove, 0, 0), 12);
-    EXPECT_EQ(orderScore(pos, kingMove, 0, 0), -24000);
-    EXPECT_EQ(orderScore(pos, kingMove, 0, kingMove), 32766);
+    EXPECT_EQ(orderScore(ordering, pos, pawnTakesKnight, 0, 0), 11 + 4000);
+    EXPECT_EQ(orderScore(ordering, pos, queenTakesPawn, 0, 0), 6 * 0 - 4 + 5 - 28000);
+    EXPECT_EQ(orderScore(ordering, pos, knightMove, 0, 0), 12);
+    EXPECT_EQ(orderScore(ordering, pos, kingMove, 0, 0), -24000);
+    EXPECT_EQ(orderScore(ordering, pos, kingMove, 0, kingMove), 32766);
     ordering.killers[0][0] = kingMove;
-    EXPECT_EQ(orderScore(pos, kingMove, 0, 0), 23);
+    EXPECT_EQ(orderScore(ordering, pos, kingMove, 0, 0), 23);
 }
 
 TEST(MoveOrdering, HistoryAndCutoffCountsStayBounded) {
-    clearOrderingTables();
+    clearOrderingTables(ordering);
     Position pos = test::loadFen("startpos");
     const Move m = encodeMove(numberOf(makeSquare(6, 0)), numberOf(makeSquare(5, 2)));
-    for (int i = 0; i < 2000; ++i) updateOnBestMove(pos, m, 30, 1);
+    for (int i = 0; i < 2000; ++i) updateOnBestMove(ordering, pos, m, 30, 1);
     EXPECT_LT(ordering.historyTable[pieceIndex(W_KNIGHT)][moveTo(m)], 16384);
     EXPECT_EQ(ordering.killers[1][0], m);
-    for (int i = 0; i < 40000; ++i) recordTried(pos, m);
+    for (int i = 0; i < 40000; ++i) recordTried(ordering, pos, m);
     EXPECT_LT(ordering.triedCount[pieceIndex(W_KNIGHT)][moveTo(m)], 16384);
     EXPECT_GE(ordering.cutoffCount[pieceIndex(W_KNIGHT)][moveTo(m)], 1);
-    EXPECT_GE(cutoffRatio(pos, m), 0);
+    EXPECT_GE(cutoffRatio(ordering, pos, m), 0);
 }
 
 }  // namespace

@@ -1,22 +1,30 @@
 #include "search/search_helpers.hpp"
 
 #include "eval/evaluate.hpp"
-#include "search/tt.hpp"
-#include "uci/go.hpp"
-#include "uci/protocol.hpp"
+#include "search/search.hpp"
 #include "uci/report.hpp"
 
 namespace tallomir::test {
 
-void RecordingListener::principalVariation() { pvLines.push_back(principalVariationLine()); }
+void RecordingListener::principalVariation(const SearchState& s) { pvLines.push_back(principalVariationLine(s)); }
 
-RecordingListener runSearch(const std::string& positionArgs, int depth) {
-    ttClear();
-    clearEvalCaches();
-    positionCommand("position " + positionArgs);
+Searcher& testSearcher() {
+    static Searcher searcher;
+    if (!searcher.table().entries) {
+        searcher.allocate(16);
+        searcher.caches().allocate();
+    }
+    return searcher;
+}
+
+RecordingListener runSearch(const Position& pos, int depth) {
+    Searcher& searcher = testSearcher();
+    searcher.clearTables();
+    SearchLimits limits{};
+    limits.depthLimited = true;
+    limits.maxDepth = depth;
     RecordingListener listener;
-    goCommand("go depth " + std::to_string(depth), listener);
-    setSearchListener(nullptr);
+    searcher.think(pos, limits, listener);
     return listener;
 }
 

@@ -7,10 +7,10 @@
 #include "search/movepick.hpp"
 #include "search/search.hpp"
 #include "search/search_helpers.hpp"
-#include "search/tt.hpp"
 #include "support.hpp"
 #include "uci/movetext.hpp"
 #include "uci/protocol.hpp"
+#include "uci/report.hpp"
 
 namespace tallomir {
 namespace {
@@ -23,19 +23,20 @@ std::vector<std::uint64_t> parseCounts(const std::string& text) {
     return counts;
 }
 
-// Node counts of depth-limited searches follow from the design alone; these
-// were computed independently of this code.
+// Node counts of every iteration and the best move of depth-limited searches
+// from a fresh engine, computed independently of this code: any change in
+// what the search visits or in how it orders moves shows here.
 TEST(SearchVectors, IterationNodeCountsAndBestMove) {
     test::CapturedOutput output;
     int checked = 0;
     for (const auto& row : test::readTable("search.tsv")) {
         if (row[0] != test::editionName()) continue;
-        std::string args = "fen " + row[1];
-        if (!row[2].empty()) args += " moves " + row[2];
+        Position pos = test::loadFen(row[1]);
+        if (!row[2].empty()) test::playMoves(pos, row[2]);
         output.clear();
-        const auto rec = test::runSearch(args, std::stoi(row[3]));
+        const auto rec = test::runSearch(pos, std::stoi(row[3]));
         EXPECT_EQ(rec.iterationNodes, parseCounts(row[4])) << row[1];
-        EXPECT_EQ(moveToText(searchState.report.bestMove), row[5]) << row[1];
+        EXPECT_EQ(moveToText(test::testSearcher().state().report.bestMove), row[5]) << row[1];
         ++checked;
     }
     EXPECT_EQ(checked, 4);
@@ -43,31 +44,32 @@ TEST(SearchVectors, IterationNodeCountsAndBestMove) {
 
 TEST(SearchResults, MateInOneIsExactAndShownAsMate) {
     test::CapturedOutput output;
-    const auto rec = test::runSearch("fen 6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1", 3);
-    EXPECT_EQ(searchState.report.bestScore, MATE_SCORE - 1);
-    EXPECT_EQ(moveToText(searchState.report.bestMove), "a1a8");
+    const auto rec = test::runSearch(test::loadFen("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1"), 3);
+    EXPECT_EQ(test::testSearcher().state().report.bestScore, MATE_SCORE - 1);
+    EXPECT_EQ(moveToText(test::testSearcher().state().report.bestMove), "a1a8");
     ASSERT_FALSE(rec.pvLines.empty());
     EXPECT_NE(rec.pvLines.back().find("score mate 1 "), std::string::npos) << rec.pvLines.back();
 }
 
 TEST(SearchResults, MateInTwoForBothSides) {
     test::CapturedOutput output;
-    auto rec = test::runSearch("fen 7k/8/8/8/8/8/R7/1R4K1 w - - 0 1", 5);
-    EXPECT_EQ(searchState.report.bestScore, MATE_SCORE - 3);
+    auto rec = test::runSearch(test::loadFen("7k/8/8/8/8/8/R7/1R4K1 w - - 0 1"), 5);
+    EXPECT_EQ(test::testSearcher().state().report.bestScore, MATE_SCORE - 3);
     EXPECT_NE(rec.pvLines.back().find("score mate 2 "), std::string::npos) << rec.pvLines.back();
 
-    rec = test::runSearch("fen 7k/R7/8/8/8/8/8/1R4K1 b - - 0 1", 4);
-    EXPECT_EQ(searchState.report.bestScore, -MATE_SCORE + 2);
+    rec = test::runSearch(test::loadFen("7k/R7/8/8/8/8/8/1R4K1 b - - 0 1"), 4);
+    EXPECT_EQ(test::testSearcher().state().report.bestScore, -MATE_SCORE + 2);
     EXPECT_NE(rec.pvLines.back().find("score mate -1 "), std::string::npos) << rec.pvLines.back();
 }
 
 TEST(SearchResults, StalemateAtTheRootLeavesNoBestMove) {
     test::CapturedOutput output;
-    const auto rec = test::runSearch("fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 6);
-    EXPECT_EQ(searchState.report.bestMove, 0);
+    const auto rec = test::runSearch(test::loadFen("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"), 6);
+    EXPECT_EQ(test::testSearcher().state().report.bestMove, 0);
     EXPECT_TRUE(rec.pvLines.empty());
     // No legal move counts as a forced position: four iterations only.
     EXPECT_EQ(rec.iterationNodes.size(), 4u);
+    printBestMove(test::testSearcher().state());
     bool sawNullBestMove = false;
     for (const auto& line : output.lines()) sawNullBestMove |= line == "bestmove 0000";
     EXPECT_TRUE(sawNullBestMove);
@@ -75,36 +77,36 @@ TEST(SearchResults, StalemateAtTheRootLeavesNoBestMove) {
 
 TEST(SearchResults, BareKingsAreADeadDraw) {
     test::CapturedOutput output;
-    test::runSearch("fen 8/8/4k3/8/8/4K3/8/8 w - - 0 1", 4);
-    EXPECT_EQ(searchState.report.bestScore, 0);
+    test::runSearch(test::loadFen("8/8/4k3/8/8/4K3/8/8 w - - 0 1"), 4);
+    EXPECT_EQ(test::testSearcher().state().report.bestScore, 0);
 }
 
 TEST(SearchResults, StalemateAndRepetitionInsideTheTreeScoreZero) {
     test::CapturedOutput output;
-    resetSearchState();
-    clearOrderingTables();
-    ttClear();
+    Searcher& searcher = test::testSearcher();
+    clearOrderingTables(searcher.ordering());
+    searcher.clearTables();
     Move pv[PV_CAPACITY];
     // Black to move is stalemated; the search below the root scores it 0.
     Position stalemate = test::loadFen("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
-    EXPECT_EQ(search(stalemate, -MATE_SCORE, MATE_SCORE, 2 * ONE_PLY, 1, pv, PV_NODE), 0);
+    EXPECT_EQ(searcher.search(stalemate, -MATE_SCORE, MATE_SCORE, 2 * ONE_PLY, 1, pv, PV_NODE), 0);
 
     // The knights went out and came back: the start position repeats.
     Position repeated = test::loadFen("startpos");
     test::playMoves(repeated, "g1f3 g8f6 f3g1 f6g8");
-    EXPECT_EQ(search(repeated, -MATE_SCORE, MATE_SCORE, 3 * ONE_PLY, 1, pv, PV_NODE), 0);
+    EXPECT_EQ(searcher.search(repeated, -MATE_SCORE, MATE_SCORE, 3 * ONE_PLY, 1, pv, PV_NODE), 0);
 }
 
 TEST(SearchResults, SingleLegalMoveStopsAfterDepthFour) {
     test::CapturedOutput output;
-    const auto rec = test::runSearch("fen 7k/8/8/8/8/8/6q1/7K w - - 0 1", 12);
+    const auto rec = test::runSearch(test::loadFen("7k/8/8/8/8/8/6q1/7K w - - 0 1"), 12);
     EXPECT_EQ(rec.iterationNodes.size(), 4u);
-    EXPECT_EQ(moveToText(searchState.report.bestMove), "h1g2");
+    EXPECT_EQ(moveToText(test::testSearcher().state().report.bestMove), "h1g2");
 }
 
 TEST(SearchResults, DeterministicAcrossRunsAndClears) {
     test::CapturedOutput output;
-    const std::string args = "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+    const Position args = test::loadFen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1");
     const auto first = test::runSearch(args, 5);
     const auto second = test::runSearch(args, 5);
     EXPECT_EQ(first.iterationNodes, second.iterationNodes);
@@ -113,9 +115,10 @@ TEST(SearchResults, DeterministicAcrossRunsAndClears) {
 
 TEST(SearchResults, ReportedPvIsPlayable) {
     test::CapturedOutput output;
-    test::runSearch("fen r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 0 1", 6);
-    Position pos = gamePosition;
-    for (const Move* m = searchState.report.pv; *m; ++m) {
+    const Position root = test::loadFen("r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 0 1");
+    test::runSearch(root, 6);
+    Position pos = root;
+    for (const Move* m = test::testSearcher().state().report.pv; *m; ++m) {
         MoveList legal;
         generateLegal(pos, legal);
         bool found = false;

@@ -8,36 +8,36 @@ namespace {
 class TranspositionTableTest : public testing::Test {
 protected:
     void SetUp() override {
-        ttAllocate(16);
+        tt.allocate(16);
         tt.alwaysReplace = false;
     }
-    void TearDown() override { tt.alwaysReplace = false; }
-
-    static TTProbe probe(std::uint32_t low, std::uint32_t high) {
+    TTProbe probe(std::uint32_t low, std::uint32_t high) {
         TTProbe p{};
-        EXPECT_TRUE(ttProbe(low, high, p));
+        EXPECT_TRUE(tt.probe(low, high, p));
         return p;
     }
+
+    TranspositionTable tt;
 };
 
 TEST_F(TranspositionTableTest, SizeFollowsTheHashOption) {
-    ttAllocate(16);
+    tt.allocate(16);
     EXPECT_EQ(tt.entryCount, (1u << 20) + 3);
     EXPECT_EQ(tt.indexMask, (1u << 20) - 1);
-    ttAllocate(20);  // not a power of two: rounded down
+    tt.allocate(20);  // not a power of two: rounded down
     EXPECT_EQ(tt.entryCount, (1u << 20) + 3);
-    ttAllocate(32);
+    tt.allocate(32);
     EXPECT_EQ(tt.entryCount, (1u << 21) + 3);
     // Out-of-range values never overflow the size computation.
     EXPECT_EQ(ttMegabytes(2), 16);
     EXPECT_EQ(ttMegabytes(-5), 16);
     EXPECT_EQ(ttMegabytes(1 << 30), 1024);
-    ttAllocate(16);
+    tt.allocate(16);
 }
 
 TEST_F(TranspositionTableTest, BoundsKeepTheirOwnDepths) {
-    ttStore(5, 77, 100, 6, 120, NO_UPPER);     // deep lower bound
-    ttStore(5, 77, 0, 2, NO_LOWER, 90);        // shallower upper bound only
+    tt.store(5, 77, 100, 6, 120, NO_UPPER);     // deep lower bound
+    tt.store(5, 77, 0, 2, NO_LOWER, 90);        // shallower upper bound only
     const TTProbe p = probe(5, 77);
     EXPECT_EQ(p.move, 100);
     EXPECT_EQ(p.lowerDepth, 6);
@@ -45,23 +45,23 @@ TEST_F(TranspositionTableTest, BoundsKeepTheirOwnDepths) {
     EXPECT_EQ(p.upperDepth, 2);
     EXPECT_EQ(p.upperBound, 90);
     // A shallower lower bound does not replace the deeper one.
-    ttStore(5, 77, 0, 3, 50, NO_UPPER);
+    tt.store(5, 77, 0, 3, 50, NO_UPPER);
     EXPECT_EQ(probe(5, 77).lowerBound, 120);
 }
 
 TEST_F(TranspositionTableTest, PrincipalVariationStoreKeepsAStoredMove) {
-    ttStore(9, 1, 200, 0, 10, 10);
-    ttStore(9, 1, 300, DEPTH_PV, NO_LOWER, NO_UPPER);
+    tt.store(9, 1, 200, 0, 10, 10);
+    tt.store(9, 1, 300, DEPTH_PV, NO_LOWER, NO_UPPER);
     EXPECT_EQ(probe(9, 1).move, 200);
     tt.alwaysReplace = true;
-    ttStore(9, 1, 300, DEPTH_PV, NO_LOWER, NO_UPPER);
+    tt.store(9, 1, 300, DEPTH_PV, NO_LOWER, NO_UPPER);
     EXPECT_EQ(probe(9, 1).move, 300);
 }
 
 TEST_F(TranspositionTableTest, AlwaysReplaceLetsShallowResultsWin) {
     tt.alwaysReplace = true;
-    ttStore(3, 8, 1, 9, 40, NO_UPPER);
-    ttStore(3, 8, 2, 1, 10, NO_UPPER);
+    tt.store(3, 8, 1, 9, 40, NO_UPPER);
+    tt.store(3, 8, 2, 1, 10, NO_UPPER);
     const TTProbe p = probe(3, 8);
     EXPECT_EQ(p.lowerDepth, 1);
     EXPECT_EQ(p.lowerBound, 10);
@@ -70,37 +70,37 @@ TEST_F(TranspositionTableTest, AlwaysReplaceLetsShallowResultsWin) {
 
 TEST_F(TranspositionTableTest, VictimIsTheOldestThenTheShallowest) {
     // Four entries fill the bucket of index 0; the fifth replaces the shallowest.
-    for (std::uint32_t i = 0; i < 4; ++i) ttStore(0, 100 + i, 1, static_cast<int>(5 + i), 0, 0);
-    ttStore(0, 200, 1, 9, 0, 0);
+    for (std::uint32_t i = 0; i < 4; ++i) tt.store(0, 100 + i, 1, static_cast<int>(5 + i), 0, 0);
+    tt.store(0, 200, 1, 9, 0, 0);
     TTProbe p;
-    EXPECT_FALSE(ttProbe(0, 100, p));
-    EXPECT_TRUE(ttProbe(0, 101, p));
+    EXPECT_FALSE(tt.probe(0, 100, p));
+    EXPECT_TRUE(tt.probe(0, 101, p));
     // After a new search the old entries go first, however deep.
-    ttNewGeneration(1);
-    ttStore(0, 300, 1, 0, 0, 0);
-    EXPECT_TRUE(ttProbe(0, 300, p));
+    tt.newGeneration(1);
+    tt.store(0, 300, 1, 0, 0, 0);
+    EXPECT_TRUE(tt.probe(0, 300, p));
     int survivors = 0;
-    for (std::uint32_t k : {101u, 102u, 103u, 200u}) survivors += ttProbe(0, k, p);
+    for (std::uint32_t k : {101u, 102u, 103u, 200u}) survivors += tt.probe(0, k, p);
     EXPECT_EQ(survivors, 3);
 }
 
 TEST_F(TranspositionTableTest, ProbeRefreshesGenerationWithoutCountingIt) {
     // Empty slots carry the generation of the clear, so a store counts from the next search on.
-    ttNewGeneration(1);
-    ttStore(7, 7, 1, 4, 0, 0);
+    tt.newGeneration(1);
+    tt.store(7, 7, 1, 4, 0, 0);
     EXPECT_EQ(tt.hashfullCount, 1u);
-    ttNewGeneration(2);
+    tt.newGeneration(2);
     TTProbe p;
-    ASSERT_TRUE(ttProbe(7, 7, p));
+    ASSERT_TRUE(tt.probe(7, 7, p));
     EXPECT_EQ(tt.hashfullCount, 0u);
     EXPECT_EQ(tt.entries[7].generation, 2);
 }
 
 TEST_F(TranspositionTableTest, ClearForgetsEverything) {
-    ttStore(11, 42, 5, 3, 1, 1);
-    ttClear();
+    tt.store(11, 42, 5, 3, 1, 1);
+    tt.clear();
     TTProbe p;
-    EXPECT_FALSE(ttProbe(11, 42, p));
+    EXPECT_FALSE(tt.probe(11, 42, p));
     EXPECT_EQ(tt.generation, 0);
 }
 

@@ -197,14 +197,14 @@ bool playGame(int index, std::uint64_t seed, std::uint64_t& searches) {
 
     for (int ply = 0; ply < MAX_GAME_PLIES; ++ply) {
         handleCommand(game.positionLine());
-        std::string why = positionProblem(gamePosition);
-        if (why.empty()) why = test::firstDifference(gamePosition, pos).empty() &&
-                                       gamePosition.key == pos.key ? "" : "position command differs from the moves played";
+        std::string why = positionProblem(gamePosition());
+        if (why.empty()) why = test::firstDifference(gamePosition(), pos).empty() &&
+                                       gamePosition().key == pos.key ? "" : "position command differs from the moves played";
         if (!why.empty()) {
             report(index, seed, game, "", why);
             return false;
         }
-        const Position before = gamePosition;
+        const Position before = gamePosition();
         const std::string goLine = randomGoLine(rng);
         output.clear();
         UciReporter reporter(false);
@@ -212,11 +212,11 @@ bool playGame(int index, std::uint64_t seed, std::uint64_t& searches) {
         ++searches;
         Move best = 0;
         why = outputProblem(before, best);
-        if (why.empty() && !test::firstDifference(gamePosition, before).empty()) why = "the search changed the game position";
+        if (why.empty() && !test::firstDifference(gamePosition(), before).empty()) why = "the search changed the game position";
         if (why.empty() && goLine.rfind("go depth", 0) == 0 &&
-            !test::firstDifference(searchPosition, gamePosition).empty())
-            why = "the search left its working copy different: " + test::firstDifference(searchPosition, gamePosition);
-        if (why.empty() && !positionProblem(searchPosition).empty()) why = "working copy: " + positionProblem(searchPosition);
+            !test::firstDifference(engineSearcher().workingPosition(), gamePosition()).empty())
+            why = "the search left its working copy different: " + test::firstDifference(engineSearcher().workingPosition(), gamePosition());
+        if (why.empty() && !positionProblem(engineSearcher().workingPosition()).empty()) why = "working copy: " + positionProblem(engineSearcher().workingPosition());
         if (!why.empty()) {
             report(index, seed, game, goLine, why);
             return false;
@@ -235,8 +235,7 @@ int main(int argc, char** argv) {
     const int games = argc > 1 ? std::atoi(argv[1]) : 1000;
     const std::uint64_t firstSeed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
     initialiseOptions();
-    initialiseTables();
-    setFromFen(gamePosition, START_FEN);
+    setFromFen(gamePosition(), START_FEN);
     setOutputSink(capture);
     handleCommand("isready");
 

@@ -1,5 +1,4 @@
-// The protocol layer's answers to what the design leaves open: input that
-// fails or ends, keywords without values, "Hash" texts that overflow, and a
+// The protocol layer under hostile or extreme input: input that fails or ends, keywords without values, "Hash" texts that overflow, and a
 // search on top of the longest game the history holds.
 #include <gtest/gtest.h>
 
@@ -83,23 +82,23 @@ class HashTexts : public testing::Test {
 protected:
     void SetUp() override {
         initialiseOptions();
-        ttAllocate(16);
+        engineSearcher().allocate(16);
     }
     void TearDown() override {
         initialiseOptions();
-        ttAllocate(16);
+        engineSearcher().allocate(16);
     }
 };
 
 TEST_F(HashTexts, OverflowingAndNegativeValuesNeverGiveAnUnsoundTable) {
-    ASSERT_TRUE(protocol.initialised);
+    ASSERT_TRUE(protocol().initialised);
     // Negative, zero and tiny values keep the table as it is.
     for (const char* value : {"-1", "-2147483648", "-99999999999999999999", "0", "3", "junk", ""}) {
-        const TTEntry* before = tt.entries;
-        const std::uint32_t count = tt.entryCount;
+        const TTEntry* before = engineSearcher().table().entries;
+        const std::uint32_t count = engineSearcher().table().entryCount;
         setoptionCommand(std::string("setoption name Hash value ") + value);
-        EXPECT_EQ(tt.entries, before) << value;
-        EXPECT_EQ(tt.entryCount, count) << value;
+        EXPECT_EQ(engineSearcher().table().entries, before) << value;
+        EXPECT_EQ(engineSearcher().table().entryCount, count) << value;
     }
     // Values beyond the maximum read as the maximum, without overflow.
     for (const char* value : {"1025", "2147483647", "2147483648", "99999999999999999999", "4294967296"}) {
@@ -107,7 +106,7 @@ TEST_F(HashTexts, OverflowingAndNegativeValuesNeverGiveAnUnsoundTable) {
         EXPECT_EQ(ttMegabytes(optionAsInteger("Hash")), 1024) << value;
     }
     setoptionCommand("setoption name Hash value 4");
-    EXPECT_EQ(tt.entryCount, (1u << 18) + 3);  // 4 MB of 16-byte entries
+    EXPECT_EQ(engineSearcher().table().entryCount, (1u << 18) + 3);  // 4 MB of 16-byte entries
 }
 
 // "position" with thousands of plies and a search on top: the key history
@@ -120,16 +119,16 @@ TEST(LongGames, SearchOnTopOfTheLongestHistory) {
     testing::internal::CaptureStdout();
     positionCommand(line);
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(test::inconsistency(gamePosition), "");
-    EXPECT_EQ(gamePosition.fiftyCount, 0);
-    EXPECT_GT(gamePosition.historyCount, KEY_HISTORY_SIZE / 2);
-    EXPECT_LT(gamePosition.historyCount + PV_CAPACITY, KEY_HISTORY_SIZE);
-    const Position before = gamePosition;
+    EXPECT_EQ(test::inconsistency(gamePosition()), "");
+    EXPECT_EQ(gamePosition().fiftyCount, 0);
+    EXPECT_GT(gamePosition().historyCount, KEY_HISTORY_SIZE / 2);
+    EXPECT_LT(gamePosition().historyCount + PV_CAPACITY, KEY_HISTORY_SIZE);
+    const Position before = gamePosition();
     test::CapturedOutput out;
     SilentListener silent;
     goCommand("go depth 6", silent);
-    EXPECT_EQ(test::firstDifference(gamePosition, before), "");
-    EXPECT_EQ(test::firstDifference(searchPosition, before), "");
+    EXPECT_EQ(test::firstDifference(gamePosition(), before), "");
+    EXPECT_EQ(test::firstDifference(engineSearcher().workingPosition(), before), "");
     EXPECT_EQ(out.lines().back().rfind("bestmove ", 0), 0u);
 }
 
@@ -143,15 +142,15 @@ TEST(HarnessHooks, IterationCapAndQuitHandler) {
     positionCommand("position startpos");
     testing::internal::GetCapturedStdout();
     test::CapturedOutput out;
-    setIterationCap(2);
+    protocol().iterationCap = 2;
     SilentListener silent;
     goCommand("go infinite", silent);  // held: ends at the cap and waits
-    setIterationCap(0);
-    EXPECT_TRUE(protocol.bestMovePending);
-    EXPECT_EQ(searchState.report.bestDepth, 2);
+    protocol().iterationCap = 0;
+    EXPECT_TRUE(protocol().bestMovePending);
+    EXPECT_EQ(engineSearcher().state().report.bestDepth, 2);
     EXPECT_TRUE(out.lines().empty() || out.lines().back().rfind("bestmove", 0) != 0);
     handleCommand("stop");
-    EXPECT_FALSE(protocol.bestMovePending);
+    EXPECT_FALSE(protocol().bestMovePending);
     EXPECT_EQ(out.lines().back().rfind("bestmove ", 0), 0u);
 
     setQuitHandler(throwOnQuit);

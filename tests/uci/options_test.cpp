@@ -13,7 +13,7 @@ protected:
     void SetUp() override { initialiseOptions(); }
     void TearDown() override {
         initialiseOptions();
-        ttAllocate(16);
+        engineSearcher().allocate(16);
     }
 };
 
@@ -29,13 +29,13 @@ TEST_F(OptionsTest, AnnouncedWithTheirCurrentValues) {
 }
 
 TEST_F(OptionsTest, NamesIgnoreCaseAndHashRecreatesTheTable) {
-    ASSERT_TRUE(protocol.initialised);
+    ASSERT_TRUE(protocol().initialised);
     setoptionCommand("setoption name hash value 32");
     EXPECT_EQ(optionAsInteger("Hash"), 32);
-    EXPECT_EQ(tt.entryCount, (1u << 21) + 3);
+    EXPECT_EQ(engineSearcher().table().entryCount, (1u << 21) + 3);
     // Below 4 the text is kept but the table stays.
     setoptionCommand("setoption name Hash value 2");
-    EXPECT_EQ(tt.entryCount, (1u << 21) + 3);
+    EXPECT_EQ(engineSearcher().table().entryCount, (1u << 21) + 3);
 }
 
 TEST_F(OptionsTest, MalformedLinesAreIgnored) {

@@ -18,7 +18,7 @@ Position run(const std::string& line) {
     testing::internal::CaptureStdout();
     positionCommand(line);
     testing::internal::GetCapturedStdout();
-    return gamePosition;
+    return gamePosition();
 }
 
 Position after(const char* fen, const char* moves) {
@@ -84,7 +84,7 @@ TEST(PositionCommand, RejectedFenKeepsThePreviousPositionAndPlaysNothing) {
     testing::internal::CaptureStdout();
     positionCommand("position fen 8/8/8/8/8/8/8/8 w - - 0 1 moves e2e4");
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Posizione Illegale.\n");
-    EXPECT_EQ(test::firstDifference(gamePosition, before), "");
+    EXPECT_EQ(test::firstDifference(gamePosition(), before), "");
 }
 
 TEST(PositionCommand, ThousandsOfPliesNeverOverflowTheHistory) {

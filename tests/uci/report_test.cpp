@@ -21,9 +21,11 @@ TEST(Report, MateScoresInMoves) {
     EXPECT_EQ(mateMoves(MATE_THRESHOLD), 0);
 }
 
+SearchState search;
+
 RootReport& reportWith(int score, int bound) {
-    resetSearchState();
-    RootReport& r = searchState.report;
+    search = SearchState{};
+    RootReport& r = search.report;
     r.bestMove = encodeMove(12, 28);  // e2e4
     r.bestScore = score;
     r.bestBound = bound;
@@ -31,27 +33,27 @@ RootReport& reportWith(int score, int bound) {
     r.pv[0] = r.bestMove;
     r.pv[1] = encodeMove(52, 36);  // e7e5
     r.pv[2] = 0;
-    searchState.stats.selDepth = 12;
-    searchState.stats.nodes = 123456789012ULL;
-    searchState.stats.elapsed = 1.2346;
+    search.stats.selDepth = 12;
+    search.stats.nodes = 123456789012ULL;
+    search.stats.elapsed = 1.2346;
     return r;
 }
 
 TEST(Report, PrincipalVariationLineInEveryBoundAndForm) {
     reportWith(35, BOUND_EXACT);
-    EXPECT_EQ(principalVariationLine(),
+    EXPECT_EQ(principalVariationLine(search),
               "info depth 7 seldepth 12 score cp 35 time 1235 nodes 123456789012 pv e2e4 e7e5\n");
     reportWith(-35, BOUND_UPPER);
-    EXPECT_EQ(principalVariationLine(),
+    EXPECT_EQ(principalVariationLine(search),
               "info depth 7 seldepth 12 score cp -35 upperbound time 1235 nodes 123456789012 pv e2e4 e7e5\n");
     reportWith(MATE_SCORE, BOUND_LOWER);
-    EXPECT_EQ(principalVariationLine(),
+    EXPECT_EQ(principalVariationLine(search),
               "info depth 7 seldepth 12 score cp 30000 lowerbound time 1235 nodes 123456789012 pv e2e4 e7e5\n");
     reportWith(MATE_SCORE - 3, BOUND_EXACT);
-    EXPECT_EQ(principalVariationLine(),
+    EXPECT_EQ(principalVariationLine(search),
               "info depth 7 seldepth 12 score mate 2 time 1235 nodes 123456789012 pv e2e4 e7e5\n");
     reportWith(35, BOUND_NONE);
-    EXPECT_EQ(principalVariationLine(), "");
+    EXPECT_EQ(principalVariationLine(search), "");
 }
 
 TEST(Report, LongPrincipalVariationIsCutToTheBuffer) {
@@ -67,19 +69,19 @@ TEST(Report, LongPrincipalVariationIsCutToTheBuffer) {
 TEST(Report, BestMoveLineWithAndWithoutPonder) {
     test::CapturedOutput out;
     RootReport& r = reportWith(10, BOUND_EXACT);
-    printBestMove();
+    printBestMove(search);
     EXPECT_EQ(out.lines().back(), "bestmove e2e4 ponder e7e5");
     out.clear();
     r.pv[1] = 0;
-    printBestMove();
+    printBestMove(search);
     EXPECT_EQ(out.lines().back(), "bestmove e2e4");
     out.clear();
     r.pv[1] = NULL_MOVE;
-    printBestMove();
+    printBestMove(search);
     EXPECT_EQ(out.lines().back(), "bestmove e2e4");
     out.clear();
     r.bestMove = 0;
-    printBestMove();
+    printBestMove(search);
     const auto lines = out.lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("info time ", 0), 0u);

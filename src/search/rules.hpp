@@ -1,0 +1,49 @@
+// Rules that the root search and the tree search share: the extensions, the
+// pawn moves they and the futility test single out, and the copying of
+// principal variations.
+#pragma once
+
+#include "board/attacks.hpp"
+#include "board/legality.hpp"
+#include "board/see.hpp"
+#include "editions/edition.hpp"
+#include "search/state.hpp"
+
+namespace tallomir {
+
+// A pawn move that lands on the mover's seventh rank.
+inline bool isPawnMoveToSeventh(const Position& pos, Move m) {
+    return (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(squareOf[moveTo(m)], pos.side) == 10;
+}
+
+// A pawn move that lands on the mover's seventh or eighth rank.
+inline bool isPawnMoveToSeventhOrEighth(const Position& pos, Move m) {
+    return (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(squareOf[moveTo(m)], pos.side) >= 10;
+}
+
+// Depth units added to a move's search: checks always; the only evasion;
+// and at PV nodes (the root is one) a winning recapture or a safe pawn move
+// to the seventh rank.
+inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode) {
+    if (givesCheck(pos, m)) return EDITION.extCheck;
+    if (singleReply) return EDITION.extSingleReply;
+    if (!isPvNode) return 0;
+    if (squareOf[moveTo(m)] == pos.lastCaptureSquare && staticExchange(pos, m) > 0) return EDITION.extRecapture;
+    if (isPawnMoveToSeventh(pos, m) && staticExchange(pos, m) >= 0) return EDITION.extPawnSeventh;
+    return 0;
+}
+
+// Copies a zero-terminated PV into room for `capacity` moves, terminator included.
+inline void copyPv(Move* to, const Move* from, int capacity = PV_CAPACITY) {
+    int i = 0;
+    while (i < capacity - 1 && (to[i] = from[i]) != 0) ++i;
+    to[i] = 0;
+}
+
+// The PV of a node: its move, then the child's PV.
+inline void appendPv(Move* pv, const Move* childPv, Move m) {
+    pv[0] = m;
+    copyPv(pv + 1, childPv, PV_CAPACITY - 1);
+}
+
+}  // namespace tallomir
