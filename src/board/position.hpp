@@ -109,8 +109,6 @@ constexpr bool isSeventhOrEighthRank(Square sq, int colour) { return relativeRan
 // looked up by mailbox row because make and unmake run it for every pawn move.
 inline constexpr std::uint8_t rowBit[16] = {0, 0, 0, 0, 1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0};
 constexpr int pawnRankBit(Square sq, int colour) { return rowBit[(sq >> 4) ^ rankFlip[colour]]; }
-// old name, kept until the search layer is converted
-inline int relativeRow(Square sq, int colour) { return (sq >> 4) ^ rankFlip[colour]; }
 
 inline constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 

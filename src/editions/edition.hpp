@@ -63,9 +63,6 @@ struct EditionParams {
     int trappedBishopSmall;
     int kingShelterPenalty;
 
-    // old names, kept until the search layer is converted
-    int futilityMargin250Below = futilityFirstMarginBelow;
-    int futilityMargin550Below = futilitySecondMarginBelow;
 };
 
 inline constexpr EditionParams VENDREL{

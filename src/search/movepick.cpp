@@ -26,14 +26,14 @@ constexpr Stage Q_IN_CHECK_SCRIPT[] = {STAGE_Q_EVASIONS, STAGE_END};
 constexpr Stage Q_FIRST_PLY_SCRIPT[] = {STAGE_Q_CAPTURES, STAGE_Q_CHECKS, STAGE_END};
 constexpr Stage Q_DEEPER_SCRIPT[] = {STAGE_Q_CAPTURES, STAGE_END};
 
-inline int moverIndex(const Position& pos, Move m) { return pieceIndex(pos.board[squareOf[moveFrom(m)]]); }
+inline int moverIndex(const Position& pos, Move m) { return pieceIndex(pos.board[moveFromSquare(m)]); }
 
 inline int historyScore(const OrderingTables& ordering, const Position& pos, Move m) {
     return ordering.historyTable[moverIndex(pos, m)][moveTo(m)] + HISTORY_OFFSET;
 }
 
 bool preferredQuiet(const Position& pos, Move m, int split) {
-    return (pos.board[squareOf[moveFrom(m)]] & KNIGHT) || moveTo(m) == split;
+    return (pos.board[moveFromSquare(m)] & KNIGHT) || moveTo(m) == split;
 }
 
 void scoreByMvvLva(const Position& pos, MoveList& list) {
@@ -86,8 +86,8 @@ void clearOrderingTables(OrderingTables& ordering) {
 
 int mvvLva(const Position& pos, Move m) {
     if (moveKind(m) == EN_PASSANT) return 5;
-    const int victim = pos.board[squareOf[moveTo(m)]];
-    if (victim != EMPTY) return 6 * pieceType(victim) - pieceType(pos.board[squareOf[moveFrom(m)]]) + 5;
+    const int victim = pos.board[moveToSquare(m)];
+    if (victim != EMPTY) return 6 * pieceType(victim) - pieceType(pos.board[moveFromSquare(m)]) + 5;
     return pieceType(promoPiece[movePromo(m)] | WHITE) - 5;
 }
 
@@ -95,10 +95,10 @@ bool isGoodCapture(const Position& pos, Move m) {
     const int kind = moveKind(m);
     if (kind == EN_PASSANT) return true;
     if (kind == PROMOTION && movePromo(m) != 3) return false;
-    const int victim = pos.board[squareOf[moveTo(m)]];
+    const int victim = pos.board[moveToSquare(m)];
     if (victim == EMPTY) return staticExchange(pos, m) >= 0;
     if (kind == PROMOTION) return true;
-    if (pieceValue(victim) >= pieceValue(pos.board[squareOf[moveFrom(m)]])) return true;
+    if (pieceValue(victim) >= pieceValue(pos.board[moveFromSquare(m)])) return true;
     return staticExchange(pos, m) >= 0;
 }
 

@@ -72,9 +72,9 @@ bool isGoodCapture(const Position& pos, Move move);
 int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move move);
 int orderScore(const OrderingTables& ordering, const Position& pos, Move move, int ply, Move hashMove);
 void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& list, int ply, Move hashMove);
-// Promotion or en passant (kind bit 0x8000), or a capture.
+// Promotion or en passant (both kinds have the PROMOTION bit), or a capture.
 inline bool isTactical(const Position& pos, Move move) {
-    return (move & 0x8000) || pos.board[squareOf[moveTo(move)]] != EMPTY;
+    return (move & PROMOTION) || pos.board[moveToSquare(move)] != EMPTY;
 }
 
 void updateOnBestMove(OrderingTables& ordering, const Position& pos, Move move, int depth, int ply);

@@ -34,9 +34,9 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
         const int line = rayStep(king - from);
         if (code & PAWN_BITS) {
             const Square to = from + push;
-            if (relativeRow(from, side) != 10 && pos.board[to] == EMPTY && rayStep(king - to) != line) {
+            if (!isSeventhRank(from, side) && pos.board[to] == EMPTY && rayStep(king - to) != line) {
                 append(list, from, to);
-                if (relativeRow(from, side) == 5 && pos.board[to + push] == EMPTY) append(list, from, to + push);
+                if (isSecondRank(from, side) && pos.board[to + push] == EMPTY) append(list, from, to + push);
             }
         } else if (code & SLIDER_BITS) {
             for (const std::int8_t* d = pieceDirections(code); *d; ++d)
@@ -84,7 +84,7 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
     for (const Square to : {king - push + 1, king - push - 1}) {
         if (pos.board[to - push] == ownPawn && pos.board[to] == EMPTY) {
             append(list, to - push, to);
-        } else if (pos.board[to - 2 * push] == ownPawn && relativeRow(to - 2 * push, side) == 5 &&
+        } else if (pos.board[to - 2 * push] == ownPawn && isSecondRank(to - 2 * push, side) &&
                    pos.board[to] == EMPTY && pos.board[to - push] == EMPTY) {
             append(list, to - 2 * push, to);
         }

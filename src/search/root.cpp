@@ -56,7 +56,7 @@ void Searcher::clearTables() {
 void seedRootScores(MoveList& list) {
     for (int i = 0; i < list.count; ++i) {
         const Move m = list.moves[i];
-        list.scores[i] = static_cast<std::int16_t>(-4 * (m & 0xFFF) + ((m >> 12) & 3));
+        list.scores[i] = static_cast<std::int16_t>(-4 * (64 * moveFrom(m) + moveTo(m)) + movePromo(m));
     }
 }
 

@@ -13,12 +13,12 @@ namespace tallomir {
 
 // A pawn move that lands on the mover's seventh rank.
 inline bool isPawnMoveToSeventh(const Position& pos, Move m) {
-    return (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(squareOf[moveTo(m)], pos.side) == 10;
+    return (pos.board[moveFromSquare(m)] & PAWN_BITS) && isSeventhRank(moveToSquare(m), pos.side);
 }
 
 // A pawn move that lands on the mover's seventh or eighth rank.
 inline bool isPawnMoveToSeventhOrEighth(const Position& pos, Move m) {
-    return (pos.board[squareOf[moveFrom(m)]] & PAWN_BITS) && relativeRow(squareOf[moveTo(m)], pos.side) >= 10;
+    return (pos.board[moveFromSquare(m)] & PAWN_BITS) && isSeventhOrEighthRank(moveToSquare(m), pos.side);
 }
 
 // Depth units added to a move's search: checks always; the only evasion;
@@ -28,7 +28,7 @@ inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode) {
     if (givesCheck(pos, m)) return EDITION.extCheck;
     if (singleReply) return EDITION.extSingleReply;
     if (!isPvNode) return 0;
-    if (squareOf[moveTo(m)] == pos.lastCaptureSquare && staticExchange(pos, m) > 0) return EDITION.extRecapture;
+    if (moveToSquare(m) == pos.lastCaptureSquare && staticExchange(pos, m) > 0) return EDITION.extRecapture;
     if (isPawnMoveToSeventh(pos, m) && staticExchange(pos, m) >= 0) return EDITION.extPawnSeventh;
     return 0;
 }

@@ -295,7 +295,7 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
             bool frontierReduced = false, lateReduced = false;
 
             // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
-            if (frontier > 2 && nodeType != PV_NODE && !inCheck && pos.board[squareOf[moveTo(m)]] == EMPTY &&
+            if (frontier > 2 && nodeType != PV_NODE && !inCheck && pos.board[moveToSquare(m)] == EMPTY &&
                 moveKind(m) != PROMOTION) {
                 const int margin = frontier <= 4   ? FRONTIER_MARGIN_4
                                    : frontier <= 6 ? FRONTIER_MARGIN_6
@@ -317,12 +317,12 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
             // Step 11.4: futility pruning and reduction near the leaves.
             if (depth < EDITION.futilityBelow && nodeType != PV_NODE && pos.pieceCount[side ^ 1] > 3 && !inCheck &&
                 newDepth < depth && !isTactical(pos, m) && !isPawnMoveToSeventhOrEighth(pos, m)) {
-                const int margin = depth < EDITION.futilityMargin250Below   ? FUTILITY_MARGIN_1
-                                   : depth < EDITION.futilityMargin550Below ? FUTILITY_MARGIN_2
+                const int margin = depth < EDITION.futilityFirstMarginBelow   ? FUTILITY_MARGIN_1
+                                   : depth < EDITION.futilitySecondMarginBelow ? FUTILITY_MARGIN_2
                                                                             : FUTILITY_MARGIN_3;
                 const int f = balance + margin;
                 if (f <= alpha) {
-                    if (depth < EDITION.futilityMargin550Below) {
+                    if (depth < EDITION.futilitySecondMarginBelow) {
                         if (f > best) {
                             best = f;
                             pv[0] = 0;

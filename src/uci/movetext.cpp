@@ -28,10 +28,10 @@ Move textToMove(const Position& pos, std::string_view t) {
     int move = (numberOf(from) << 6) | numberOf(to);
     if (t.size() > 4) {
         switch (t[4]) {
-            case 'n': move |= 0x8000; break;
-            case 'b': move |= 0x9000; break;
-            case 'r': move |= 0xA000; break;
-            case 'q': move |= 0xB000; break;
+            case 'n': move |= promotionBits(PROMO_KNIGHT); break;
+            case 'b': move |= promotionBits(PROMO_BISHOP); break;
+            case 'r': move |= promotionBits(PROMO_ROOK); break;
+            case 'q': move |= promotionBits(PROMO_QUEEN); break;
             default: return 0;
         }
     }
@@ -46,7 +46,7 @@ void moveToText(Move move, char* buf) {
         std::memcpy(buf, "null", 5);
         return;
     }
-    const Square from = squareOf[moveFrom(move)], to = squareOf[moveTo(move)];
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
     buf[0] = static_cast<char>((from & 15) + 93);
     buf[1] = static_cast<char>((from >> 4) + 45);
     buf[2] = static_cast<char>((to & 15) + 93);

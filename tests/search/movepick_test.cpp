@@ -136,7 +136,7 @@ TEST(QuietChecks, EveryQuietCheckingMoveOnce) {
                 std::vector<Move> expected;
                 for (int i = 0; i < all.count; ++i) {
                     const Move m = all.moves[i];
-                    if (isTactical(pos, m) || (pos.board[squareOf[moveFrom(m)]] & KING)) continue;
+                    if (isTactical(pos, m) || (pos.board[moveFromSquare(m)] & KING)) continue;
                     if (givesCheck(pos, m)) expected.push_back(m);
                 }
                 std::vector<Move> got(generated.moves, generated.moves + generated.count);
