@@ -1,17 +1,26 @@
 // The fixed-size tables of the evaluation's caches.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
+
+#include "platform/platform.hpp"
 
 namespace tallomir {
 
-// Allocates `table` once, zeroed; false when the memory cannot be had.
+// Allocates `table` once; the system hands the memory over zeroed, which is
+// an empty cache. False when the memory cannot be had.
 template <class Entry>
 bool allocateCacheTable(Entry*& table, int count) {
-    if (!table) table = static_cast<Entry*>(std::calloc(count, sizeof(Entry)));
+    if (!table) table = static_cast<Entry*>(platform::allocateTable(static_cast<std::size_t>(count) * sizeof(Entry)));
     return table != nullptr;
+}
+
+template <class Entry>
+void freeCacheTable(Entry*& table, int count) {
+    platform::freeTable(table, static_cast<std::size_t>(count) * sizeof(Entry));
+    table = nullptr;
 }
 
 template <class Entry>

@@ -129,10 +129,8 @@ void EvalCaches::clear() {
 }
 
 void EvalCaches::release() {
-    std::free(pawns);
-    std::free(material);
-    pawns = nullptr;
-    material = nullptr;
+    freeCacheTable(pawns, PAWN_TABLE_SIZE);
+    freeCacheTable(material, MATERIAL_TABLE_SIZE);
 }
 
 }  // namespace tallomir
