@@ -134,6 +134,7 @@ SearchResult Searcher::think(const Position& pos, const SearchLimits& limits, Se
     state_.limits = limits;
     state_.limits.stopRequested = false;
     state_.limits.abortRequested = false;
+    pollAtNodeLimit();
     listener_ = &listener;
     iterativeDeepening(pos);
     updateStats();

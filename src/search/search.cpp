@@ -22,15 +22,27 @@ constexpr int FUTILITY_MARGIN_1 = 250, FUTILITY_MARGIN_2 = 550, FUTILITY_MARGIN_
 }  // namespace
 
 // Leaves every level of the search when a limit or "stop" says so; the
-// depth-1 iteration always completes unless the search is aborted.
+// depth-1 iteration always completes unless the search is aborted. A node
+// limit is a hard one, like the time limit's: no rule of the time control
+// lifts it.
 void Searcher::poll() {
     updateStats();
     listener_->poll(state_);
     state_.pollLimitTest();
     const SearchState& s = state_;
-    if (s.limits.abortRequested ||
-        (s.time.firstIterationDone && (s.limits.stopRequested || (s.time.stopAfterIteration && !s.limits.holdSearch))))
+    const bool limitReached = (s.time.stopAfterIteration || s.nodesSpent()) && !s.limits.holdSearch;
+    if (s.limits.abortRequested || (s.time.firstIterationDone && (s.limits.stopRequested || limitReached)))
         throw SearchUnwind{};
+    pollAtNodeLimit();
+}
+
+// Brings the next poll forward to the node limit, so that a node-limited
+// search ends on its count rather than up to a poll interval later.
+void Searcher::pollAtNodeLimit() {
+    const SearchState& s = state_;
+    if (!s.limits.nodeLimited || s.stats.nodes >= s.limits.maxNodes) return;
+    const std::uint64_t left = s.limits.maxNodes - s.stats.nodes;
+    if (left < static_cast<std::uint64_t>(state_.pollCountdown)) state_.pollCountdown = static_cast<int>(left);
 }
 
 inline void Searcher::countNode(int ply) {

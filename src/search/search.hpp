@@ -70,6 +70,7 @@ private:
                        Move hashMove);
     void countNode(int ply);
     void poll();
+    void pollAtNodeLimit();
     void updateStats();
     void announceCurrentMove(Move m, int index);
     void publishBest(Move m, int v, int alpha, int depth, const Move* childPv);

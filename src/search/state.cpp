@@ -82,6 +82,7 @@ bool SearchState::iterationEndTest(int depth, int rootMoveCount, int firstScore,
             (elapsed >= STABLE_MOVE_SHARE * l.softTime && !dropped && !t.bestMoveChanged))
             t.stopAfterIteration = true;
     }
+    if (nodesSpent()) t.stopAfterIteration = true;
     return !(l.stopRequested || (t.stopAfterIteration && !l.holdSearch));
 }
 

@@ -24,6 +24,8 @@ struct SearchLimits {
     bool depthLimited;
     int maxDepth;        // plies
     bool timeLimited;
+    bool nodeLimited;
+    std::uint64_t maxNodes;  // the search ends once it has visited this many nodes
     double softTime;     // seconds: no new iteration after it
     double hardTime;     // seconds: the running iteration is abandoned after it
     int iterationCap;    // 0, or a last iteration below the edition's (harnesses that search thousands of times)
@@ -90,6 +92,8 @@ struct SearchState {
     // Time-control rules applied by the driver, the poll and the root search.
     // Returns whether the driver starts iteration depth + 1.
     bool iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore);
+    // A node-limited search has visited its nodes.
+    bool nodesSpent() const { return limits.nodeLimited && stats.nodes >= limits.maxNodes; }
     void pollLimitTest();
     void applyScoreDropRule();
     void applyNewLeaderRule();

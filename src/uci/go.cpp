@@ -119,6 +119,12 @@ void goCommand(std::string_view line, SearchListener& listener) {
     limits.softTime = t.softTime;
     limits.hardTime = t.hardTime;
     limits.holdSearch = go.infinite || go.ponder;
+    // The node count ends the search like the other limits, whichever comes
+    // first; a negative count counts as absent.
+    if (go.nodes >= 0) {
+        limits.nodeLimited = true;
+        limits.maxNodes = static_cast<std::uint64_t>(go.nodes);
+    }
 
     // Step 10-11: search.
     protocol().searching = true;

@@ -42,6 +42,36 @@ TEST(SearchVectors, IterationNodeCountsAndBestMove) {
     EXPECT_EQ(checked, 4);
 }
 
+// A node count ends the search by itself on exactly that count once the first
+// iteration is complete, alone or with another limit, whichever comes first.
+TEST(SearchLimitsTest, NodeCountEndsTheSearch) {
+    struct Case {
+        std::uint64_t nodes;
+        int depth;  // 0: no depth limit
+        std::uint64_t expected;
+    };
+    const Position start = test::loadFen("startpos");
+    const std::uint64_t firstIteration = [&] {
+        test::testSearcher().clearTables();
+        return test::runSearch(start, 1).iterationNodes.at(0);
+    }();
+    const std::uint64_t depthThree = test::runSearch(start, 3).iterationNodes.back();
+    for (const Case c : {Case{0, 0, firstIteration}, Case{20000, 0, 20000}, Case{123457, 0, 123457},
+                         Case{20000, 3, depthThree}, Case{depthThree + 50, 0, depthThree + 50}}) {
+        Searcher& searcher = test::testSearcher();
+        searcher.clearTables();
+        SearchLimits limits{};
+        limits.nodeLimited = true;
+        limits.maxNodes = c.nodes;
+        limits.depthLimited = c.depth > 0;
+        limits.maxDepth = c.depth;
+        SilentListener silent;
+        const SearchResult result = searcher.think(start, limits, silent);
+        EXPECT_EQ(result.stats.nodes, c.expected) << "nodes " << c.nodes << " depth " << c.depth;
+        EXPECT_NE(result.report.bestMove, 0);
+    }
+}
+
 TEST(SearchResults, MateInOneIsExactAndShownAsMate) {
     test::CapturedOutput output;
     const auto rec = test::runSearch(test::loadFen("6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1"), 3);
