@@ -17,6 +17,9 @@
 
 namespace tallomir::test {
 
+// Lines of the banner every engine prints when it starts.
+inline constexpr int BANNER_LINES = 12;
+
 using Millis = std::chrono::milliseconds;
 
 // How a child ended: its exit code, or the signal that ended it.

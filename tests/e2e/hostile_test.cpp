@@ -34,7 +34,7 @@ namespace {
 using test::EngineProcess;
 using test::Millis;
 
-constexpr int BANNER_LINES = 12;
+using test::BANNER_LINES;
 // Generous: the suite also runs under the sanitizers, several times slower.
 constexpr Millis ANSWER_TIMEOUT{15000};
 

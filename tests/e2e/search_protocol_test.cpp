@@ -14,7 +14,7 @@ namespace {
 using test::EngineProcess;
 using test::Millis;
 
-constexpr int BANNER_LINES = 12;
+using test::BANNER_LINES;
 
 struct SearchingEngine : EngineProcess {
     SearchingEngine() : EngineProcess(TALLOMIR_ENGINE_PATH) {
@@ -42,6 +42,19 @@ int countPrefix(const std::vector<std::string>& lines, const std::string& prefix
 }
 
 std::vector<std::string> silenceFor(EngineProcess& engine, int ms) { return engine.drain(Millis(ms)); }
+
+// "go nodes" ends by itself on its count, with no other limit given.
+TEST(SearchProtocol, NodeCountEndsTheSearch) {
+    SearchingEngine engine;
+    ASSERT_TRUE(engine.ready);
+    engine.writeLine("position startpos");
+    engine.writeLine("go nodes 20000");
+    const auto lines = engine.untilBestMove(Millis(10000));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(countPrefix(lines, "bestmove"), 1);
+    EXPECT_EQ(lines[lines.size() - 3].rfind("info time ", 0), 0u);
+    EXPECT_NE(lines[lines.size() - 3].find(" nodes 20000 "), std::string::npos) << lines[lines.size() - 3];
+}
 
 TEST(SearchProtocol, IsreadyDuringInfiniteSearchThenStopGivesOneBestMove) {
     SearchingEngine engine;

@@ -108,6 +108,7 @@ TEST(ToolErrors, BadInputFailsCleanly) {
         {"perft", "startpos", "x"},
         {"key", "startpos", "e2e5"},
         {"see", "startpos", "zz"},
+        {"see", "startpos", "a1a8"},  // well formed but not legal
         {"divide", "garbage", "2"},
     };
     for (const auto& args : bad) {

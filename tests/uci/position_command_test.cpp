@@ -41,9 +41,11 @@ TEST(PositionCommand, FenEndsBeforeMoves) {
                                     after(fen, "d4e3 a1a8")),
               "");
     EXPECT_EQ(test::firstDifference(run(std::string("position fen ") + fen), test::loadFen(fen)), "");
-    // Several blanks between moves, and blanks after the last one.
-    EXPECT_EQ(test::firstDifference(run("position startpos moves e2e4    e7e5  g1f3   "),
+    // Several blanks before the FEN, before the first move, between moves and after the last one.
+    EXPECT_EQ(test::firstDifference(run("position startpos moves  e2e4    e7e5  g1f3   "),
                                     after("startpos", "e2e4 e7e5 g1f3")),
+              "");
+    EXPECT_EQ(test::firstDifference(run(std::string("position fen   ") + fen + "  moves   d4e3"), after(fen, "d4e3")),
               "");
 }
 
