@@ -27,7 +27,8 @@ struct SearchResult {
 
 // The owner of everything a search works with: the working position and the
 // root moves, the state of the running search (limits, clock, statistics,
-// root report), the transposition table and the move-ordering tables.
+// root report), the transposition table, the move-ordering tables and the
+// evaluation caches.
 class Searcher {
 public:
     Searcher() { state_.reset(); }
