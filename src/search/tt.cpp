@@ -74,6 +74,9 @@ bool TranspositionTable::probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTPr
     for (int i = 0; i < BUCKET_SIZE; ++i) {
         TTEntry& e = bucket[i];
         if (e.check != keyHigh) continue;
+        // A position whose key has a zero high half matches an empty entry,
+        // which then takes the generation: the table is no longer all zero.
+        written = true;
         e.generation = static_cast<std::uint8_t>(generation);
         out.move = e.move;
         out.lowerDepth = depthOf(e.lowerDepth);

@@ -55,7 +55,7 @@ struct TranspositionTable {
     int ageDistance[16] = {};
     std::uint32_t hashfullCount = 0;
     bool alwaysReplace = false;  // few men left: every store overwrites
-    bool written = false;        // something was stored since the table was made or cleared
+    bool written = false;        // an entry changed since the table was made or cleared
 
     TranspositionTable() = default;
     TranspositionTable(const TranspositionTable&) = delete;
