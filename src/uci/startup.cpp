@@ -38,9 +38,8 @@ void startUp() {
     platform::initialiseConsole();
     printBanner();
     initialiseOptions();
-    // The transposition table waits for the first isready/position/go.
-    engineSearcher().table().release();
-    engineSearcher().table().clear();
+    // The engine's searcher has no tables yet: they wait for the first
+    // isready/position/go.
     resetProtocolState();
     setFromFen(gamePosition(), START_FEN);
 }
