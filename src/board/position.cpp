@@ -1,6 +1,7 @@
 #include "board/position.hpp"
 
 #include <cstring>
+#include <memory>
 
 #include "board/attacks.hpp"
 #include "board/makemove.hpp"
@@ -99,8 +100,10 @@ void clearBoard(Position& pos) {
 }
 
 FenResult setFromFen(Position& pos, std::string_view fen) {
-    static Position loaded;  // too large for the stack of a fuzzer thread
-    Position& tmp = loaded;
+    // The scratch copy lives on the heap: with its key history a Position is
+    // too large for the stack of a fuzzer thread.
+    const std::unique_ptr<Position> loaded(new Position);
+    Position& tmp = *loaded;
     clearBoard(tmp);
     Cursor cur{fen};
 
