@@ -9,15 +9,8 @@
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
 #include "uci/movetext.hpp"
-#include "uci/options.hpp"
-#include "uci/startup.hpp"
 
 namespace tallomir::test {
-
-void initialiseForTests() {
-    initialiseOptions();
-    ensureInitialised();
-}
 
 Position loadFen(std::string_view fen) {
     if (fen == "startpos") fen = START_FEN;
@@ -84,25 +77,10 @@ bool samePosition(const Position& a, const Position& b) {
 
 }  // namespace tallomir::test
 
-#include "uci/io.hpp"
-
 namespace tallomir::test {
 
-namespace {
-std::string captured;
-void captureSink(const char* text, std::size_t length) { captured.append(text, length); }
-}  // namespace
-
-CapturedOutput::CapturedOutput() {
-    captured.clear();
-    setOutputSink(captureSink);
-}
-
-CapturedOutput::~CapturedOutput() { setOutputSink(nullptr); }
-
-void CapturedOutput::clear() { captured.clear(); }
-
 std::vector<std::string> CapturedOutput::lines() const {
+    const std::string& captured = text_;
     std::vector<std::string> out;
     std::size_t at = 0;
     while (at < captured.size()) {

@@ -10,9 +10,6 @@
 
 namespace tallomir::test {
 
-// Builds every table the engine builds before its first search.
-void initialiseForTests();
-
 // Loads a FEN ("startpos" allowed) into a fresh Position; fails the test when rejected.
 Position loadFen(std::string_view fen);
 
@@ -35,16 +32,28 @@ bool samePosition(const Position& a, const Position& b);
 
 }  // namespace tallomir::test
 
+#include "uci/io.hpp"
+
 namespace tallomir::test {
 
-// Collects everything the engine emits while alive; restores stdout after.
+// A descriptor that is not open: an engine reading it sees no input at all.
+inline constexpr int NO_INPUT = -1;
+
+// Collects the lines written to its output (give it to an engine, a reporter
+// or printBestMove); it must outlive whatever writes to it.
 class CapturedOutput {
 public:
-    CapturedOutput();
-    ~CapturedOutput();
+    CapturedOutput() = default;
+    CapturedOutput(const CapturedOutput&) = delete;
+    CapturedOutput& operator=(const CapturedOutput&) = delete;
+    const Output& output() const { return output_; }
     // The emitted lines, line ends removed.
     std::vector<std::string> lines() const;
-    void clear();
+    void clear() { text_.clear(); }
+
+private:
+    std::string text_;
+    Output output_{[this](std::string_view text) { text_.append(text); }};
 };
 
 }  // namespace tallomir::test

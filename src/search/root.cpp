@@ -1,5 +1,6 @@
 // The root search of one iteration and the iterative-deepening driver.
 #include <cstring>
+#include <string>
 
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
@@ -12,6 +13,22 @@
 namespace tallomir {
 
 namespace {
+
+// A position with one legal move at most needs only a shallow look.
+constexpr int FORCED_MOVE_DEPTH = 4;
+// Root moves start in a fixed order, by origin and then destination square
+// number (64 of each), promotions apart by their piece (four kinds fit
+// between two square pairs).
+constexpr int DESTINATIONS = 64;
+constexpr int SQUARE_PAIR_STEP = 4;
+
+void seedRootScores(MoveList& list) {
+    for (int i = 0; i < list.count; ++i) {
+        const Move m = list.moves[i];
+        list.scores[i] =
+            static_cast<std::int16_t>(-SQUARE_PAIR_STEP * (DESTINATIONS * moveFrom(m) + moveTo(m)) + movePromo(m));
+    }
+}
 
 // Offers the moves of a principal variation to the next iteration, deepest first.
 void storePv(TranspositionTable& tt, const Move* pv, Position& pos) {
@@ -46,18 +63,17 @@ void Searcher::updateStats() {
     state_.stats.hashfull = tt_.hashfullPermille();
 }
 
-bool Searcher::allocate(int hashOption) { return tt_.allocate(hashOption); }
+std::string Searcher::allocate(int hashOption) {
+    if (!tt_.allocate(hashOption)) return std::to_string(ttMegabytes(hashOption)) + " MB transposition table";
+    if (const char* failed = caches_.allocate()) return std::string(failed) + " table";
+    return "";
+}
+
+void Searcher::newGame() { tt_.clear(); }
 
 void Searcher::clearTables() {
     tt_.clear();
     caches_.clear();
-}
-
-void seedRootScores(MoveList& list) {
-    for (int i = 0; i < list.count; ++i) {
-        const Move m = list.moves[i];
-        list.scores[i] = static_cast<std::int16_t>(-4 * (64 * moveFrom(m) + moveTo(m)) + movePromo(m));
-    }
 }
 
 void Searcher::orderRootMoves(MoveList& moves, Position& pos) {
@@ -130,16 +146,13 @@ int Searcher::rootSearch(MoveList& moves, Position& pos, int depth, bool firstIt
 }
 
 SearchResult Searcher::think(const Position& pos, const SearchLimits& limits, SearchListener& listener) {
-    state_.reset();
-    state_.limits = limits;
-    state_.limits.stopRequested = false;
-    state_.limits.abortRequested = false;
+    state_.reset(limits);
     pollAtNodeLimit();
     listener_ = &listener;
     iterativeDeepening(pos);
     updateStats();
     listener_ = &silent_;
-    return SearchResult{state_.report, state_.stats, state_.limits.abortRequested};
+    return SearchResult{state_.report, state_.stats, state_.controls.abortRequested};
 }
 
 void Searcher::iterativeDeepening(const Position& root) {
@@ -151,7 +164,7 @@ void Searcher::iterativeDeepening(const Position& root) {
     generateLegal(position_, legal);
     if (legal.count <= 1) {
         s.limits.depthLimited = true;
-        s.limits.maxDepth = 4;
+        s.limits.maxDepth = FORCED_MOVE_DEPTH;
     }
 
     // Step 2: a SearchUnwind thrown by the poll lands here.
@@ -159,10 +172,9 @@ void Searcher::iterativeDeepening(const Position& root) {
         // Step 3-9: per-search preparation.
         copyMoveList(rootMoves_, legal);
         s.startClock();
-        tt_.newGeneration((tt_.generation + 1) % 16);
+        tt_.newSearch(position_);
         clearOrderingTables(ordering_);
         orderRootMoves(rootMoves_, position_);
-        tt_.alwaysReplace = position_.pieceCount[0] < 3 && position_.pieceCount[1] < 3;
 
         // Step 10: one root search per depth.
         const int cap = s.limits.iterationCap;

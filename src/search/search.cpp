@@ -30,8 +30,8 @@ void Searcher::poll() {
     listener_->poll(state_);
     state_.pollLimitTest();
     const SearchState& s = state_;
-    const bool limitReached = (s.time.stopAfterIteration || s.nodesSpent()) && !s.limits.holdSearch;
-    if (s.limits.abortRequested || (s.time.firstIterationDone && (s.limits.stopRequested || limitReached)))
+    const bool limitReached = (s.time.stopAfterIteration || s.nodesSpent()) && !s.controls.holding;
+    if (s.controls.abortRequested || (s.time.firstIterationDone && (s.controls.stopRequested || limitReached)))
         throw SearchUnwind{};
     pollAtNodeLimit();
 }

@@ -3,6 +3,8 @@
 // extensions, reductions and futility pruning, and a quiescence search.
 #pragma once
 
+#include <string>
+
 #include "board/movegen.hpp"
 #include "board/position.hpp"
 #include "eval/evaluate.hpp"
@@ -26,16 +28,20 @@ struct SearchResult {
 };
 
 // The owner of everything a search works with: the working position and the
-// root moves, the state of the running search (limits, clock, statistics,
-// root report), the transposition table, the move-ordering tables and the
-// evaluation caches.
+// root moves, the state of the running search (limits, controls, clock,
+// statistics, root report), the transposition table, the move-ordering tables
+// and the evaluation caches.
 class Searcher {
 public:
     Searcher() { state_.reset(); }
 
-    // The transposition table for a "Hash" value; false when the memory
-    // cannot be had (the caller reports it).
-    bool allocate(int hashOption);
+    // Every table for a "Hash" value: the transposition table is made anew,
+    // the evaluation caches once. Empty when all is there, else what could
+    // not be had ("16 MB transposition table", "pawn table"); the caller
+    // reports it.
+    std::string allocate(int hashOption);
+    // "ucinewgame": the transposition table forgets every entry.
+    void newGame();
     // Every table as a freshly started engine has it.
     void clearTables();
 
@@ -48,22 +54,22 @@ public:
     // What input during a search asks of it: "stop" ends it once the first
     // iteration is done, "ponderhit" lets the limits end it, "quit" ends it
     // at the next poll.
-    void requestStop() { state_.limits.stopRequested = true; }
-    void releaseHold() { state_.limits.holdSearch = false; }
-    void abortSearch() { state_.limits.abortRequested = state_.limits.stopRequested = true; }
+    void requestStop() { state_.controls.stopRequested = true; }
+    void releaseHold() { state_.controls.holding = false; }
+    void abortSearch() { state_.controls.abortRequested = state_.controls.stopRequested = true; }
 
     const SearchState& state() const { return state_; }
-    TranspositionTable& table() { return tt_; }
-    OrderingTables& ordering() { return ordering_; }
-    EvalCaches& caches() { return caches_; }
+    const TranspositionTable& table() const { return tt_; }
     // The search's own copy of the position, as the last iteration left it.
     const Position& workingPosition() const { return position_; }
 
-    // The tree and quiescence searches below the root (the tests call them).
+private:
+    // The tests reach the searches below the root through this; it is
+    // defined only there.
+    friend struct SearcherTestAccess;
+
     int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType);
     int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv);
-
-private:
     void iterativeDeepening(const Position& root);
     int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration);
     void orderRootMoves(MoveList& moves, Position& pos);
@@ -85,7 +91,5 @@ private:
     MoveList rootMoves_{};
     Position position_{};
 };
-
-void seedRootScores(MoveList& list);
 
 }  // namespace tallomir

@@ -7,14 +7,17 @@ namespace tallomir {
 namespace {
 
 constexpr int SCORE_DROP_MARGIN = 50;
+// A first move this far ahead of the second after depth 1 is an easy move.
+constexpr int EASY_MOVE_MARGIN = 150;
 constexpr double EASY_MOVE_SHARE = 0.2;
 constexpr double STABLE_MOVE_SHARE = 0.6;
 
 }  // namespace
 
-void SearchState::reset() {
+void SearchState::reset(const SearchLimits& searchLimits) {
     SearchState& s = *this;
-    s.limits = SearchLimits{};
+    s.limits = searchLimits;
+    s.controls = SearchControls{searchLimits.holdSearch, false, false};
     s.time = TimeControl{};
     s.stats = SearchStats{};
     s.report.bestMove = 0;
@@ -28,26 +31,18 @@ void SearchState::reset() {
 }
 
 void SearchState::startClock() {
-    SearchClock& c = clock;
-    c.wallAccumulated = c.cpuAccumulated = 0;
-    c.wallStart = c.cpuStart = 0;
-    c.running = true;
-    c.wallStart = static_cast<double>(platform::tickCount()) / 1000.0;
-    c.cpuStart = platform::processorSeconds();
+    clock.wallStart = static_cast<double>(platform::tickCount()) / 1000.0;
+    clock.cpuStart = platform::processorSeconds();
 }
 
 double SearchState::elapsedWallTime() const {
-    const SearchClock& c = clock;
-    double t = c.wallAccumulated;
-    if (c.running) t += static_cast<double>(platform::tickCount()) / 1000.0 - c.wallStart;
+    const double t = static_cast<double>(platform::tickCount()) / 1000.0 - clock.wallStart;
     return t < 0 ? 0 : t;
 }
 
 double SearchState::measureCpuLoad() const {
-    const SearchClock& c = clock;
     const double wall = elapsedWallTime();
-    double cpu = c.cpuAccumulated;
-    if (c.running) cpu += platform::processorSeconds() - c.cpuStart;
+    double cpu = platform::processorSeconds() - clock.cpuStart;
     if (cpu < 0) cpu = 0;
     if (wall <= 0 || cpu <= 0) return 0;
     const double load = cpu / wall;
@@ -62,10 +57,10 @@ void SearchState::updateStats() {
 }
 
 bool SearchState::iterationEndTest(int depth, int rootMoveCount, int firstScore, int secondScore) {
-    SearchLimits& l = limits;
+    const SearchLimits& l = limits;
     TimeControl& t = time;
     t.firstIterationDone = true;
-    if (depth == 1 && rootMoveCount >= 2 && firstScore >= secondScore + 150) t.easyMove = true;
+    if (depth == 1 && rootMoveCount >= 2 && firstScore >= secondScore + EASY_MOVE_MARGIN) t.easyMove = true;
     bool dropped;
     if (depth > 1) {
         dropped = t.scoreDropped;
@@ -83,7 +78,7 @@ bool SearchState::iterationEndTest(int depth, int rootMoveCount, int firstScore,
             t.stopAfterIteration = true;
     }
     if (nodesSpent()) t.stopAfterIteration = true;
-    return !(l.stopRequested || (t.stopAfterIteration && !l.holdSearch));
+    return !(controls.stopRequested || (t.stopAfterIteration && !controls.holding));
 }
 
 void SearchState::pollLimitTest() {

@@ -1,6 +1,7 @@
-// The state of one search: its limits, the time-control flags, statistics, the
-// root report, the poll counters and the clock. It lives from one "go" to the
-// next; resetSearchState() starts it afresh.
+// The state of one search: its limits, the controls input sets while it runs,
+// the time-control flags, statistics, the root report, the poll counters and
+// the clock. It lives from one "go" to the next; SearchState::reset() starts
+// it afresh.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +30,14 @@ struct SearchLimits {
     double softTime;     // seconds: no new iteration after it
     double hardTime;     // seconds: the running iteration is abandoned after it
     int iterationCap;    // 0, or a last iteration below the edition's (harnesses that search thousands of times)
-    bool stopRequested;  // "stop" arrived: the search ends once the first iteration is done
-    bool abortRequested; // "quit" arrived: the search ends at the next poll
+};
+
+// What input during a search asks of it ("stop", "ponderhit", "quit"); the
+// searcher's requestStop, releaseHold and abortSearch set these.
+struct SearchControls {
+    bool holding;         // the "infinite" or "ponder" hold, until "ponderhit" or "stop" releases it
+    bool stopRequested;   // "stop" arrived: the search ends once the first iteration is done
+    bool abortRequested;  // "quit" arrived: the search ends at the next poll
 };
 
 struct TimeControl {
@@ -63,16 +70,15 @@ struct RootReport {
     Move pv[PV_CAPACITY];
 };
 
+// Where the running search's clocks started, in seconds.
 struct SearchClock {
     double wallStart;
     double cpuStart;
-    double wallAccumulated;
-    double cpuAccumulated;
-    bool running;
 };
 
 struct SearchState {
     SearchLimits limits;
+    SearchControls controls;
     TimeControl time;
     SearchStats stats;
     RootReport report;
@@ -81,8 +87,8 @@ struct SearchState {
     int currentMoveIndex;   // root move being searched
     SearchClock clock;
 
-    // A new search: everything but the clock cleared.
-    void reset();
+    // A new search under the limits: everything but the clock cleared.
+    void reset(const SearchLimits& searchLimits = {});
     void startClock();
     double elapsedWallTime() const;
     double measureCpuLoad() const;

@@ -10,9 +10,10 @@ namespace {
 
 constexpr int BUCKET_SIZE = 4;
 constexpr int SPARE_ENTRIES = 3;
-constexpr int DEFAULT_MEGABYTES = 16;
 constexpr int MIN_MEGABYTES = 4;
 constexpr int MAX_MEGABYTES = 1024;
+// Fewer men than this of each side (kings included) make every store overwrite.
+constexpr int FEW_MEN = 3;
 
 // The stored forms of depths and bounds; see TTEntry.
 inline std::uint8_t storedDepth(int depth) { return static_cast<std::uint8_t>(depth - DEPTH_NONE); }
@@ -23,7 +24,7 @@ inline std::int16_t storedUpper(int bound) { return static_cast<std::int16_t>(bo
 }  // namespace
 
 int ttMegabytes(int hashOption) {
-    if (hashOption < MIN_MEGABYTES) return DEFAULT_MEGABYTES;
+    if (hashOption < MIN_MEGABYTES) return DEFAULT_HASH_MEGABYTES;
     return hashOption > MAX_MEGABYTES ? MAX_MEGABYTES : hashOption;
 }
 
@@ -33,51 +34,56 @@ bool TranspositionTable::allocate(int hashOption) {
     std::uint64_t power = 1;
     while (power <= limit) power <<= 1;
     const std::uint64_t buckets = power / 32;  // half the power of two, in 16-byte entries
-    entryCount = static_cast<std::uint32_t>(buckets + SPARE_ENTRIES);
-    indexMask = static_cast<std::uint32_t>(buckets - 1);
+    entryCount_ = static_cast<std::uint32_t>(buckets + SPARE_ENTRIES);
+    indexMask_ = static_cast<std::uint32_t>(buckets - 1);
     // The system hands the memory over zeroed, which is an empty table.
-    entries = static_cast<TTEntry*>(platform::allocateTable(bytes()));
-    if (!entries) {
-        entryCount = 0;
-        indexMask = 0;
+    entries_ = static_cast<TTEntry*>(platform::allocateTable(bytes()));
+    if (!entries_) {
+        entryCount_ = 0;
+        indexMask_ = 0;
         return false;
     }
     newGeneration(0);
-    written = false;
+    written_ = false;
     return true;
 }
 
 void TranspositionTable::release() {
-    platform::freeTable(entries, bytes());
-    entries = nullptr;
-    entryCount = 0;
-    indexMask = 0;
+    platform::freeTable(entries_, bytes());
+    entries_ = nullptr;
+    entryCount_ = 0;
+    indexMask_ = 0;
+}
+
+void TranspositionTable::newSearch(const Position& root) {
+    newGeneration((generation_ + 1) % GENERATIONS);
+    alwaysReplace_ = root.pieceCount[0] < FEW_MEN && root.pieceCount[1] < FEW_MEN;
 }
 
 void TranspositionTable::newGeneration(int g) {
-    generation = g;
-    for (int i = 0; i < 16; ++i) ageDistance[i] = (g - i) & 15;
-    hashfullCount = 0;
+    generation_ = g;
+    for (int i = 0; i < GENERATIONS; ++i) ageDistance_[i] = (g - i) & (GENERATIONS - 1);
+    hashfullCount_ = 0;
 }
 
 // A table nothing was stored in since it was made or cleared is still all
 // zero bytes: clearing it again would only touch every page of it.
 void TranspositionTable::clear() {
     newGeneration(0);
-    if (entries && written) std::memset(entries, 0, bytes());
-    written = false;
+    if (entries_ && written_) std::memset(entries_, 0, bytes());
+    written_ = false;
 }
 
 bool TranspositionTable::probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
-    if (!entries) return false;
-    TTEntry* bucket = entries + (keyLow & indexMask);
+    if (!entries_) return false;
+    TTEntry* bucket = entries_ + (keyLow & indexMask_);
     for (int i = 0; i < BUCKET_SIZE; ++i) {
         TTEntry& e = bucket[i];
         if (e.check != keyHigh) continue;
         // A position whose key has a zero high half matches an empty entry,
         // which then takes the generation: the table is no longer all zero.
-        written = true;
-        e.generation = static_cast<std::uint8_t>(generation);
+        written_ = true;
+        e.generation = static_cast<std::uint8_t>(generation_);
         out.move = e.move;
         out.lowerDepth = depthOf(e.lowerDepth);
         out.upperDepth = depthOf(e.upperDepth);
@@ -89,20 +95,20 @@ bool TranspositionTable::probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTPr
 }
 
 void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper) {
-    if (!entries) return;
-    written = true;
-    TTEntry* bucket = entries + (keyLow & indexMask);
+    if (!entries_) return;
+    written_ = true;
+    TTEntry* bucket = entries_ + (keyLow & indexMask_);
     TTEntry* victim = nullptr;
     int victimRating = 0;
     for (int i = 0; i < BUCKET_SIZE; ++i) {
         TTEntry& e = bucket[i];
         if (e.check == keyHigh) {
             // Refresh the matching entry: each part only by a search at least as deep.
-            if (e.generation != generation) {
-                ++hashfullCount;
-                e.generation = static_cast<std::uint8_t>(generation);
+            if (e.generation != generation_) {
+                ++hashfullCount_;
+                e.generation = static_cast<std::uint8_t>(generation_);
             }
-            const bool always = alwaysReplace;
+            const bool always = alwaysReplace_;
             if (always || depth > depthOf(e.entryDepth)) e.entryDepth = storedDepth(depth);
             if (move != 0 && (always || depth >= depthOf(e.moveDepth))) {
                 e.moveDepth = storedDepth(depth);
@@ -118,15 +124,15 @@ void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move
             }
             return;
         }
-        const int rating = ageDistance[e.generation & 15] * 256 - depthOf(e.entryDepth);
+        const int rating = ageDistance_[e.generation & (GENERATIONS - 1)] * 256 - depthOf(e.entryDepth);
         if (!victim || rating > victimRating) {
             victim = &e;
             victimRating = rating;
         }
     }
-    if (victim->generation != generation) ++hashfullCount;
+    if (victim->generation != generation_) ++hashfullCount_;
     victim->check = keyHigh;
-    victim->generation = static_cast<std::uint8_t>(generation);
+    victim->generation = static_cast<std::uint8_t>(generation_);
     victim->entryDepth = storedDepth(depth);
     victim->move = move;
     victim->moveDepth = storedDepth(move != 0 ? depth : DEPTH_NONE);
@@ -137,8 +143,8 @@ void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move
 }
 
 double TranspositionTable::hashfullPermille() const {
-    if (entryCount == 0) return 0;
-    return static_cast<double>(hashfullCount) / static_cast<double>(entryCount) * 1000.0;
+    if (entryCount_ == 0) return 0;
+    return static_cast<double>(hashfullCount_) / static_cast<double>(entryCount_) * 1000.0;
 }
 
 }  // namespace tallomir

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "board/position.hpp"
 #include "board/types.hpp"
 
 namespace tallomir {
@@ -18,6 +19,9 @@ namespace tallomir {
 // An entry of zero bytes is empty, so that memory the system hands over
 // zeroed is an empty table without a clearing pass: depths are kept raised by
 // 128 (0 is DEPTH_NONE) and each bound with its own empty value xor-ed out.
+// Searches are told apart by a generation counted modulo this.
+inline constexpr int GENERATIONS = 16;
+
 struct TTEntry {
     std::uint32_t check;        // high half of the position key
     std::uint16_t move;         // best or refuting move, 0 none
@@ -44,19 +48,13 @@ struct TTProbe {
     int upperBound;
 };
 
+// The "Hash" option's default, in megabytes; values below 4 also give it.
+inline constexpr int DEFAULT_HASH_MEGABYTES = 16;
 // Megabytes for a "Hash" value: values below 4 give 16, values above 1024 give 1024.
 int ttMegabytes(int hashOption);
 
-struct TranspositionTable {
-    TTEntry* entries = nullptr;
-    std::uint32_t entryCount = 0;  // buckets + 3 spare entries
-    std::uint32_t indexMask = 0;
-    int generation = 0;
-    int ageDistance[16] = {};
-    std::uint32_t hashfullCount = 0;
-    bool alwaysReplace = false;  // few men left: every store overwrites
-    bool written = false;        // an entry changed since the table was made or cleared
-
+class TranspositionTable {
+public:
     TranspositionTable() = default;
     TranspositionTable(const TranspositionTable&) = delete;
     TranspositionTable& operator=(const TranspositionTable&) = delete;
@@ -68,20 +66,36 @@ struct TranspositionTable {
     bool allocate(int hashOption);
     void release();
     void clear();
-    void newGeneration(int generation);
+    // A new search from the root position: its entries rate as the newest,
+    // and with few men left every store overwrites (deep results of earlier
+    // searches must not crowd out the endgame's exact ones).
+    void newSearch(const Position& root);
     bool probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out);
     void store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper);
     // Share of the entries stored by this search, in permille.
     double hashfullPermille() const;
-    std::size_t bytes() const { return static_cast<std::size_t>(entryCount) * sizeof(TTEntry); }
+    std::uint32_t entryCount() const { return entryCount_; }
+    std::size_t bytes() const { return static_cast<std::size_t>(entryCount_) * sizeof(TTEntry); }
 
     // Fetches the bucket of a key towards the cache ahead of its probe.
     void prefetch(std::uint32_t keyLow) const {
-        if (!entries) return;
-        const TTEntry* bucket = entries + (keyLow & indexMask);
+        if (!entries_) return;
+        const TTEntry* bucket = entries_ + (keyLow & indexMask_);
         __builtin_prefetch(bucket);
         __builtin_prefetch(bucket + 3);  // a bucket may straddle two cache lines
     }
+
+private:
+    void newGeneration(int generation);
+
+    TTEntry* entries_ = nullptr;
+    std::uint32_t entryCount_ = 0;  // buckets + 3 spare entries
+    std::uint32_t indexMask_ = 0;
+    int generation_ = 0;
+    int ageDistance_[GENERATIONS] = {};
+    std::uint32_t hashfullCount_ = 0;
+    bool alwaysReplace_ = false;  // few men left: every store overwrites
+    bool written_ = false;        // an entry changed since the table was made or cleared
 };
 
 }  // namespace tallomir

@@ -2,16 +2,15 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "eval/evaluate.hpp"
 #include "search/search.hpp"
 #include "search/tt.hpp"
 #include "tool/commands.hpp"
 #include "uci/movetext.hpp"
-#include "uci/options.hpp"
 #include "uci/report.hpp"
 #include "uci/startup.hpp"
 
@@ -34,12 +33,11 @@ std::vector<std::string> benchPositions() {
     return fens;
 }
 
-// A searcher with the default table and every table as a freshly started
-// engine has it; the program ends with status 1 when the memory cannot be had.
-Searcher& freshSearcher() {
-    static Searcher searcher;
-    if (!searcher.table().entries) allocateSearcherOrExit(searcher, optionAsInteger("Hash"));
-    searcher.clearTables();
+// A searcher with the tables of the default "Hash" as a freshly started
+// engine has them; the program ends with status 1 when the memory cannot be had.
+std::unique_ptr<Searcher> newSearcher() {
+    auto searcher = std::make_unique<Searcher>();
+    allocateOrExit(*searcher, DEFAULT_HASH_MEGABYTES);
     return searcher;
 }
 
@@ -62,10 +60,11 @@ int cmdSearch(int argc, char** argv) {
     // Like "position ... moves": the moves stop at the first one that is not legal.
     for (int i = 4; i < argc && playMoveText(pos, argv[i]); ++i) {
     }
-    Searcher& searcher = freshSearcher();
-    UciReporter reporter(false);
-    searcher.think(pos, depthLimits(depth), reporter);
-    printBestMove(searcher.state());
+    const auto searcher = newSearcher();
+    const Output out;
+    UciReporter reporter(out);
+    searcher->think(pos, depthLimits(depth), reporter);
+    printBestMove(out, searcher->state());
     return 0;
 }
 
@@ -80,11 +79,12 @@ int cmdBench(int argc, char** argv) {
     std::uint64_t nodes = 0;
     double secs = 0;  // search time only: clearing the tables is set-up, not search
     Position pos;
+    const auto searcher = newSearcher();
     for (const std::string& fen : benchPositions()) {
-        Searcher& searcher = freshSearcher();
+        searcher->clearTables();
         if (!loadFen(fen.c_str(), pos)) return 1;
         const auto start = std::chrono::steady_clock::now();
-        nodes += searcher.think(pos, depthLimits(depth), silent).stats.nodes;
+        nodes += searcher->think(pos, depthLimits(depth), silent).stats.nodes;
         secs += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     std::printf("nodes %" PRIu64 "\n", nodes);

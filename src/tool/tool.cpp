@@ -16,10 +16,9 @@
 #include "editions/edition.hpp"
 #include "eval/evaluate.hpp"
 #include "tool/commands.hpp"
+#include "uci/io.hpp"
 #include "uci/movetext.hpp"
-#include "uci/options.hpp"
-#include "uci/protocol.hpp"
-#include "uci/startup.hpp"
+#include "uci/position_command.hpp"
 #include "version.hpp"
 
 #ifndef TALLOMIR_BUILD_TYPE
@@ -48,9 +47,18 @@ constexpr const char* REVISION =
 #include "revision.inc"
     ;
 
+// The compiler that built the tool, as its own version macros name it.
+#if defined(__clang__)
+constexpr const char* COMPILER = "clang " __clang_version__;
+#elif defined(__GNUC__)
+constexpr const char* COMPILER = "g++ " __VERSION__;
+#else
+constexpr const char* COMPILER = "unknown compiler";
+#endif
+
 void printHeader() {
-    std::printf("tallomir %s %s, %s build, g++ %s, revision %s\n", VERSION, EDITION.word, TALLOMIR_BUILD_TYPE,
-                __VERSION__, REVISION);
+    std::printf("tallomir %s %s, %s build, %s, revision %s\n", VERSION, EDITION.word, TALLOMIR_BUILD_TYPE, COMPILER,
+                REVISION);
 }
 
 bool loadFen(const char* arg, Position& pos) {
@@ -61,7 +69,7 @@ bool loadFen(const char* arg, Position& pos) {
         std::fprintf(stderr, "rejected FEN: %s\n", arg);
         return false;
     }
-    reportLoadedFen(pos);
+    reportLoadedFen(Output(), pos);
     return true;
 }
 
@@ -151,7 +159,6 @@ int cmdSee(int argc, char** argv) {
 int main(int argc, char** argv) {
     using namespace tallomir::tool;
     if (argc < 2) return usage();
-    tallomir::initialiseOptions();
     const std::string_view cmd = argv[1];
     if (cmd == "perft") return cmdPerft(argc, argv);
     if (cmd == "divide") return cmdDivide(argc, argv);

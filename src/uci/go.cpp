@@ -6,11 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "board/position.hpp"
-#include "search/search.hpp"
-#include "uci/options.hpp"
-#include "uci/protocol.hpp"
-#include "uci/report.hpp"
 
 namespace tallomir {
 
@@ -95,18 +90,9 @@ TimeLimits allocateTime(const GoParameters& go, int side, bool ponderOption) {
     return t;
 }
 
-void goCommand(std::string_view line) {
-    UciReporter reporter(true);
-    goCommand(line, reporter);
-}
-
-void goCommand(std::string_view line, SearchListener& listener) {
-    // Step 1-2: the words of the line.
-    const GoParameters go = parseGo(line);
-
-    // Step 3-9: the limits of this search.
+SearchLimits searchLimits(const GoParameters& go, int side, bool ponderOption, int iterationCap) {
     SearchLimits limits{};
-    limits.iterationCap = protocol().iterationCap;
+    limits.iterationCap = iterationCap;
     if (go.depth >= 0) {
         limits.depthLimited = true;
         limits.maxDepth = static_cast<int>(go.depth);
@@ -114,7 +100,7 @@ void goCommand(std::string_view line, SearchListener& listener) {
         limits.depthLimited = true;
         limits.maxDepth = static_cast<int>(std::min<long long>(2 * go.mate - 1, INT_MAX));
     }
-    const TimeLimits t = allocateTime(go, gamePosition().side, optionIsTrue("Ponder"));
+    const TimeLimits t = allocateTime(go, side, ponderOption);
     limits.timeLimited = t.timeLimited;
     limits.softTime = t.softTime;
     limits.hardTime = t.hardTime;
@@ -125,19 +111,7 @@ void goCommand(std::string_view line, SearchListener& listener) {
         limits.nodeLimited = true;
         limits.maxNodes = static_cast<std::uint64_t>(go.nodes);
     }
-
-    // Step 10-11: search.
-    protocol().searching = true;
-    protocol().holdBestMove = go.infinite || go.ponder;
-    protocol().bestMovePending = false;
-    Searcher& searcher = engineSearcher();
-    const SearchResult result = searcher.think(gamePosition(), limits, listener);
-
-    // Step 12-14: the best move unless it is held, or the program is quitting.
-    protocol().searching = false;
-    if (result.aborted) return;
-    protocol().bestMovePending = protocol().holdBestMove;
-    if (!protocol().holdBestMove) printBestMove(searcher.state());
+    return limits;
 }
 
 }  // namespace tallomir

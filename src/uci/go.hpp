@@ -1,4 +1,4 @@
-// The "go" command: limits, time allocation, and the search itself.
+// The words of the "go" command and the limits of the search they ask for.
 #pragma once
 
 #include <cstdint>
@@ -37,9 +37,8 @@ struct TimeLimits {
 // below the share, and neither limit exceeds the available time.
 TimeLimits allocateTime(const GoParameters& go, int side, bool ponderOption);
 
-// Runs "go" as the engine does, reporting to the engine's reporter (which
-// also reads input during the search) or to the given listener.
-void goCommand(std::string_view line);
-void goCommand(std::string_view line, SearchListener& listener);
+// The limits of the search a "go" asks for, for the side to move; a depth
+// wins over a mate count (a mate in n is searched to 2n - 1 plies).
+SearchLimits searchLimits(const GoParameters& go, int side, bool ponderOption, int iterationCap);
 
 }  // namespace tallomir

@@ -8,22 +8,10 @@
 
 namespace tallomir {
 
-InputReader& stdinReader() {
-    static InputReader reader;
-    return reader;
-}
-
 namespace {
 // A descriptor that keeps failing is taken as closed rather than spun on.
 constexpr int MAX_CONSECUTIVE_ERRORS = 100;
 }  // namespace
-
-void InputReader::reset(int fd) {
-    fd_ = fd;
-    start_ = end_ = 0;
-    ended_ = false;
-    consecutiveErrors_ = 0;
-}
 
 bool InputReader::fill() {
     if (ended_) return false;
@@ -75,17 +63,18 @@ ReadStatus InputReader::readLine(char* line, std::size_t capacity) {
     return ReadStatus::Line;
 }
 
+ReadStatus InputReader::readLine(std::string& line) {
+    line.resize(LINE_CAPACITY);
+    const ReadStatus status = readLine(line.data(), line.size());
+    line.resize(std::strlen(line.c_str()));
+    return status;
+}
+
 bool InputReader::inputWaiting() {
     return start_ < end_ || ended_ || platform::inputWaiting(fd_);
 }
 
-namespace {
-OutputSink outputSink = nullptr;
-}  // namespace
-
-void setOutputSink(OutputSink sink) { outputSink = sink; }
-
-void emit(const char* format, ...) {
+void Output::emit(const char* format, ...) const {
     char line[1024];
     va_list args;
     va_start(args, format);
@@ -93,8 +82,8 @@ void emit(const char* format, ...) {
     va_end(args);
     if (n < 0) return;
     if (static_cast<std::size_t>(n) >= sizeof line) n = sizeof line - 1;
-    if (outputSink) {
-        outputSink(line, static_cast<std::size_t>(n));
+    if (sink_) {
+        sink_(std::string_view(line, static_cast<std::size_t>(n)));
         return;
     }
     std::fwrite(line, 1, static_cast<std::size_t>(n), stdout);

@@ -7,6 +7,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
 
 namespace tallomir {
 
@@ -20,11 +23,11 @@ public:
     // Fills line (zero-terminated, line end included when it fits) like fgets.
     // Returns End only when the input has ended and nothing was left to read.
     ReadStatus readLine(char* line, std::size_t capacity);
+    // The same into a string of the caller's: the text up to the first zero
+    // byte, as a C string would read it.
+    ReadStatus readLine(std::string& line);
     // Non-blocking: true when a byte is buffered or waiting, or the input has ended.
     bool inputWaiting();
-    // For tests: the reader forgets everything it buffered.
-    void reset(int fd);
-
 private:
     // Reads more bytes into the buffer; false at the end of input.
     bool fill();
@@ -37,14 +40,19 @@ private:
     int consecutiveErrors_ = 0;
 };
 
-// The reader of standard input.
-InputReader& stdinReader();
+// Where the engine's lines go: standard output, each written and flushed at
+// once, or a sink of the caller's (tests and fuzzers capture the lines).
+class Output {
+public:
+    using Sink = std::function<void(std::string_view text)>;
+    Output() = default;
+    explicit Output(Sink sink) : sink_(std::move(sink)) {}
 
-// One protocol line to standard output, written and flushed at once.
-void emit(const char* format, ...) __attribute__((format(printf, 1, 2)));
+    // One protocol line (or part of one), at most 1023 characters.
+    void emit(const char* format, ...) const __attribute__((format(printf, 2, 3)));
 
-// Where emitted text goes; nullptr restores standard output. Tests capture it.
-using OutputSink = void (*)(const char* text, std::size_t length);
-void setOutputSink(OutputSink sink);
+private:
+    Sink sink_;
+};
 
 }  // namespace tallomir

@@ -3,26 +3,22 @@
 #include <cctype>
 #include <climits>
 
-#include "uci/io.hpp"
-#include "uci/protocol.hpp"
-#include "uci/startup.hpp"
+#include "search/tt.hpp"
 
 namespace tallomir {
 
 namespace {
 
-constexpr int MIN_HASH_FOR_RESIZE = 4;
-
-OptionEntry optionTable[] = {
-    {"Hash", true, "16", "spin", "min 4 max 1024", {}},
-    {"Ponder", true, "false", "check", "", {}},
+struct OptionSpec {
+    const char* name;
+    const char* type;
+    const char* extra;  // after the default in the "option" line
 };
 
-OptionEntry* findOption(std::string_view name) {
-    for (OptionEntry& e : optionTable)
-        if (sameTextIgnoringCase(e.name, name)) return &e;
-    return nullptr;
-}
+constexpr OptionSpec SPECS[] = {
+    {"Hash", "spin", "min 4 max 1024"},
+    {"Ponder", "check", ""},
+};
 
 }  // namespace
 
@@ -34,39 +30,45 @@ bool sameTextIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-void initialiseOptions() {
-    for (OptionEntry& e : optionTable) e.currentValue = e.defaultValue;
+Options::Options() : values_{std::to_string(DEFAULT_HASH_MEGABYTES), "false"} {
+    static_assert(sizeof SPECS / sizeof SPECS[0] == COUNT);
 }
 
-void printOptions() {
-    for (const OptionEntry& e : optionTable) {
-        if (!e.visible) continue;
+int Options::find(std::string_view name) const {
+    for (int i = 0; i < COUNT; ++i)
+        if (sameTextIgnoringCase(SPECS[i].name, name)) return i;
+    return -1;
+}
+
+void Options::print(const Output& out) const {
+    for (int i = 0; i < COUNT; ++i) {
+        const OptionSpec& e = SPECS[i];
         if (*e.extra)
-            emit("option name %s type %s default %s %s\n", e.name, e.type, e.currentValue.c_str(), e.extra);
+            out.emit("option name %s type %s default %s %s\n", e.name, e.type, values_[i].c_str(), e.extra);
         else
-            emit("option name %s type %s default %s\n", e.name, e.type, e.currentValue.c_str());
+            out.emit("option name %s type %s default %s\n", e.name, e.type, values_[i].c_str());
     }
 }
 
-bool setOption(std::string_view name, std::string_view value) {
-    OptionEntry* e = findOption(name);
-    if (!e) return false;
-    e->currentValue.assign(value);
+bool Options::set(std::string_view name, std::string_view value) {
+    const int i = find(name);
+    if (i < 0) return false;
+    values_[i].assign(value);
     return true;
 }
 
-bool optionIsTrue(std::string_view name) {
-    const OptionEntry* e = findOption(name);
-    if (!e) return false;
-    const std::string_view v = e->currentValue;
+bool Options::isTrue(std::string_view name) const {
+    const int i = find(name);
+    if (i < 0) return false;
+    const std::string_view v = values_[i];
     return sameTextIgnoringCase(v, "true") || sameTextIgnoringCase(v, "yes") || v == "1";
 }
 
-int optionAsInteger(std::string_view name) {
-    const OptionEntry* e = findOption(name);
-    if (!e) return 0;
+int Options::asInteger(std::string_view name) const {
+    const int at = find(name);
+    if (at < 0) return 0;
     // Leading blanks, an optional sign, then digits, as the C library reads a number.
-    const std::string& v = e->currentValue;
+    const std::string& v = values_[at];
     std::size_t i = 0;
     while (i < v.size() && std::isspace(static_cast<unsigned char>(v[i]))) ++i;
     bool negative = false;
@@ -78,18 +80,17 @@ int optionAsInteger(std::string_view name) {
     return static_cast<int>(negative ? -n : n);
 }
 
-void setoptionCommand(std::string_view line) {
+const char* Options::setFromLine(std::string_view line) {
     const std::size_t nameAt = line.find("name ");
     const std::size_t valueAt = line.find("value ");
-    if (nameAt == std::string_view::npos || valueAt == std::string_view::npos || nameAt >= valueAt) return;
+    if (nameAt == std::string_view::npos || valueAt == std::string_view::npos || nameAt >= valueAt) return nullptr;
     const std::size_t nameBegin = nameAt + 5;
     const std::size_t nameEnd = valueAt > nameBegin ? valueAt - 1 : nameBegin;
     const std::string_view name = line.substr(nameBegin, nameEnd - nameBegin);
-    const std::string_view value = line.substr(valueAt + 6);
-    if (!setOption(name, value)) return;
-    if (protocol().initialised && sameTextIgnoringCase(name, "Hash") &&
-        optionAsInteger("Hash") >= MIN_HASH_FOR_RESIZE)
-        allocateTableOrExit(engineSearcher(), optionAsInteger("Hash"));
+    const int i = find(name);
+    if (i < 0) return nullptr;
+    values_[i].assign(line.substr(valueAt + 6));
+    return SPECS[i].name;
 }
 
 }  // namespace tallomir

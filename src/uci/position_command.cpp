@@ -1,17 +1,15 @@
-#include <string_view>
+#include "uci/position_command.hpp"
 
-#include "uci/io.hpp"
 #include "uci/movetext.hpp"
-#include "uci/protocol.hpp"
 
 namespace tallomir {
 
-void reportLoadedFen(const Position& pos) {
+void reportLoadedFen(const Output& out, const Position& pos) {
     // Ten or more white bishops load, but the loader has always complained
     // about them, once after each colour's pieces are listed.
     if (pos.pieceIndexCount[pieceIndex(W_BISHOP)] >= 10) {
-        emit("Posizione Illegale.\n");
-        emit("Posizione Illegale.\n");
+        out.emit("Posizione Illegale.\n");
+        out.emit("Posizione Illegale.\n");
     }
 }
 
@@ -31,7 +29,7 @@ std::size_t skipBlanks(std::string_view line, std::size_t at, std::size_t end) {
 // precedes "moves ". A FEN the loader rejects leaves the position as it was
 // and plays no moves; the move list stops at the first token that is not a
 // legal move, so the position is never corrupted by bad input.
-void positionCommand(std::string_view line) {
+void positionCommand(Position& game, const Output& out, std::string_view line) {
     const std::size_t fenAt = line.find("fen ");
     const std::size_t movesAt = line.find("moves ");
     std::string_view fen = START_FEN;
@@ -42,11 +40,11 @@ void positionCommand(std::string_view line) {
         begin = skipBlanks(line, begin, end);
         fen = line.substr(begin, end - begin);
     }
-    if (setFromFen(gamePosition(), fen) != FenResult::Loaded) {
-        emit("Posizione Illegale.\n");
+    if (setFromFen(game, fen) != FenResult::Loaded) {
+        out.emit("Posizione Illegale.\n");
         return;
     }
-    reportLoadedFen(gamePosition());
+    reportLoadedFen(out, game);
     if (movesAt == std::string_view::npos) return;
 
     std::size_t at = skipBlanks(line, movesAt + 6, line.size());
@@ -54,7 +52,7 @@ void positionCommand(std::string_view line) {
         if (line.size() - at < 4) return;
         std::size_t length = 4;
         if (at + 4 < line.size() && line[at + 4] != ' ') length = 5;
-        if (!playMoveText(gamePosition(), line.substr(at, length))) return;
+        if (!playMoveText(game, line.substr(at, length))) return;
         at = skipBlanks(line, at + length, line.size());
     }
 }

@@ -1,104 +1,115 @@
 #include "uci/protocol.hpp"
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "editions/edition.hpp"
 #include "uci/go.hpp"
-#include "uci/io.hpp"
-#include "uci/options.hpp"
+#include "uci/position_command.hpp"
 #include "uci/report.hpp"
 #include "uci/startup.hpp"
 
 namespace tallomir {
 
 namespace {
-ProtocolState state;
-Position game;
-Searcher searcher;
-}  // namespace
-
-ProtocolState& protocol() { return state; }
-Position& gamePosition() { return game; }
-Searcher& engineSearcher() { return searcher; }
-
-void resetProtocolState() { state = ProtocolState{}; }
-
-namespace {
-
-const char* const RULE = " -----------------------------------------------------------------------\n";
-
-QuitHandler quitHandler = nullptr;
-
-void quit() {
-    if (quitHandler) quitHandler();
-    protocol().quitRequested = true;
-    if (protocol().searching) searcher.abortSearch();
-}
 
 bool startsWith(std::string_view line, std::string_view word) { return line.substr(0, word.size()) == word; }
 
 }  // namespace
 
-void setQuitHandler(QuitHandler handler) { quitHandler = handler; }
-
-void printBanner() {
-    char title[128];
-    std::snprintf(title, sizeof title, " -%*sTallomir 2006 %s%*s-\n", EDITION.titleBlanksBefore, "", EDITION.word,
-                  EDITION.titleBlanksAfter, "");
-    emit("%s", RULE);
-    emit("%s", title);
-    emit("%s", RULE);
-    emit(" \n");
-    emit("%s", RULE);
-    emit(" Tallomir 2006 %s is a chess engine for Windows platforms, written in C++.\n", EDITION.word);
-    emit(" The engine supports some commands in UCI protocol. \n");
-    emit(" \n");
-    emit(" This program is free software: use, copy and share it as you like.\n");
-    emit(" It comes without any warranty of any kind.\n");
-    emit(" Written by Oskvar.\n");
-    emit("%s", RULE);
+UciEngine::UciEngine(int inputFd, Output out) : output_(std::move(out)), reader_(inputFd) {
+    setFromFen(game_, START_FEN);
 }
 
-void printIdentification() {
-    emit("id name Tallomir 2006 %s\n", EDITION.word);
-    emit("id author Oskvar\n");
-    printOptions();
-    emit("uciok\n");
+void UciEngine::run() {
+    printBanner(output_);
+    while (handleInputLine()) {
+    }
 }
 
-void handleCommand(std::string_view line) {
-    const bool searching = protocol().searching;
-    const bool pending = protocol().bestMovePending && !searching;
-    const bool idle = !protocol().bestMovePending && !searching;
+void UciEngine::ensureInitialised() {
+    if (state_.initialised) return;
+    state_.initialised = true;
+    allocateOrExit(searcher_, options_.asInteger("Hash"));
+}
+
+void UciEngine::printIdentification() const {
+    output_.emit("id name Tallomir 2006 %s\n", EDITION.word);
+    output_.emit("id author Oskvar\n");
+    options_.print(output_);
+    output_.emit("uciok\n");
+}
+
+void UciEngine::quit() {
+    if (quitHandler_) quitHandler_();
+    state_.quitRequested = true;
+    if (state_.searching) searcher_.abortSearch();
+}
+
+void UciEngine::go(std::string_view line) {
+    // Step 1-9: the words of the line and the limits of this search.
+    const GoParameters go = parseGo(line);
+    const SearchLimits limits = searchLimits(go, game_.side, options_.isTrue("Ponder"), state_.iterationCap);
+
+    // Step 10-11: search.
+    state_.searching = true;
+    state_.holdBestMove = go.infinite || go.ponder;
+    state_.bestMovePending = false;
+    UciReporter reporter(output_, [this] { readWaitingInput(); });
+    const SearchResult result = searcher_.think(game_, limits, reporter);
+
+    // Step 12-14: the best move unless it is held, or the program is quitting.
+    state_.searching = false;
+    if (result.aborted) return;
+    state_.bestMovePending = state_.holdBestMove;
+    if (!state_.holdBestMove) printBestMove(output_, searcher_.state());
+}
+
+void UciEngine::readWaitingInput() {
+    while (!searcher_.state().controls.stopRequested && reader_.inputWaiting()) handleInputLine();
+}
+
+void UciEngine::setoption(std::string_view line) {
+    const char* name = options_.setFromLine(line);
+    if (!name || !state_.initialised || std::string_view(name) != "Hash") return;
+    const int hash = options_.asInteger("Hash");
+    if (hash >= MIN_HASH_FOR_RESIZE) allocateOrExit(searcher_, hash);
+}
+
+void UciEngine::printHeldBestMove() {
+    printBestMove(output_, searcher_.state());
+    state_.bestMovePending = false;
+}
+
+void UciEngine::handleCommand(std::string_view line) {
+    const bool searching = state_.searching;
+    const bool pending = state_.bestMovePending && !searching;
+    const bool idle = !state_.bestMovePending && !searching;
 
     if (startsWith(line, "debug ")) return;
     if (startsWith(line, "go ")) {
         if (!idle) return;
         ensureInitialised();
-        goCommand(line);
+        go(line);
         return;
     }
     if (line == "isready") {
         if (idle) ensureInitialised();
-        emit("readyok\n");
+        output_.emit("readyok\n");
         return;
     }
     if (line == "ponderhit") {
         if (pending) {
-            printBestMove(searcher.state());
-            protocol().bestMovePending = false;
+            printHeldBestMove();
         } else if (searching) {
-            searcher.releaseHold();
-            protocol().holdBestMove = false;
+            searcher_.releaseHold();
+            state_.holdBestMove = false;
         }
         return;
     }
     if (startsWith(line, "position ")) {
         if (!idle) return;
         ensureInitialised();
-        positionCommand(line);
+        positionCommand(game_, output_, line);
         return;
     }
     if (line == "quit") {
@@ -106,16 +117,15 @@ void handleCommand(std::string_view line) {
         return;
     }
     if (startsWith(line, "setoption ")) {
-        if (idle) setoptionCommand(line);
+        if (idle) setoption(line);
         return;
     }
     if (line == "stop") {
         if (pending) {
-            printBestMove(searcher.state());
-            protocol().bestMovePending = false;
+            printHeldBestMove();
         } else if (searching) {
-            searcher.requestStop();
-            protocol().holdBestMove = false;
+            searcher_.requestStop();
+            state_.holdBestMove = false;
         }
         return;
     }
@@ -124,25 +134,28 @@ void handleCommand(std::string_view line) {
         return;
     }
     if (line == "ucinewgame") {
-        if (idle && protocol().initialised) searcher.table().clear();
+        if (idle && state_.initialised) searcher_.newGame();
         return;
     }
 }
 
-bool handleInputLine() {
-    static char line[LINE_CAPACITY];
-    if (stdinReader().readLine(line, sizeof line) == ReadStatus::End) {
+bool UciEngine::handleInputLine() {
+    // The line belongs to this call: the reads of a search it starts fill
+    // lines of their own.
+    std::string line;
+    if (reader_.readLine(line) == ReadStatus::End) {
         quit();
         return false;
     }
     // Remove the line end: the first newline and a carriage return before it.
-    std::size_t length = std::strlen(line);
-    if (char* nl = static_cast<char*>(std::memchr(line, '\n', length))) {
-        length = static_cast<std::size_t>(nl - line);
+    std::size_t length = line.size();
+    const std::size_t nl = line.find('\n');
+    if (nl != std::string::npos) {
+        length = nl;
         if (length > 0 && line[length - 1] == '\r') --length;
     }
-    handleCommand(std::string_view(line, length));
-    return !protocol().quitRequested;
+    handleCommand(std::string_view(line).substr(0, length));
+    return !state_.quitRequested;
 }
 
 }  // namespace tallomir

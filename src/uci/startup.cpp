@@ -2,46 +2,41 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
-#include "board/position.hpp"
-#include "eval/evaluate.hpp"
-#include "platform/platform.hpp"
-#include "search/tt.hpp"
-#include "uci/options.hpp"
-#include "uci/protocol.hpp"
+#include "editions/edition.hpp"
 
 namespace tallomir {
 
-void allocateTableOrExit(Searcher& searcher, int hashOption) {
-    if (searcher.allocate(hashOption)) return;
-    std::fprintf(stderr, "tallomir: cannot allocate the %d MB transposition table\n", ttMegabytes(hashOption));
+namespace {
+
+const char* const RULE = " -----------------------------------------------------------------------\n";
+
+}  // namespace
+
+void printBanner(const Output& out) {
+    char title[128];
+    std::snprintf(title, sizeof title, " -%*sTallomir 2006 %s%*s-\n", EDITION.titleBlanksBefore, "", EDITION.word,
+                  EDITION.titleBlanksAfter, "");
+    out.emit("%s", RULE);
+    out.emit("%s", title);
+    out.emit("%s", RULE);
+    out.emit(" \n");
+    out.emit("%s", RULE);
+    out.emit(" Tallomir 2006 %s is a chess engine for Windows platforms, written in C++.\n", EDITION.word);
+    out.emit(" The engine supports some commands in UCI protocol. \n");
+    out.emit(" \n");
+    out.emit(" This program is free software: use, copy and share it as you like.\n");
+    out.emit(" It comes without any warranty of any kind.\n");
+    out.emit(" Written by Oskvar.\n");
+    out.emit("%s", RULE);
+}
+
+void allocateOrExit(Searcher& searcher, int hashOption) {
+    const std::string failed = searcher.allocate(hashOption);
+    if (failed.empty()) return;
+    std::fprintf(stderr, "tallomir: cannot allocate the %s\n", failed.c_str());
     std::exit(1);
-}
-
-void allocateSearcherOrExit(Searcher& searcher, int hashOption) {
-    allocateTableOrExit(searcher, hashOption);
-    if (const char* failed = searcher.caches().allocate()) {
-        std::fprintf(stderr, "tallomir: cannot allocate the %s table\n", failed);
-        std::exit(1);
-    }
-}
-
-void ensureInitialised() {
-    if (protocol().initialised) return;
-    protocol().initialised = true;
-    allocateSearcherOrExit(engineSearcher(), optionAsInteger("Hash"));
-}
-
-void startUp() {
-    // Every line must reach the interface at once, and an interface that
-    // stops reading our output must not kill us in the middle of a search.
-    platform::initialiseConsole();
-    printBanner();
-    initialiseOptions();
-    // The engine's searcher has no tables yet: they wait for the first
-    // isready/position/go.
-    resetProtocolState();
-    setFromFen(gamePosition(), START_FEN);
 }
 
 }  // namespace tallomir

@@ -1,19 +1,16 @@
-// The start-up sequence and the one-time allocation of the large tables.
+// What the engine program says and makes before its first command: the
+// banner, and the large tables of a searcher.
 #pragma once
 
 #include "search/search.hpp"
+#include "uci/io.hpp"
 
 namespace tallomir {
 
-// Allocates the transposition table and the evaluation caches of the engine's
-// searcher, once (the first "isready", "position", "go").
-void ensureInitialised();
-// Gives a searcher the transposition table of a "Hash" value (and, the
-// second, its evaluation caches); when the memory cannot be had, says so on
-// standard error and ends the program with status 1.
-void allocateTableOrExit(Searcher& searcher, int hashOption);
-void allocateSearcherOrExit(Searcher& searcher, int hashOption);
-// The whole start-up sequence of the engine program, up to the command loop.
-void startUp();
+// The banner printed at start-up, twelve lines.
+void printBanner(const Output& out);
+// Gives a searcher every table for a "Hash" value; when the memory cannot be
+// had, says so on standard error and ends the program with status 1.
+void allocateOrExit(Searcher& searcher, int hashOption);
 
 }  // namespace tallomir

@@ -18,7 +18,7 @@
 #include "e2e/engine_process.hpp"
 #include "support.hpp"
 #include "uci/movetext.hpp"
-#include "uci/protocol.hpp"
+#include "uci/position_command.hpp"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TALLOMIR_UNDER_ASAN 1
@@ -43,11 +43,10 @@ bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefi
 // The position the engine holds after a "position" line, worked out with the
 // same code in this process (a rejected FEN keeps `previous`).
 Position positionAfter(const Position& previous, const std::string& line) {
-    std::memcpy(&gamePosition(), &previous, sizeof(Position));
-    testing::internal::CaptureStdout();
-    if (startsWith(line, "position ")) positionCommand(line);
-    testing::internal::GetCapturedStdout();
-    return gamePosition();
+    Position pos = previous;
+    const test::CapturedOutput ignored;
+    if (startsWith(line, "position ")) positionCommand(pos, ignored.output(), line);
+    return pos;
 }
 
 // "bestmove 0000" only without a legal move; otherwise a legal move, and a

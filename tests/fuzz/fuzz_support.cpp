@@ -8,44 +8,19 @@
 #include "board/board_helpers.hpp"
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
-#include "eval/evaluate.hpp"
-#include "search/search.hpp"
-#include "search/state.hpp"
-#include "search/tt.hpp"
-#include "uci/io.hpp"
 #include "uci/movetext.hpp"
-#include "uci/options.hpp"
-#include "uci/protocol.hpp"
-#include "uci/startup.hpp"
 
 namespace tallomir::fuzz {
 
-void discardOutput(const char*, std::size_t) {}
-
-void initialiseOnce() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    setOutputSink(discardOutput);
-    initialiseOptions();
+Output discardOutput() {
+    return Output([](std::string_view) {});
 }
 
-void resetEngine() {
-    initialiseOnce();
-    initialiseOptions();
-    setOption("Hash", "4");
-    engineSearcher().table().release();
-    engineSearcher().table().newGeneration(0);
-    resetProtocolState();
-    protocol().iterationCap = FUZZ_ITERATION_CAP;
-    setOutputSink(discardOutput);
-    if (setFromFen(gamePosition(), START_FEN) != FenResult::Loaded) fail("reset", "start position rejected");
-}
-
-void initialiseEngine() {
-    initialiseOnce();
-    resetEngine();
-    ensureInitialised();
+std::unique_ptr<UciEngine> newEngine(Output out, int inputFd) {
+    auto engine = std::make_unique<UciEngine>(inputFd, std::move(out));
+    engine->setIterationCap(FUZZ_ITERATION_CAP);
+    engine->handleCommand("setoption name Hash value 4");
+    return engine;
 }
 
 void fail(const char* what, const std::string& detail) {

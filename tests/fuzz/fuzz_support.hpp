@@ -1,5 +1,5 @@
-// Shared parts of the fuzz targets: the engine's tables built once, a fresh
-// engine state for every input, and the invariants every input must keep.
+// Shared parts of the fuzz targets: a fresh engine for every input, and the
+// invariants every input must keep.
 //
 // A broken invariant prints what broke and aborts, which libFuzzer reports
 // as a crash together with the input that caused it.
@@ -7,10 +7,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "board/position.hpp"
+#include "uci/io.hpp"
+#include "uci/protocol.hpp"
 
 namespace tallomir::fuzz {
 
@@ -18,20 +21,14 @@ namespace tallomir::fuzz {
 // part of the search, shallow enough for hundreds of inputs a second.
 inline constexpr int FUZZ_ITERATION_CAP = 3;
 
-// An output sink that drops everything the engine says.
-void discardOutput(const char* text, std::size_t length);
+// An output that drops everything the engine says.
+Output discardOutput();
 
-// Builds the engine's tables (once per process), as the engine's start-up does.
-void initialiseOnce();
-
-// The engine as it is right after start-up: default options (with a small
-// "Hash" so that the first isready allocates quickly), no table yet, the start
-// position, the protocol idle, nothing captured.
-void resetEngine();
-
-// Both of the above, then the tables allocated: a target that works on an
-// initialised engine starts from here.
-void initialiseEngine();
+// An engine as it is right after start-up, reading the descriptor (none by
+// default) and writing to out: default options but a small "Hash" (so that
+// the first isready allocates quickly), no table yet, the start position,
+// every search capped at the iterations above.
+std::unique_ptr<UciEngine> newEngine(Output out, int inputFd = -1);
 
 [[noreturn]] void fail(const char* what, const std::string& detail);
 

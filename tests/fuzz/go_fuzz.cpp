@@ -10,7 +10,6 @@
 #include "board/board_helpers.hpp"
 
 #include "fuzz_support.hpp"
-#include "search/state.hpp"
 #include "uci/go.hpp"
 #include "uci/io.hpp"
 #include "uci/protocol.hpp"
@@ -22,11 +21,10 @@ namespace {
 int bestMoveLines = 0;
 Position before;
 
-void collect(const char* text, std::size_t length) {
-    const std::string_view line(text, length);
+void collect(const UciEngine& engine, std::string_view line) {
     if (line.substr(0, 9) != "bestmove ") return;
     ++bestMoveLines;
-    fuzz::checkBestMoveLine(gamePosition(), line.substr(0, line.size() - 1));
+    fuzz::checkBestMoveLine(engine.position(), line.substr(0, line.size() - 1));
 }
 
 void checkValue(long long v, const char* name) {
@@ -48,11 +46,6 @@ void checkLimits(const GoParameters& go, int side, bool ponder) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::initialiseEngine();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string line = "go " + std::string(reinterpret_cast<const char*>(data), size);
     const GoParameters go = parseGo(line);
@@ -68,23 +61,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (bool ponder : {false, true}) checkLimits(go, side, ponder);
 
     // The search itself, on a position with a choice of side by input length.
-    positionCommand(size & 1 ? "position startpos moves e2e4" : "position startpos");
-    std::memcpy(&before, &gamePosition(), sizeof before);
-    protocol() = ProtocolState{true, false, false, false, false, fuzz::FUZZ_ITERATION_CAP};
+    const UciEngine* current = nullptr;
+    const auto engine = fuzz::newEngine(Output([&current](std::string_view text) { collect(*current, text); }));
+    current = engine.get();
+    engine->handleCommand(size & 1 ? "position startpos moves e2e4" : "position startpos");
+    std::memcpy(&before, &engine->position(), sizeof before);
     bestMoveLines = 0;
-    setOutputSink(collect);
-    SilentListener silent;
-    goCommand(line, silent);
-    if (protocol().searching) fuzz::fail("go", "still searching after the search");
-    if (protocol().bestMovePending != (go.infinite || go.ponder)) fuzz::fail("go", "held best move without a hold");
-    if (protocol().bestMovePending) {
+    engine->handleCommand(line);
+    const ProtocolState& state = engine->state();
+    if (state.searching) fuzz::fail("go", "still searching after the search");
+    if (state.bestMovePending != (go.infinite || go.ponder)) fuzz::fail("go", "held best move without a hold");
+    if (state.bestMovePending) {
         if (bestMoveLines != 0) fuzz::fail("go", "a held best move was printed");
-        handleCommand("stop");
-        if (protocol().bestMovePending) fuzz::fail("stop", "best move still pending");
+        engine->handleCommand("stop");
+        if (state.bestMovePending) fuzz::fail("stop", "best move still pending");
     }
     if (bestMoveLines != 1) fuzz::fail("go", "not exactly one best-move line");
-    setOutputSink(fuzz::discardOutput);
-    fuzz::checkPosition(gamePosition(), "after go");
-    if (!test::firstDifference(gamePosition(), before).empty()) fuzz::fail("go", "the search changed the game position");
+    fuzz::checkPosition(engine->position(), "after go");
+    if (!test::firstDifference(engine->position(), before).empty()) fuzz::fail("go", "the search changed the game position");
     return 0;
 }

@@ -16,7 +16,6 @@
 #include <string_view>
 
 #include "fuzz_support.hpp"
-#include "search/state.hpp"
 #include "uci/io.hpp"
 #include "uci/protocol.hpp"
 
@@ -35,17 +34,16 @@ struct Tally {
     bool afterBestMove = false;
 } tally;
 
-void collect(const char* text, std::size_t length) {
-    const std::string_view line(text, length);
+void collect(const UciEngine& engine, std::string_view line) {
     if (line == "info depth 1\n") {
         ++tally.searches;
         tally.afterBestMove = false;
     } else if (line.substr(0, 9) == "bestmove ") {
         ++tally.bestMoves;
         if (tally.afterBestMove) fuzz::fail("handler", "a second best move for one search");
-        if (protocol().searching) fuzz::fail("handler", "best move printed while searching");
+        if (engine.state().searching) fuzz::fail("handler", "best move printed while searching");
         tally.afterBestMove = true;
-        fuzz::checkBestMoveLine(gamePosition(), line.substr(0, line.size() - 1));
+        fuzz::checkBestMoveLine(engine.position(), line.substr(0, line.size() - 1));
     } else if (line == "readyok\n") {
         ++tally.readyoks;
     } else if (line.substr(0, 5) == "info " && tally.afterBestMove) {
@@ -77,52 +75,46 @@ int isreadyLines(std::string_view input) {
     return n;
 }
 
-void checkProtocol(const char* where) {
-    if (protocol().bestMovePending && !protocol().holdBestMove) fuzz::fail(where, "pending best move without a hold");
-    if (protocol().bestMovePending && !protocol().initialised) fuzz::fail(where, "pending best move without tables");
-    if (protocol().searching) fuzz::fail(where, "searching outside a search");
+void checkProtocol(const ProtocolState& state, const char* where) {
+    if (state.bestMovePending && !state.holdBestMove) fuzz::fail(where, "pending best move without a hold");
+    if (state.bestMovePending && !state.initialised) fuzz::fail(where, "pending best move without tables");
+    if (state.searching) fuzz::fail(where, "searching outside a search");
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::initialiseOnce();
-    setQuitHandler(endSession);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Lines longer than the reader's buffer come in pieces; keep inputs below
     // it so that the line count above stays exact.
     if (size >= LINE_CAPACITY - 1) return -1;
-    fuzz::resetEngine();
     tally = Tally{};
-    setOutputSink(collect);
 
     const int fd = ::memfd_create("tallomir-fuzz-input", 0);
     if (fd < 0 || ::write(fd, data, size) != static_cast<ssize_t>(size) || ::lseek(fd, 0, SEEK_SET) != 0)
         fuzz::fail("harness", "cannot make the input stream");
-    stdinReader().reset(fd);
+    const UciEngine* current = nullptr;
+    const auto engine = fuzz::newEngine(Output([&current](std::string_view line) { collect(*current, line); }), fd);
+    current = engine.get();
+    engine->setQuitHandler(endSession);
 
     bool cutMidSearch = false;
     try {
         for (;;) {
-            handleInputLine();
-            checkProtocol("after a command");
-            fuzz::checkPosition(gamePosition(), "after a command");
+            engine->handleInputLine();
+            checkProtocol(engine->state(), "after a command");
+            fuzz::checkPosition(engine->position(), "after a command");
         }
     } catch (const SessionEnded&) {
-        cutMidSearch = protocol().searching;
+        cutMidSearch = engine->state().searching;
     }
     ::close(fd);
-    stdinReader().reset(0);
-    setOutputSink(fuzz::discardOutput);
 
-    // "quit" during a search leaves the flag raised: the process would end there.
-    protocol().searching = false;
-    checkProtocol("at the end");
-    fuzz::checkPosition(gamePosition(), "at the end");
-    const int unanswered = (cutMidSearch ? 1 : 0) + (protocol().bestMovePending ? 1 : 0);
+    // "quit" during a search leaves the search flag raised: the process would end there.
+    ProtocolState state = engine->state();
+    state.searching = false;
+    checkProtocol(state, "at the end");
+    fuzz::checkPosition(engine->position(), "at the end");
+    const int unanswered = (cutMidSearch ? 1 : 0) + (state.bestMovePending ? 1 : 0);
     if (tally.bestMoves != tally.searches - unanswered)
         fuzz::fail("handler", std::to_string(tally.searches) + " searches but " + std::to_string(tally.bestMoves) +
                                   " best moves");

@@ -7,8 +7,7 @@
 
 #include "board/board_helpers.hpp"
 #include "fuzz_support.hpp"
-#include "search/search.hpp"
-#include "uci/go.hpp"
+#include "search/state.hpp"
 #include "uci/io.hpp"
 #include "uci/protocol.hpp"
 
@@ -19,38 +18,33 @@ namespace {
 Position before;
 int bestMoveLines = 0;
 
-void collect(const char* text, std::size_t length) {
-    const std::string_view line(text, length);
+void collect(const UciEngine& engine, std::string_view line) {
     if (line.substr(0, 9) != "bestmove ") return;
     ++bestMoveLines;
-    fuzz::checkBestMoveLine(gamePosition(), line.substr(0, line.size() - 1));
+    fuzz::checkBestMoveLine(engine.position(), line.substr(0, line.size() - 1));
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::initialiseEngine();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const UciEngine* current = nullptr;
+    const auto engine = fuzz::newEngine(Output([&current](std::string_view text) { collect(*current, text); }));
+    current = engine.get();
     // A game of a few moves stands before the command, so a rejected FEN has
     // something to keep.
-    positionCommand("position startpos moves e2e4 c7c5 g1f3");
+    engine->handleCommand("position startpos moves e2e4 c7c5 g1f3");
     const std::string line = "position " + std::string(reinterpret_cast<const char*>(data), size);
-    positionCommand(line);
-    fuzz::checkPosition(gamePosition(), "after position");
+    engine->handleCommand(line);
+    const Position& game = engine->position();
+    fuzz::checkPosition(game, "after position");
     // Room for a search of the deepest ply on top of the game.
-    if (gamePosition().historyCount + PV_CAPACITY >= KEY_HISTORY_SIZE) fuzz::fail("position", "key history too full");
+    if (game.historyCount + PV_CAPACITY >= KEY_HISTORY_SIZE) fuzz::fail("position", "key history too full");
 
-    std::memcpy(&before, &gamePosition(), sizeof before);
-    setOutputSink(collect);
+    std::memcpy(&before, &game, sizeof before);
     bestMoveLines = 0;
-    SilentListener silent;
-    goCommand("go depth 2", silent);
-    setOutputSink(fuzz::discardOutput);
+    engine->handleCommand("go depth 2");
     if (bestMoveLines != 1) fuzz::fail("go", "not exactly one best-move line");
-    const std::string diff = test::firstDifference(gamePosition(), before);
+    const std::string diff = test::firstDifference(game, before);
     if (!diff.empty()) fuzz::fail("go", "the search changed the game position: " + diff);
     return 0;
 }

@@ -4,51 +4,43 @@
 
 #include "fuzz_support.hpp"
 #include "search/tt.hpp"
-#include "uci/options.hpp"
 #include "uci/protocol.hpp"
-#include "uci/startup.hpp"
 
 using namespace tallomir;
 
 namespace {
 
-void checkTable(const char* where) {
-    const std::uint64_t bytes = static_cast<std::uint64_t>(engineSearcher().table().entryCount - 3) * sizeof(TTEntry);
-    if (engineSearcher().table().entries == nullptr) fuzz::fail(where, "no table");
+void checkTable(const TranspositionTable& table, const char* where) {
+    if (table.entryCount() == 0) fuzz::fail(where, "no table");
+    const std::uint64_t buckets = table.entryCount() - 3;
+    const std::uint64_t bytes = buckets * sizeof(TTEntry);
     if (bytes < (4ULL << 20) || bytes > (1024ULL << 20)) fuzz::fail(where, "table size outside 4..1024 MB");
-    if ((engineSearcher().table().entryCount - 3) != engineSearcher().table().indexMask + 1ULL || (engineSearcher().table().indexMask & (engineSearcher().table().indexMask + 1)) != 0)
-        fuzz::fail(where, "bucket count not a power of two");
+    if ((buckets & (buckets - 1)) != 0) fuzz::fail(where, "bucket count not a power of two");
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::initialiseOnce();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string line = "setoption " + std::string(reinterpret_cast<const char*>(data), size);
-    fuzz::resetEngine();
+    const auto engine = fuzz::newEngine(fuzz::discardOutput());
 
     // Before the tables exist only the text is stored.
-    setoptionCommand(line);
-    if (engineSearcher().table().entries != nullptr) fuzz::fail("setoption", "a table before initialisation");
-    const int hash = optionAsInteger("Hash");
-    const int megabytes = ttMegabytes(hash);
+    engine->handleCommand(line);
+    const TranspositionTable& table = engine->searcher().table();
+    if (table.entryCount() != 0) fuzz::fail("setoption", "a table before initialisation");
+    const int megabytes = ttMegabytes(engine->options().asInteger("Hash"));
     if (megabytes < 4 || megabytes > 1024) fuzz::fail("ttMegabytes", "outside 4..1024");
-    (void)optionIsTrue("Ponder");
-    printOptions();
-    printIdentification();
+    (void)engine->options().isTrue("Ponder");
+    engine->handleCommand("uci");
 
     // Once they exist the table is re-created; the large sizes are left to the
-    // unit tests, as clearing a gigabyte per input would stall the fuzzer.
+    // unit tests, as a gigabyte per input would stall the fuzzer.
     if (megabytes <= 16) {
-        ensureInitialised();
-        checkTable("first allocation");
-        setoptionCommand(line);
-        checkTable("after setoption");
+        engine->handleCommand("isready");
+        checkTable(table, "first allocation");
+        engine->handleCommand(line);
+        checkTable(table, "after setoption");
     }
-    fuzz::checkPosition(gamePosition(), "after setoption");
+    fuzz::checkPosition(engine->position(), "after setoption");
     return 0;
 }

@@ -19,8 +19,6 @@
 #include "board/makemove.hpp"
 #include "e2e/engine_process.hpp"
 #include "uci/movetext.hpp"
-#include "uci/options.hpp"
-#include "uci/startup.hpp"
 
 using namespace tallomir;
 using test::EngineProcess;
@@ -153,8 +151,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s ENGINE_A ENGINE_B GAMES BASE_MS INC_MS\n", argv[0]);
         return 2;
     }
-    initialiseOptions();
-    ensureInitialised();
     Player players[2] = {{argv[1], nullptr, argv[1]}, {argv[2], nullptr, argv[2]}};
     for (Player& p : players)
         if (!startPlayer(p)) {

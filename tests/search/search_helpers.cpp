@@ -1,30 +1,26 @@
 #include "search/search_helpers.hpp"
 
-#include "eval/evaluate.hpp"
-#include "search/search.hpp"
+#include <gtest/gtest.h>
+
+#include "search/tt.hpp"
 #include "uci/report.hpp"
 
 namespace tallomir::test {
 
 void RecordingListener::principalVariation(const SearchState& s) { pvLines.push_back(principalVariationLine(s)); }
 
-Searcher& testSearcher() {
-    static Searcher searcher;
-    if (!searcher.table().entries) {
-        searcher.allocate(16);
-        searcher.caches().allocate();
-    }
+std::unique_ptr<Searcher> newSearcher() {
+    auto searcher = std::make_unique<Searcher>();
+    EXPECT_EQ(searcher->allocate(DEFAULT_HASH_MEGABYTES), "");
     return searcher;
 }
 
 RecordingListener runSearch(const Position& pos, int depth) {
-    Searcher& searcher = testSearcher();
-    searcher.clearTables();
     SearchLimits limits{};
     limits.depthLimited = true;
     limits.maxDepth = depth;
     RecordingListener listener;
-    searcher.think(pos, limits, listener);
+    listener.result = newSearcher()->think(pos, limits, listener);
     return listener;
 }
 

@@ -1,11 +1,24 @@
 // Running depth-limited searches inside the test process, as the engine would.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "board/position.hpp"
 #include "search/search.hpp"
+
+namespace tallomir {
+
+// The tests' way to the searches below the root.
+struct SearcherTestAccess {
+    static int search(Searcher& s, Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
+        clearOrderingTables(s.ordering_);
+        return s.search(pos, alpha, beta, depth, ply, pv, nodeType);
+    }
+};
+
+}  // namespace tallomir
 
 namespace tallomir::test {
 
@@ -20,12 +33,13 @@ public:
 
     std::vector<std::uint64_t> iterationNodes;
     std::vector<std::string> pvLines;
+    SearchResult result{};  // what think returned
 };
 
-// The searcher of the tests, with a 16 MB table.
-Searcher& testSearcher();
+// A searcher with the tables of the default "Hash", as a fresh engine has them.
+std::unique_ptr<Searcher> newSearcher();
 
-// Fresh tables, then a search of pos to the depth, as "go depth" runs it.
+// A search of pos to the depth, as "go depth" runs it, on a fresh searcher.
 RecordingListener runSearch(const Position& pos, int depth);
 
 }  // namespace tallomir::test

@@ -1,38 +1,35 @@
 #include <gtest/gtest.h>
 
 #include "search/tt.hpp"
+#include "support.hpp"
 
 namespace tallomir {
 namespace {
 
 class TranspositionTableTest : public testing::Test {
 protected:
-    void SetUp() override {
-        tt.allocate(16);
-        tt.alwaysReplace = false;
-    }
+    void SetUp() override { tt.allocate(16); }
     TTProbe probe(std::uint32_t low, std::uint32_t high) {
         TTProbe p{};
         EXPECT_TRUE(tt.probe(low, high, p));
         return p;
     }
+    // A search from a root with few men: every store overwrites.
+    void newEndgameSearch() { tt.newSearch(test::loadFen("8/8/4k3/8/8/4K3/8/8 w - - 0 1")); }
 
     TranspositionTable tt;
 };
 
 TEST_F(TranspositionTableTest, SizeFollowsTheHashOption) {
-    tt.allocate(16);
-    EXPECT_EQ(tt.entryCount, (1u << 20) + 3);
-    EXPECT_EQ(tt.indexMask, (1u << 20) - 1);
+    EXPECT_EQ(tt.entryCount(), (1u << 20) + 3);
     tt.allocate(20);  // not a power of two: rounded down
-    EXPECT_EQ(tt.entryCount, (1u << 20) + 3);
+    EXPECT_EQ(tt.entryCount(), (1u << 20) + 3);
     tt.allocate(32);
-    EXPECT_EQ(tt.entryCount, (1u << 21) + 3);
+    EXPECT_EQ(tt.entryCount(), (1u << 21) + 3);
     // Out-of-range values never overflow the size computation.
     EXPECT_EQ(ttMegabytes(2), 16);
     EXPECT_EQ(ttMegabytes(-5), 16);
     EXPECT_EQ(ttMegabytes(1 << 30), 1024);
-    tt.allocate(16);
 }
 
 TEST_F(TranspositionTableTest, BoundsKeepTheirOwnDepths) {
@@ -53,19 +50,23 @@ TEST_F(TranspositionTableTest, PrincipalVariationStoreKeepsAStoredMove) {
     tt.store(9, 1, 200, 0, 10, 10);
     tt.store(9, 1, 300, DEPTH_PV, NO_LOWER, NO_UPPER);
     EXPECT_EQ(probe(9, 1).move, 200);
-    tt.alwaysReplace = true;
+    newEndgameSearch();
     tt.store(9, 1, 300, DEPTH_PV, NO_LOWER, NO_UPPER);
     EXPECT_EQ(probe(9, 1).move, 300);
 }
 
-TEST_F(TranspositionTableTest, AlwaysReplaceLetsShallowResultsWin) {
-    tt.alwaysReplace = true;
+TEST_F(TranspositionTableTest, FewMenLetShallowResultsWin) {
+    newEndgameSearch();
     tt.store(3, 8, 1, 9, 40, NO_UPPER);
     tt.store(3, 8, 2, 1, 10, NO_UPPER);
     const TTProbe p = probe(3, 8);
     EXPECT_EQ(p.lowerDepth, 1);
     EXPECT_EQ(p.lowerBound, 10);
     EXPECT_EQ(p.move, 2);
+    // With more men on the board the deeper result stays.
+    tt.newSearch(test::loadFen("startpos"));
+    tt.store(3, 8, 3, 0, 5, NO_UPPER);
+    EXPECT_EQ(probe(3, 8).lowerDepth, 1);
 }
 
 TEST_F(TranspositionTableTest, VictimIsTheOldestThenTheShallowest) {
@@ -75,25 +76,28 @@ TEST_F(TranspositionTableTest, VictimIsTheOldestThenTheShallowest) {
     TTProbe p;
     EXPECT_FALSE(tt.probe(0, 100, p));
     EXPECT_TRUE(tt.probe(0, 101, p));
-    // After a new search the old entries go first, however deep.
-    tt.newGeneration(1);
+    // After a new search the old entries go first, however deep; a probe
+    // makes an entry as new as the search.
+    tt.newSearch(test::loadFen("startpos"));
+    EXPECT_TRUE(tt.probe(0, 101, p));
     tt.store(0, 300, 1, 0, 0, 0);
     EXPECT_TRUE(tt.probe(0, 300, p));
+    EXPECT_TRUE(tt.probe(0, 101, p));
+    EXPECT_FALSE(tt.probe(0, 102, p));
     int survivors = 0;
-    for (std::uint32_t k : {101u, 102u, 103u, 200u}) survivors += tt.probe(0, k, p);
-    EXPECT_EQ(survivors, 3);
+    for (std::uint32_t k : {103u, 200u}) survivors += tt.probe(0, k, p);
+    EXPECT_EQ(survivors, 2);
 }
 
-TEST_F(TranspositionTableTest, ProbeRefreshesGenerationWithoutCountingIt) {
+TEST_F(TranspositionTableTest, HashfullCountsTheStoresOfThisSearch) {
     // Empty slots carry the generation of the clear, so a store counts from the next search on.
-    tt.newGeneration(1);
+    tt.newSearch(test::loadFen("startpos"));
     tt.store(7, 7, 1, 4, 0, 0);
-    EXPECT_EQ(tt.hashfullCount, 1u);
-    tt.newGeneration(2);
+    EXPECT_GT(tt.hashfullPermille(), 0.0);
+    tt.newSearch(test::loadFen("startpos"));
     TTProbe p;
-    ASSERT_TRUE(tt.probe(7, 7, p));
-    EXPECT_EQ(tt.hashfullCount, 0u);
-    EXPECT_EQ(tt.entries[7].generation, 2);
+    ASSERT_TRUE(tt.probe(7, 7, p));  // a probe refreshes the entry without counting it
+    EXPECT_EQ(tt.hashfullPermille(), 0.0);
 }
 
 TEST_F(TranspositionTableTest, ClearForgetsEverything) {
@@ -101,7 +105,6 @@ TEST_F(TranspositionTableTest, ClearForgetsEverything) {
     tt.clear();
     TTProbe p;
     EXPECT_FALSE(tt.probe(11, 42, p));
-    EXPECT_EQ(tt.generation, 0);
 }
 
 }  // namespace

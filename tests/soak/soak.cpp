@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -28,13 +29,9 @@
 #include "board/makemove.hpp"
 #include "editions/edition.hpp"
 #include "search/search.hpp"
-#include "uci/go.hpp"
 #include "uci/io.hpp"
 #include "uci/movetext.hpp"
-#include "uci/options.hpp"
 #include "uci/protocol.hpp"
-#include "uci/report.hpp"
-#include "uci/startup.hpp"
 
 using namespace tallomir;
 
@@ -46,8 +43,8 @@ constexpr int MAX_OPENING_PLIES = 40;
 std::vector<std::string> output;
 std::uint64_t pvLinesChecked = 0;
 
-void capture(const char* text, std::size_t length) {
-    std::string line(text, length);
+void capture(std::string_view text) {
+    std::string line(text);
     if (!line.empty() && line.back() == '\n') line.pop_back();
     output.push_back(line);
 }
@@ -184,7 +181,7 @@ std::string randomGoLine(test::Rng& rng) {
 }
 
 // Plays one game; returns false after reporting a failure.
-bool playGame(int index, std::uint64_t seed, std::uint64_t& searches) {
+bool playGame(UciEngine& engine, int index, std::uint64_t seed, std::uint64_t& searches) {
     test::Rng rng(seed);
     const std::vector<std::string>& starts = test::randomGameStarts();
     Position pos = load(starts[rng.below(static_cast<int>(starts.size()))]);
@@ -193,30 +190,30 @@ bool playGame(int index, std::uint64_t seed, std::uint64_t& searches) {
     Game game{test::toFen(pos), {}};
     pos = load(game.startFen);  // the history of the opening is not part of the game
     const bool tableFresh = rng.below(2) == 0;
-    if (tableFresh) handleCommand("ucinewgame");
+    if (tableFresh) engine.handleCommand("ucinewgame");
 
+    const Position& played = engine.position();
+    const Position& working = engine.searcher().workingPosition();
     for (int ply = 0; ply < MAX_GAME_PLIES; ++ply) {
-        handleCommand(game.positionLine());
-        std::string why = positionProblem(gamePosition());
-        if (why.empty()) why = test::firstDifference(gamePosition(), pos).empty() &&
-                                       gamePosition().key == pos.key ? "" : "position command differs from the moves played";
+        engine.handleCommand(game.positionLine());
+        std::string why = positionProblem(played);
+        if (why.empty()) why = test::firstDifference(played, pos).empty() &&
+                                       played.key == pos.key ? "" : "position command differs from the moves played";
         if (!why.empty()) {
             report(index, seed, game, "", why);
             return false;
         }
-        const Position before = gamePosition();
+        const Position before = played;
         const std::string goLine = randomGoLine(rng);
         output.clear();
-        UciReporter reporter(false);
-        goCommand(goLine, reporter);
+        engine.handleCommand(goLine);
         ++searches;
         Move best = 0;
         why = outputProblem(before, best);
-        if (why.empty() && !test::firstDifference(gamePosition(), before).empty()) why = "the search changed the game position";
-        if (why.empty() && goLine.rfind("go depth", 0) == 0 &&
-            !test::firstDifference(engineSearcher().workingPosition(), gamePosition()).empty())
-            why = "the search left its working copy different: " + test::firstDifference(engineSearcher().workingPosition(), gamePosition());
-        if (why.empty() && !positionProblem(engineSearcher().workingPosition()).empty()) why = "working copy: " + positionProblem(engineSearcher().workingPosition());
+        if (why.empty() && !test::firstDifference(played, before).empty()) why = "the search changed the game position";
+        if (why.empty() && goLine.rfind("go depth", 0) == 0 && !test::firstDifference(working, played).empty())
+            why = "the search left its working copy different: " + test::firstDifference(working, played);
+        if (why.empty() && !positionProblem(working).empty()) why = "working copy: " + positionProblem(working);
         if (!why.empty()) {
             report(index, seed, game, goLine, why);
             return false;
@@ -234,16 +231,16 @@ bool playGame(int index, std::uint64_t seed, std::uint64_t& searches) {
 int main(int argc, char** argv) {
     const int games = argc > 1 ? std::atoi(argv[1]) : 1000;
     const std::uint64_t firstSeed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
-    initialiseOptions();
-    setFromFen(gamePosition(), START_FEN);
-    setOutputSink(capture);
-    handleCommand("isready");
+    // One engine for the whole run, as a GUI keeps one for a match; it reads
+    // no input.
+    const auto engine = std::make_unique<UciEngine>(-1, Output(capture));
+    engine->handleCommand("isready");
 
     const auto start = std::chrono::steady_clock::now();
     int failures = 0;
     std::uint64_t searches = 0;
     for (int g = 0; g < games; ++g) {
-        if (!playGame(g, firstSeed + static_cast<std::uint64_t>(g), searches)) ++failures;
+        if (!playGame(*engine, g, firstSeed + static_cast<std::uint64_t>(g), searches)) ++failures;
         if ((g + 1) % 100 == 0)
             std::fprintf(stderr, "%s: %d games, %llu searches, %d failures\n", editionName(), g + 1,
                          static_cast<unsigned long long>(searches), failures);

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "board/board_helpers.hpp"
 #include "search/search.hpp"
@@ -78,35 +79,24 @@ TEST(GoKeywords, EveryValueKeywordAtTheEndOfTheLineIsIgnored) {
     EXPECT_EQ(parseGo("go depth wtime 5000").wtime, -1);
 }
 
-class HashTexts : public testing::Test {
-protected:
-    void SetUp() override {
-        initialiseOptions();
-        engineSearcher().allocate(16);
-    }
-    void TearDown() override {
-        initialiseOptions();
-        engineSearcher().allocate(16);
-    }
-};
-
-TEST_F(HashTexts, OverflowingAndNegativeValuesNeverGiveAnUnsoundTable) {
-    ASSERT_TRUE(protocol().initialised);
+TEST(HashTexts, OverflowingAndNegativeValuesNeverGiveAnUnsoundTable) {
+    test::CapturedOutput out;
+    const auto engine = std::make_unique<UciEngine>(test::NO_INPUT, out.output());
+    engine->handleCommand("isready");
+    const TranspositionTable& table = engine->searcher().table();
     // Negative, zero and tiny values keep the table as it is.
     for (const char* value : {"-1", "-2147483648", "-99999999999999999999", "0", "3", "junk", ""}) {
-        const TTEntry* before = engineSearcher().table().entries;
-        const std::uint32_t count = engineSearcher().table().entryCount;
-        setoptionCommand(std::string("setoption name Hash value ") + value);
-        EXPECT_EQ(engineSearcher().table().entries, before) << value;
-        EXPECT_EQ(engineSearcher().table().entryCount, count) << value;
+        engine->handleCommand(std::string("setoption name Hash value ") + value);
+        EXPECT_EQ(table.entryCount(), (1u << 20) + 3) << value;
     }
     // Values beyond the maximum read as the maximum, without overflow.
+    Options options;
     for (const char* value : {"1025", "2147483647", "2147483648", "99999999999999999999", "4294967296"}) {
-        setOption("Hash", value);
-        EXPECT_EQ(ttMegabytes(optionAsInteger("Hash")), 1024) << value;
+        options.set("Hash", value);
+        EXPECT_EQ(ttMegabytes(options.asInteger("Hash")), 1024) << value;
     }
-    setoptionCommand("setoption name Hash value 4");
-    EXPECT_EQ(engineSearcher().table().entryCount, (1u << 18) + 3);  // 4 MB of 16-byte entries
+    engine->handleCommand("setoption name Hash value 4");
+    EXPECT_EQ(table.entryCount(), (1u << 18) + 3);  // 4 MB of 16-byte entries
 }
 
 // "position" with thousands of plies and a search on top: the key history
@@ -116,19 +106,18 @@ TEST(LongGames, SearchOnTopOfTheLongestHistory) {
     const char* cycle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
     for (int i = 0; i < 7001; ++i) line += std::string(" ") + cycle[i % 4];
     line += " e7e5";  // a pawn move: the search below is a real one, not a fifty-move draw
-    testing::internal::CaptureStdout();
-    positionCommand(line);
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(test::inconsistency(gamePosition()), "");
-    EXPECT_EQ(gamePosition().fiftyCount, 0);
-    EXPECT_GT(gamePosition().historyCount, KEY_HISTORY_SIZE / 2);
-    EXPECT_LT(gamePosition().historyCount + PV_CAPACITY, KEY_HISTORY_SIZE);
-    const Position before = gamePosition();
     test::CapturedOutput out;
-    SilentListener silent;
-    goCommand("go depth 6", silent);
-    EXPECT_EQ(test::firstDifference(gamePosition(), before), "");
-    EXPECT_EQ(test::firstDifference(engineSearcher().workingPosition(), before), "");
+    const auto engine = std::make_unique<UciEngine>(test::NO_INPUT, out.output());
+    engine->handleCommand(line);
+    const Position& game = engine->position();
+    EXPECT_EQ(test::inconsistency(game), "");
+    EXPECT_EQ(game.fiftyCount, 0);
+    EXPECT_GT(game.historyCount, KEY_HISTORY_SIZE / 2);
+    EXPECT_LT(game.historyCount + PV_CAPACITY, KEY_HISTORY_SIZE);
+    const Position before = game;
+    engine->handleCommand("go depth 6");
+    EXPECT_EQ(test::firstDifference(game, before), "");
+    EXPECT_EQ(test::firstDifference(engine->searcher().workingPosition(), before), "");
     EXPECT_EQ(out.lines().back().rfind("bestmove ", 0), 0u);
 }
 
@@ -138,24 +127,39 @@ struct QuitCalled {};
 [[noreturn]] void throwOnQuit() { throw QuitCalled{}; }
 
 TEST(HarnessHooks, IterationCapAndQuitHandler) {
-    testing::internal::CaptureStdout();
-    positionCommand("position startpos");
-    testing::internal::GetCapturedStdout();
     test::CapturedOutput out;
-    protocol().iterationCap = 2;
-    SilentListener silent;
-    goCommand("go infinite", silent);  // held: ends at the cap and waits
-    protocol().iterationCap = 0;
-    EXPECT_TRUE(protocol().bestMovePending);
-    EXPECT_EQ(engineSearcher().state().report.bestDepth, 2);
-    EXPECT_TRUE(out.lines().empty() || out.lines().back().rfind("bestmove", 0) != 0);
-    handleCommand("stop");
-    EXPECT_FALSE(protocol().bestMovePending);
+    const auto engine = std::make_unique<UciEngine>(test::NO_INPUT, out.output());
+    engine->setIterationCap(2);
+    engine->handleCommand("go infinite");  // held: ends at the cap and waits
+    EXPECT_TRUE(engine->state().bestMovePending);
+    EXPECT_EQ(engine->searcher().state().report.bestDepth, 2);
+    EXPECT_NE(out.lines().back().rfind("bestmove", 0), 0u);
+    engine->handleCommand("stop");
+    EXPECT_FALSE(engine->state().bestMovePending);
     EXPECT_EQ(out.lines().back().rfind("bestmove ", 0), 0u);
 
-    setQuitHandler(throwOnQuit);
-    EXPECT_THROW(handleCommand("quit"), QuitCalled);
-    setQuitHandler(nullptr);
+    engine->setQuitHandler(throwOnQuit);
+    EXPECT_THROW(engine->handleCommand("quit"), QuitCalled);
+}
+
+// A "go infinite" read from the input handles the lines behind it during the
+// search; the line being handled is its caller's own, so the reads in the
+// search cannot overwrite it, and every command is answered once.
+TEST(HarnessHooks, LinesReadDuringTheSearch) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    const std::string input = "position startpos\ngo infinite\nisready\nstop\nisready\n";
+    ASSERT_EQ(::write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    ::close(fds[1]);
+    test::CapturedOutput out;
+    const auto engine = std::make_unique<UciEngine>(fds[0], out.output());
+    while (engine->handleInputLine()) {
+    }
+    ::close(fds[0]);
+    std::vector<std::string> said;
+    for (const std::string& l : out.lines())
+        if (l.rfind("info", 0) != 0) said.push_back(l.substr(0, l.find(' ')));
+    EXPECT_EQ(said, (std::vector<std::string>{"readyok", "bestmove", "readyok"}));
 }
 
 }  // namespace

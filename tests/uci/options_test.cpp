@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "search/tt.hpp"
 #include "support.hpp"
 #include "uci/options.hpp"
@@ -8,64 +10,60 @@
 namespace tallomir {
 namespace {
 
-class OptionsTest : public testing::Test {
-protected:
-    void SetUp() override { initialiseOptions(); }
-    void TearDown() override {
-        initialiseOptions();
-        engineSearcher().allocate(16);
-    }
-};
-
-TEST_F(OptionsTest, AnnouncedWithTheirCurrentValues) {
+TEST(Options, AnnouncedWithTheirCurrentValues) {
     test::CapturedOutput out;
-    printOptions();
+    Options options;
+    options.print(out.output());
     EXPECT_EQ(out.lines()[0], "option name Hash type spin default 16 min 4 max 1024");
     EXPECT_EQ(out.lines()[1], "option name Ponder type check default false");
-    setoptionCommand("setoption name Hash value 2");
+    EXPECT_STREQ(options.setFromLine("setoption name hash value 2"), "Hash");
     out.clear();
-    printOptions();
+    options.print(out.output());
     EXPECT_EQ(out.lines()[0], "option name Hash type spin default 2 min 4 max 1024");
 }
 
-TEST_F(OptionsTest, NamesIgnoreCaseAndHashRecreatesTheTable) {
-    ASSERT_TRUE(protocol().initialised);
-    setoptionCommand("setoption name hash value 32");
-    EXPECT_EQ(optionAsInteger("Hash"), 32);
-    EXPECT_EQ(engineSearcher().table().entryCount, (1u << 21) + 3);
+TEST(Options, NamesIgnoreCaseAndHashRecreatesTheTable) {
+    test::CapturedOutput out;
+    const auto engine = std::make_unique<UciEngine>(test::NO_INPUT, out.output());
+    engine->handleCommand("setoption name hash value 32");
+    EXPECT_EQ(engine->searcher().table().entryCount(), 0u);  // no table before the first isready
+    engine->handleCommand("isready");
+    EXPECT_EQ(engine->searcher().table().entryCount(), (1u << 21) + 3);
+    engine->handleCommand("setoption name Hash value 64");
+    EXPECT_EQ(engine->options().asInteger("Hash"), 64);
+    EXPECT_EQ(engine->searcher().table().entryCount(), (1u << 22) + 3);
     // Below 4 the text is kept but the table stays.
-    setoptionCommand("setoption name Hash value 2");
-    EXPECT_EQ(engineSearcher().table().entryCount, (1u << 21) + 3);
+    engine->handleCommand("setoption name Hash value 2");
+    EXPECT_EQ(engine->searcher().table().entryCount(), (1u << 22) + 3);
 }
 
-TEST_F(OptionsTest, MalformedLinesAreIgnored) {
-    setoptionCommand("setoption name Hash");
-    setoptionCommand("setoption value 64 name Hash");
-    setoptionCommand("setoption name  Hash value 64");  // the extra blank belongs to the name
-    setoptionCommand("setoption name Unknown value 5");
-    EXPECT_EQ(optionAsInteger("Hash"), 16);
+TEST(Options, MalformedLinesAreIgnored) {
+    Options options;
+    for (const char* line : {"setoption name Hash", "setoption value 64 name Hash",
+                             "setoption name  Hash value 64",  // the extra blank belongs to the name
+                             "setoption name Unknown value 5"})
+        EXPECT_EQ(options.setFromLine(line), nullptr) << line;
+    EXPECT_EQ(options.asInteger("Hash"), 16);
 }
 
-TEST_F(OptionsTest, PonderTruthValues) {
+TEST(Options, PonderTruthValues) {
+    Options options;
     for (const char* yes : {"true", "Yes", "1", "TRUE"}) {
-        setoptionCommand(std::string("setoption name Ponder value ") + yes);
-        EXPECT_TRUE(optionIsTrue("Ponder")) << yes;
+        options.set("ponder", yes);
+        EXPECT_TRUE(options.isTrue("Ponder")) << yes;
     }
     for (const char* no : {"false", "no", "0", "maybe", ""}) {
-        setoptionCommand(std::string("setoption name ponder value ") + no);
-        EXPECT_FALSE(optionIsTrue("Ponder")) << no;
+        options.set("Ponder", no);
+        EXPECT_FALSE(options.isTrue("Ponder")) << no;
     }
 }
 
-TEST_F(OptionsTest, HashNumbersReadLikeTheCLibrary) {
-    setOption("Hash", "  64MB");
-    EXPECT_EQ(optionAsInteger("Hash"), 64);
-    setOption("Hash", "abc");
-    EXPECT_EQ(optionAsInteger("Hash"), 0);
-    setOption("Hash", "-8");
-    EXPECT_EQ(optionAsInteger("Hash"), -8);
-    setOption("Hash", "99999999999999999999");
-    EXPECT_EQ(optionAsInteger("Hash"), 2147483647);
+TEST(Options, HashNumbersReadLikeTheCLibrary) {
+    Options options;
+    for (const auto& [text, value] : {std::pair{"  64MB", 64}, {"abc", 0}, {"-8", -8}, {"99999999999999999999", 2147483647}}) {
+        options.set("Hash", text);
+        EXPECT_EQ(options.asInteger("Hash"), value) << text;
+    }
 }
 
 }  // namespace

@@ -3,22 +3,28 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "board/board_helpers.hpp"
 #include "board/makemove.hpp"
 #include "support.hpp"
 #include "uci/movetext.hpp"
-#include "uci/protocol.hpp"
+#include "uci/position_command.hpp"
 
 namespace tallomir {
 namespace {
 
+// The game position the commands of these tests work on.
+Position& commandGame() {
+    static Position game = test::loadFen("startpos");
+    return game;
+}
+
 // Runs a position command on the game position and returns the result.
 Position run(const std::string& line) {
-    testing::internal::CaptureStdout();
-    positionCommand(line);
-    testing::internal::GetCapturedStdout();
-    return gamePosition();
+    test::CapturedOutput out;
+    positionCommand(commandGame(), out.output(), line);
+    return commandGame();
 }
 
 Position after(const char* fen, const char* moves) {
@@ -83,10 +89,10 @@ TEST(PositionCommand, BadTokensStopTheListAndKeepThePosition) {
 
 TEST(PositionCommand, RejectedFenKeepsThePreviousPositionAndPlaysNothing) {
     const Position before = run("position startpos moves d2d4");
-    testing::internal::CaptureStdout();
-    positionCommand("position fen 8/8/8/8/8/8/8/8 w - - 0 1 moves e2e4");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Posizione Illegale.\n");
-    EXPECT_EQ(test::firstDifference(gamePosition(), before), "");
+    test::CapturedOutput out;
+    positionCommand(commandGame(), out.output(), "position fen 8/8/8/8/8/8/8/8 w - - 0 1 moves e2e4");
+    EXPECT_EQ(out.lines(), std::vector<std::string>{"Posizione Illegale."});
+    EXPECT_EQ(test::firstDifference(commandGame(), before), "");
 }
 
 TEST(PositionCommand, ThousandsOfPliesNeverOverflowTheHistory) {

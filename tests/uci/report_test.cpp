@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "search/state.hpp"
 #include "support.hpp"
 #include "uci/movetext.hpp"
@@ -64,24 +66,29 @@ TEST(Report, LongPrincipalVariationIsCutToTheBuffer) {
     EXPECT_LT(text.size(), PV_TEXT_CAPACITY);
     EXPECT_GE(text.size(), PV_TEXT_CAPACITY - 1 - 6);
     EXPECT_EQ(text.size() % 5, 4u);  // whole moves only
+    // A variation that fills its array has no terminator: nothing past the
+    // array is read (the sanitizers see the array alone on the heap).
+    const auto full = std::make_unique<Move[]>(2);
+    full[0] = full[1] = encodeMove(8, 16);
+    EXPECT_EQ(pvText(full.get(), 2), "a2a3 a2a3");
 }
 
 TEST(Report, BestMoveLineWithAndWithoutPonder) {
     test::CapturedOutput out;
     RootReport& r = reportWith(10, BOUND_EXACT);
-    printBestMove(search);
+    printBestMove(out.output(), search);
     EXPECT_EQ(out.lines().back(), "bestmove e2e4 ponder e7e5");
     out.clear();
     r.pv[1] = 0;
-    printBestMove(search);
+    printBestMove(out.output(), search);
     EXPECT_EQ(out.lines().back(), "bestmove e2e4");
     out.clear();
     r.pv[1] = NULL_MOVE;
-    printBestMove(search);
+    printBestMove(out.output(), search);
     EXPECT_EQ(out.lines().back(), "bestmove e2e4");
     out.clear();
     r.bestMove = 0;
-    printBestMove(search);
+    printBestMove(out.output(), search);
     const auto lines = out.lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].rfind("info time ", 0), 0u);
