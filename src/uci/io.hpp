@@ -1,15 +1,17 @@
 // Console input and output of the engine.
 //
-// Input is read from descriptor 0 through our own buffer, so that the poll
-// during a search can see lines that were read ahead together with an earlier
-// one (a "stop" arriving in the same write as its "go"). A line is at most
-// LINE_CAPACITY - 1 characters; a longer line is handed out in pieces.
+// Input is read from a descriptor (standard input for the engine program)
+// through our own buffer, so that the poll during a search can see lines that
+// were read ahead together with an earlier one (a "stop" arriving in the same
+// write as its "go"). A line is at most LINE_CAPACITY - 1 characters; a longer
+// line is handed out in pieces.
 #pragma once
 
 #include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tallomir {
 

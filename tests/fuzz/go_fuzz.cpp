@@ -78,6 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (bestMoveLines != 1) fuzz::fail("go", "not exactly one best-move line");
     fuzz::checkPosition(engine->position(), "after go");
-    if (!test::firstDifference(engine->position(), before).empty()) fuzz::fail("go", "the search changed the game position");
+    if (!test::firstDifference(engine->position(), before).empty())
+        fuzz::fail("go", "the search changed the game position");
     return 0;
 }

@@ -97,7 +97,8 @@ TEST(SearchResults, StalemateAndRepetitionInsideTheTreeScoreZero) {
     Move pv[PV_CAPACITY];
     // Black to move is stalemated; the search below the root scores it 0.
     Position stalemate = test::loadFen("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1");
-    EXPECT_EQ(SearcherTestAccess::search(*searcher, stalemate, -MATE_SCORE, MATE_SCORE, 2 * ONE_PLY, 1, pv, PV_NODE), 0);
+    EXPECT_EQ(SearcherTestAccess::search(*searcher, stalemate, -MATE_SCORE, MATE_SCORE, 2 * ONE_PLY, 1, pv, PV_NODE),
+              0);
 
     // The knights went out and came back: the start position repeats.
     Position repeated = test::loadFen("startpos");

@@ -60,7 +60,8 @@ TEST(Options, PonderTruthValues) {
 
 TEST(Options, HashNumbersReadLikeTheCLibrary) {
     Options options;
-    for (const auto& [text, value] : {std::pair{"  64MB", 64}, {"abc", 0}, {"-8", -8}, {"99999999999999999999", 2147483647}}) {
+    for (const auto& [text, value] :
+         {std::pair{"  64MB", 64}, {"abc", 0}, {"-8", -8}, {"99999999999999999999", 2147483647}}) {
         options.set("Hash", text);
         EXPECT_EQ(options.asInteger("Hash"), value) << text;
     }
