@@ -18,7 +18,11 @@ struct Cursor {
     std::string_view text;
     std::size_t at = 0;
     char peek(std::size_t ahead = 0) const { return at + ahead < text.size() ? text[at + ahead] : '\0'; }
-    char next() { char c = peek(); ++at; return c; }
+    char next() {
+        char c = peek();
+        ++at;
+        return c;
+    }
     void skip() { ++at; }
 };
 
@@ -73,8 +77,10 @@ FenResult setFromFen(Position& pos, std::string_view fen) {
     // Side to move; a text that ends before it leaves White to move.
     cur.skip();
     char sideChar = cur.next();
-    if (sideChar == 'w' || sideChar == '\0') tmp.side = 0;
-    else if (sideChar == 'b') tmp.side = 1;
+    if (sideChar == 'w' || sideChar == '\0')
+        tmp.side = 0;
+    else if (sideChar == 'b')
+        tmp.side = 1;
 
     // Castling rights, granted only with king and rook on their home squares.
     cur.skip();

@@ -38,7 +38,7 @@ inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int cod
 
 }  // namespace
 
-int splitSquare(const Position& pos) {
+int preferredSquare(const Position& pos) {
     constexpr Square D4 = makeSquare(3, 3), E3 = makeSquare(4, 2), D5 = makeSquare(3, 4), E6 = makeSquare(4, 5);
     if (pos.side == 0) return (pos.board[D4] == W_PAWN || pos.board[E3] == W_PAWN) ? 1 : 0;
     return (pos.board[D5] != B_PAWN && pos.board[E6] != B_PAWN) ? 1 : 0;
@@ -148,10 +148,10 @@ void generateCaptures(const Position& pos, MoveList& list) {
     list.count = static_cast<int>(out - list.moves);
 }
 
-void generateQuietA(const Position& pos, MoveList& list) {
+void generateOtherQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
-    const int s = splitSquare(pos);
-    const auto notSplit = [s](Square to) { return numberOf(to) != s; };
+    const int s = preferredSquare(pos);
+    const auto notPreferred = [s](Square to) { return numberOf(to) != s; };
     const auto any = [](Square) { return true; };
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
@@ -160,7 +160,7 @@ void generateQuietA(const Position& pos, MoveList& list) {
         if ((code & SLIDER_BITS) == DIAGONAL) {
             if (numberOf(sq) != s) quietMovesOf(pos, list, sq, code, any);
         } else {
-            quietMovesOf(pos, list, sq, code, notSplit);
+            quietMovesOf(pos, list, sq, code, notPreferred);
         }
     }
     const int push = pawnPush[c];
@@ -172,10 +172,10 @@ void generateQuietA(const Position& pos, MoveList& list) {
     }
 }
 
-void generateQuietB(const Position& pos, MoveList& list) {
+void generatePreferredQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
-    const int s = splitSquare(pos);
-    const auto onSplit = [s](Square to) { return numberOf(to) == s; };
+    const int s = preferredSquare(pos);
+    const auto onPreferred = [s](Square to) { return numberOf(to) == s; };
     const auto any = [](Square) { return true; };
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
@@ -185,7 +185,7 @@ void generateQuietB(const Position& pos, MoveList& list) {
         } else if ((code & SLIDER_BITS) == DIAGONAL) {
             if (numberOf(sq) == s) quietMovesOf(pos, list, sq, code, any);
         } else {
-            quietMovesOf(pos, list, sq, code, onSplit);
+            quietMovesOf(pos, list, sq, code, onPreferred);
         }
     }
 }
