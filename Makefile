@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # CMake's own makefiles need not announce every folder they enter.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test test-slow eval-bench native install clean
+.PHONY: all build run test test-slow check format-check eval-bench native install clean
 
 all: build
 
@@ -23,10 +23,14 @@ PROFILES := $(abspath $(BUILD))/pgo
 SOURCES := $(shell find src bench cmake -type f) CMakeLists.txt
 TRAINED = $(if $(filter USE,$(PGO)),$(foreach e,$(1),$(PROFILES)/trained-$(e)))
 
+# WERROR=ON turns every compiler warning into an error (CI builds that way).
+WERROR ?= OFF
+
 # Configures build folder $(1) for profile mode $(2) unless it already is.
 define configure
 	@grep -qsx 'TALLOMIR_PGO:STRING=$(2)' $(1)/CMakeCache.txt || \
-	  cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_PGO=$(2) -DTALLOMIR_PGO_DIR=$(PROFILES) $(3)
+	  cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_PGO=$(2) -DTALLOMIR_PGO_DIR=$(PROFILES) \
+	        -DTALLOMIR_WERROR=$(WERROR) $(3)
 endef
 
 $(PROFILES)/trained-%: $(SOURCES)
@@ -54,6 +58,27 @@ run: $(call TRAINED,vendrel)
 test: build
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -LE slow
+
+# The everyday loop: a build of everything in a folder of its own, without
+# profiles or link-time optimisation and with the standard library's
+# assertions on, then the suite without the clocked games. `make check
+# CXX=clang++` builds with clang, in a folder of its own as well.
+CXX_NAME := $(notdir $(CXX))
+CHECK_BUILD ?= build-check$(if $(filter clang%,$(CXX_NAME)),-clang)
+
+check:
+	@grep -qs 'TALLOMIR_LIB_ASSERTIONS:BOOL=ON' $(CHECK_BUILD)/CMakeCache.txt || \
+	  cmake -S . -B $(CHECK_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=$(CXX) \
+	        -DTALLOMIR_PGO=OFF -DTALLOMIR_LTO=OFF -DTALLOMIR_LIB_ASSERTIONS=ON -DTALLOMIR_WERROR=$(WERROR)
+	cmake --build $(CHECK_BUILD) -j $(JOBS)
+	cd $(CHECK_BUILD) && ctest --output-on-failure -j $(JOBS) -LE 'slow|games'
+
+# The layout of every source against .clang-format, without changing a file.
+CLANG_FORMAT ?= clang-format-14
+FORMAT_SOURCES = $(shell find src tests bench -path tests/fuzz/corpus -prune -o \( -name '*.cpp' -o -name '*.hpp' \) -print)
+
+format-check:
+	$(CLANG_FORMAT) --dry-run --Werror $(FORMAT_SOURCES)
 
 # Deep perft through the developer tool and long reference sweeps (minutes).
 test-slow: build
@@ -92,7 +117,7 @@ SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1:st
 .PHONY: build-sanitize test-sanitize fuzz-build fuzz-short fuzz soak
 
 build-sanitize:
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_SANITIZE=ON -DTALLOMIR_WERROR=$(WERROR)
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 
 # The everyday suite under AddressSanitizer and UndefinedBehaviorSanitizer,

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "board/check.hpp"
 #include "board/position.hpp"
 #include "editions/edition.hpp"
 

@@ -1,7 +1,5 @@
 #include "board/attacks.hpp"
 
-#include "board/makemove.hpp"
-#include "board/movegen.hpp"
 
 namespace tallomir {
 
@@ -100,48 +98,6 @@ int countCheckers(const Position& pos) {
         if (pathClear(pos, sq, k)) ++n;
     }
     return n;
-}
-
-bool isMated(Position& pos) {
-    CheckInfo info;
-    if (findCheckers(pos, info) == 0) return false;
-    MoveList scratch;
-    scratch.count = 0;
-    return !generateEvasions(pos, scratch, info, true, true);
-}
-
-bool isDrawByRule(Position& pos) {
-    const int fifty = pos.fiftyCount;
-    if (fifty > 100) return true;
-    if (fifty == 100 && !isMated(pos)) return true;
-    if (fifty < 4) return false;
-    const HashKey key = pos.key;
-    const HashKey* h = pos.keyHistory + pos.historyCount;
-    for (int i = 4; i <= fifty; i += 2)
-        if (h[-i] == key) return true;
-    return false;
-}
-
-bool givesCheck(Position& pos, Move move) {
-    const int m = pos.side;
-    const Square k = pos.pieceList[m ^ 1][0];
-    if (moveKind(move) != NORMAL) {
-        UndoRecord undo;
-        makeMove(pos, undo, move);
-        const bool result = isAttacked(pos, m, k);
-        unmakeMove(pos, undo, move);
-        return result;
-    }
-    const Square from = moveFromSquare(move), to = moveToSquare(move);
-    const int code = pos.board[from];
-    const int d = k - to;
-    if (code & attackMask(d)) {
-        const int step = attackStep(d);
-        Square s = to + step;
-        while (s != k && (pos.board[s] == EMPTY || s == from)) s += step;
-        if (s == k) return true;
-    }
-    return isPinned(pos, m ^ 1, from) && rayStep(k - to) != rayStep(k - from);
 }
 
 void discoveryCandidates(const Position& pos, Square* out) {

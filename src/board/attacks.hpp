@@ -26,9 +26,6 @@ bool isPinned(const Position& pos, int colour, Square sq);
 int findCheckers(const Position& pos, CheckInfo& info);
 // All men of the side not to move that attack the side to move's king.
 int countCheckers(const Position& pos);
-bool isMated(Position& pos);
-bool isDrawByRule(Position& pos);
-bool givesCheck(Position& pos, Move move);
 // Own men standing alone between an own slider and the enemy king; zero-terminated.
 void discoveryCandidates(const Position& pos, Square* out);
 

@@ -4,11 +4,6 @@ namespace tallomir {
 
 namespace {
 
-constexpr int knightJumps[8] = {-33, -31, -18, -14, 14, 18, 31, 33};
-constexpr int bishopSteps[4] = {-17, -15, 15, 17};
-constexpr int rookSteps[4] = {-16, -1, 1, 16};
-constexpr int queenSteps[8] = {-17, -16, -15, -1, 1, 15, 16, 17};
-
 constexpr int magnitude(int x) { return x < 0 ? -x : x; }
 
 constexpr Geometry makeGeometry() {
@@ -32,13 +27,14 @@ constexpr Geometry makeGeometry() {
     mask(-15) |= BPAWN;
     mask(15) |= WPAWN;
     mask(17) |= WPAWN;
-    for (int j : knightJumps) {
+    for (const std::int8_t* p = knightSteps; *p; ++p) {
+        const int j = *p;
         mask(j) |= KNIGHT;
         g.attackStep[j + DIFF_OFFSET] = static_cast<std::int8_t>(j);
     }
-    auto slider = [&](const int* steps, int bit) {
-        for (int i = 0; i < 4; ++i) {
-            const int s = steps[i];
+    auto slider = [&](const std::int8_t* steps, int bit) {
+        for (const std::int8_t* p = steps; *p; ++p) {
+            const int s = *p;
             g.stepMask[s + 17] |= static_cast<std::uint8_t>(bit);
             for (int k = 1; k <= 7; ++k) {
                 mask(k * s) |= static_cast<std::uint8_t>(bit);
@@ -49,7 +45,7 @@ constexpr Geometry makeGeometry() {
     };
     slider(bishopSteps, DIAGONAL);
     slider(rookSteps, ORTHOGONAL);
-    for (int s : queenSteps) mask(s) |= KING;
+    for (const std::int8_t* p = queenSteps; *p; ++p) mask(*p) |= KING;
     return g;
 }
 

@@ -10,6 +10,13 @@
 
 namespace tallomir {
 
+// The steps of each kind of man, zero-terminated, in the order every walk
+// over them follows (the king steps like a queen, one square at a time).
+inline constexpr std::int8_t knightSteps[9] = {-33, -31, -18, -14, 14, 18, 31, 33, 0};
+inline constexpr std::int8_t bishopSteps[5] = {-17, -15, 15, 17, 0};
+inline constexpr std::int8_t rookSteps[5] = {-16, -1, 1, 16, 0};
+inline constexpr std::int8_t queenSteps[9] = {-17, -16, -15, -1, 1, 15, 16, 17, 0};
+
 inline constexpr int DIFF_OFFSET = 119;
 inline constexpr int DIFF_COUNT = 239;
 
@@ -36,7 +43,7 @@ inline int attackStep(int d) { return geometry.attackStep[d + DIFF_OFFSET]; }
 inline int rayStep(int d) { return geometry.rayStep[d + DIFF_OFFSET]; }
 inline int distanceBetween(Square a, Square b) { return geometry.distance[b - a + DIFF_OFFSET]; }
 inline int stepMask(int step) { return geometry.stepMask[step + 17]; }
-inline int numberOf(Square sq) { return geometry.numberOf[sq]; }
+inline SquareNumber numberOf(Square sq) { return static_cast<SquareNumber>(geometry.numberOf[sq]); }
 inline bool isBackRank(Square sq) { return geometry.isBackRank[sq] != 0; }
 
 inline Square moveFromSquare(Move m) { return squareOf[moveFrom(m)]; }

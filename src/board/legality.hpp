@@ -2,6 +2,7 @@
 // from outside the generators (the transposition table, killer slots).
 #pragma once
 
+#include "board/check.hpp"
 #include "board/movegen.hpp"
 
 namespace tallomir {

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "board/castling.hpp"
 #include "eval/psqt.hpp"
 
 namespace tallomir {
@@ -12,12 +13,11 @@ namespace {
 constexpr auto castleMask = [] {
     std::array<std::uint8_t, 256> mask{};
     for (auto& m : mask) m = ALL_CASTLING;
-    mask[A1] = ALL_CASTLING & ~WHITE_LONG;
-    mask[H1] = ALL_CASTLING & ~WHITE_SHORT;
-    mask[E1] = ALL_CASTLING & ~(WHITE_SHORT | WHITE_LONG);
-    mask[A8] = ALL_CASTLING & ~BLACK_LONG;
-    mask[H8] = ALL_CASTLING & ~BLACK_SHORT;
-    mask[E8] = ALL_CASTLING & ~(BLACK_SHORT | BLACK_LONG);
+    for (const auto& side : castlings)
+        for (const Castling& c : side) {
+            mask[c.kingFrom] &= static_cast<std::uint8_t>(~c.right);
+            mask[c.rookFrom] &= static_cast<std::uint8_t>(~c.right);
+        }
     return mask;
 }();
 
@@ -52,7 +52,7 @@ inline void removeMan(Position& pos, Square sq, int code) {
         const HashKey k = manKey(idx, numberOf(sq));
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
-        pos.materialKey ^= zobristTable[16 * idx + pos.pieceIndexCount[idx]];
+        pos.materialKey ^= materialKeyEntry(idx, pos.pieceIndexCount[idx]);
     }
 }
 
@@ -84,7 +84,7 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
         const HashKey k = manKey(idx, numberOf(sq));
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
-        pos.materialKey ^= zobristTable[16 * idx + pos.pieceIndexCount[idx] - 1];
+        pos.materialKey ^= materialKeyEntry(idx, pos.pieceIndexCount[idx] - 1);
     }
 }
 
@@ -107,7 +107,7 @@ inline void moveMan(Position& pos, Square from, Square to, int code) {
     }
     if constexpr (Update) {
         const int idx = pieceIndex(code);
-        const int nf = numberOf(from), nt = numberOf(to);
+        const SquareNumber nf = numberOf(from), nt = numberOf(to);
         const PsqPair& ef = pieceSquare(idx, nf);
         const PsqPair& et = pieceSquare(idx, nt);
         pos.psqMid += et.mid - ef.mid;
@@ -115,19 +115,6 @@ inline void moveMan(Position& pos, Square from, Square to, int code) {
         const HashKey k = manKey(idx, nf) ^ manKey(idx, nt);
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
-    }
-}
-
-// The rook's journey for a castling move, by the king's destination.
-struct RookMove {
-    Square from, to;
-};
-inline RookMove castlingRook(Square kingTo) {
-    switch (kingTo) {
-        case G1: return {H1, F1};
-        case C1: return {A1, D1};
-        case G8: return {H8, F8};
-        default: return {A8, D8};
     }
 }
 
@@ -208,8 +195,8 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
 
     // Step 11: the rook of a castling move.
     if (kind == CASTLING) {
-        const RookMove r = castlingRook(to);
-        moveMan<true>(pos, r.from, r.to, colourBits(pos.side ^ 1) | ORTHOGONAL);
+        const Castling& r = castlingTo(to);
+        moveMan<true>(pos, r.rookFrom, r.rookTo, colourBits(pos.side ^ 1) | ORTHOGONAL);
     }
 }
 
@@ -218,8 +205,8 @@ void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
     const int piece = pos.board[to];
     const int kind = moveKind(move);
     if (kind == CASTLING) {
-        const RookMove r = castlingRook(to);
-        moveMan<false>(pos, r.to, r.from, pos.board[r.to]);
+        const Castling& r = castlingTo(to);
+        moveMan<false>(pos, r.rookTo, r.rookFrom, pos.board[r.rookTo]);
     }
     if (kind == PROMOTION) {
         removeMan<false>(pos, to, piece);

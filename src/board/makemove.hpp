@@ -24,8 +24,6 @@ struct UndoRecord {
     HashKey materialKey;
 };
 
-inline HashKey epKey(Square sq) { return zobristTable[ZOBRIST_EN_PASSANT + fileOf(sq)]; }
-
 void makeMove(Position& pos, UndoRecord& undo, Move move);
 void unmakeMove(Position& pos, const UndoRecord& undo, Move move);
 void makeNullMove(Position& pos, UndoRecord& undo);

@@ -1,5 +1,7 @@
 #include "board/movegen.hpp"
 
+#include "board/castling.hpp"
+
 namespace tallomir {
 
 namespace {
@@ -36,7 +38,7 @@ inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int cod
 
 }  // namespace
 
-int splitSquare(const Position& pos) {
+int preferredSquare(const Position& pos) {
     constexpr Square D4 = makeSquare(3, 3), E3 = makeSquare(4, 2), D5 = makeSquare(3, 4), E6 = makeSquare(4, 5);
     if (pos.side == 0) return (pos.board[D4] == W_PAWN || pos.board[E3] == W_PAWN) ? 1 : 0;
     return (pos.board[D5] != B_PAWN && pos.board[E6] != B_PAWN) ? 1 : 0;
@@ -80,19 +82,11 @@ void generateEnPassant(const Position& pos, MoveList& list) {
 }
 
 void generateCastling(const Position& pos, MoveList& list) {
-    if (pos.side == 0) {
-        if ((pos.castling & WHITE_SHORT) && pos.board[F1] == EMPTY && pos.board[G1] == EMPTY && !isAttacked(pos, 1, F1))
-            append(list, E1, G1, CASTLING);
-        if ((pos.castling & WHITE_LONG) && pos.board[D1] == EMPTY && pos.board[C1] == EMPTY && pos.board[B1] == EMPTY &&
-            !isAttacked(pos, 1, D1))
-            append(list, E1, C1, CASTLING);
-    } else {
-        if ((pos.castling & BLACK_SHORT) && pos.board[F8] == EMPTY && pos.board[G8] == EMPTY && !isAttacked(pos, 0, F8))
-            append(list, E8, G8, CASTLING);
-        if ((pos.castling & BLACK_LONG) && pos.board[D8] == EMPTY && pos.board[C8] == EMPTY && pos.board[B8] == EMPTY &&
-            !isAttacked(pos, 0, D8))
-            append(list, E8, C8, CASTLING);
-    }
+    const int c = pos.side;
+    for (const Castling& castling : castlings[c])
+        if ((pos.castling & castling.right) && castlingPathEmpty(pos, castling) &&
+            !isAttacked(pos, c ^ 1, castling.crossed))
+            append(list, castling.kingFrom, castling.kingTo, CASTLING);
 }
 
 // Every destination is written to the list and kept only when it holds an
@@ -104,7 +98,8 @@ void generateCaptures(const Position& pos, MoveList& list) {
     Move* out = list.moves + list.count;
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
-        const int code = pos.board[sq], from = numberOf(sq);
+        const int code = pos.board[sq];
+        const SquareNumber from = numberOf(sq);
         if (code & SLIDER_BITS) {
             const SquareSet reach = ((code & DIAGONAL) ? diagonalAttacks(all, from) : 0) |
                                     ((code & ORTHOGONAL) ? orthogonalAttacks(all, from) : 0);
@@ -112,7 +107,7 @@ void generateCaptures(const Position& pos, MoveList& list) {
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const int r = rayDirection(*d);
                 const int n = firstOnRay(all, r, from);
-                *out = encodeMove(from, n);
+                *out = encodeMove(from, squareNumber(n));
                 out += (theirs & rayTables.rays[r][from]) >> n & 1;
             }
         } else {
@@ -120,7 +115,7 @@ void generateCaptures(const Position& pos, MoveList& list) {
             if (!(reach & theirs)) continue;
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const Square s = sq + *d;
-                *out = encodeMove(from, numberOf(s) & 63);
+                *out = encodeMove(from, squareNumber(numberOf(s) & 63));
                 out += (pos.board[s] & enemy) != 0;
             }
         }
@@ -143,20 +138,20 @@ void generateCaptures(const Position& pos, MoveList& list) {
                 out = list.moves + list.count;
                 continue;
             }
-            const int from = numberOf(sq);
-            *out = encodeMove(from, numberOf(sq + push - 1) & 63);
+            const SquareNumber from = numberOf(sq);
+            *out = encodeMove(from, squareNumber(numberOf(sq + push - 1) & 63));
             out += (pos.board[sq + push - 1] & enemy) != 0;
-            *out = encodeMove(from, numberOf(sq + push + 1) & 63);
+            *out = encodeMove(from, squareNumber(numberOf(sq + push + 1) & 63));
             out += (pos.board[sq + push + 1] & enemy) != 0;
         }
     }
     list.count = static_cast<int>(out - list.moves);
 }
 
-void generateQuietA(const Position& pos, MoveList& list) {
+void generateOtherQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
-    const int s = splitSquare(pos);
-    const auto notSplit = [s](Square to) { return numberOf(to) != s; };
+    const int s = preferredSquare(pos);
+    const auto notPreferred = [s](Square to) { return numberOf(to) != s; };
     const auto any = [](Square) { return true; };
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
@@ -165,7 +160,7 @@ void generateQuietA(const Position& pos, MoveList& list) {
         if ((code & SLIDER_BITS) == DIAGONAL) {
             if (numberOf(sq) != s) quietMovesOf(pos, list, sq, code, any);
         } else {
-            quietMovesOf(pos, list, sq, code, notSplit);
+            quietMovesOf(pos, list, sq, code, notPreferred);
         }
     }
     const int push = pawnPush[c];
@@ -177,10 +172,10 @@ void generateQuietA(const Position& pos, MoveList& list) {
     }
 }
 
-void generateQuietB(const Position& pos, MoveList& list) {
+void generatePreferredQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
-    const int s = splitSquare(pos);
-    const auto onSplit = [s](Square to) { return numberOf(to) == s; };
+    const int s = preferredSquare(pos);
+    const auto onPreferred = [s](Square to) { return numberOf(to) == s; };
     const auto any = [](Square) { return true; };
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
@@ -190,7 +185,7 @@ void generateQuietB(const Position& pos, MoveList& list) {
         } else if ((code & SLIDER_BITS) == DIAGONAL) {
             if (numberOf(sq) == s) quietMovesOf(pos, list, sq, code, any);
         } else {
-            quietMovesOf(pos, list, sq, code, onSplit);
+            quietMovesOf(pos, list, sq, code, onPreferred);
         }
     }
 }

@@ -14,18 +14,22 @@ inline constexpr int MAX_MOVES = 512;
 struct MoveList {
     std::int32_t count;
     Move moves[MAX_MOVES];
-    std::int16_t scores[MAX_MOVES + 1];  // one spare slot for the sort's sentinel
+    std::int16_t scores[MAX_MOVES];
 };
 
 // The square whose quiet moves count as preferred: b1 (1) or a1 (0).
-int splitSquare(const Position& pos);
+int preferredSquare(const Position& pos);
 
 void generateAll(const Position& pos, MoveList& list);
 void generateEnPassant(const Position& pos, MoveList& list);
 void generateCastling(const Position& pos, MoveList& list);
 void generateCaptures(const Position& pos, MoveList& list);
-void generateQuietA(const Position& pos, MoveList& list);
-void generateQuietB(const Position& pos, MoveList& list);
+// The quiet moves except castling, in two lists that the picker orders apart.
+// Preferred: every knight move, every move of a bishop standing on the
+// preferred square, and the rook, queen and king moves onto it. Other: the
+// rest of the piece moves and the pawn pushes.
+void generatePreferredQuiets(const Position& pos, MoveList& list);
+void generateOtherQuiets(const Position& pos, MoveList& list);
 // Replies to check; with verify every move appended is legal; with stopAtFirst
 // nothing is appended and the result says whether a reply exists.
 bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst);

@@ -121,7 +121,7 @@ enum class FenResult { Loaded, Rejected };
 // (a side without exactly one king, more than 16 men or 8 pawns of a side, a
 // pawn on a back rank, an unknown side letter, the side not to move in check,
 // more than two checkers) is rejected: pos keeps its previous contents.
-FenResult setFromFen(Position& pos, std::string_view fen);
+FenResult setFromFen(Position& pos, std::string_view fen);  // in fen.cpp, above the attack tests
 void setUpDerived(Position& pos);
 
 int sumPsqMid(const Position& pos);

@@ -8,9 +8,14 @@ namespace tallomir {
 // A Square is a cell of a 16-wide mailbox of 256 cells: file column = sq & 15,
 // rank row = sq >> 4; the real squares have columns and rows 4..11 (a1 = 0x44,
 // h8 = 0xBB). Everything else is a border cell holding OFFBOARD, so ray walks
-// stop at the edge without a bounds test. A SquareNumber is 0..63 (a1 = 0).
+// stop at the edge without a bounds test. A SquareNumber is 0..63 (a1 = 0),
+// a type of its own so that neither is passed where the other belongs: an
+// int converts to a SquareNumber only through squareNumber (or numberOf from
+// a Square), while a SquareNumber reads as an int wherever one is wanted.
 using Square = int;
-using SquareNumber = int;
+enum SquareNumber : int {};
+// A SquareNumber from a count or a bit index (0..63).
+constexpr SquareNumber squareNumber(int n) { return static_cast<SquareNumber>(n); }
 
 inline constexpr Square A1 = 0x44, B1 = 0x45, C1 = 0x46, D1 = 0x47, E1 = 0x48, F1 = 0x49, G1 = 0x4A, H1 = 0x4B;
 inline constexpr Square A8 = 0xB4, B8 = 0xB5, C8 = 0xB6, D8 = 0xB7, E8 = 0xB8, F8 = 0xB9, G8 = 0xBA, H8 = 0xBB;
@@ -68,8 +73,8 @@ inline constexpr Move NULL_MOVE = 11;
 // Promotion pieces as movePromo numbers them.
 inline constexpr int PROMO_KNIGHT = 0, PROMO_BISHOP = 1, PROMO_ROOK = 2, PROMO_QUEEN = 3;
 
-constexpr SquareNumber moveTo(Move m) { return m & 63; }
-constexpr SquareNumber moveFrom(Move m) { return (m >> 6) & 63; }
+constexpr SquareNumber moveTo(Move m) { return static_cast<SquareNumber>(m & 63); }
+constexpr SquareNumber moveFrom(Move m) { return static_cast<SquareNumber>((m >> 6) & 63); }
 constexpr int moveKind(Move m) { return m & KIND_BITS; }
 constexpr int movePromo(Move m) { return (m >> 12) & 3; }
 // The kind and promotion bits of a promotion to PROMO_KNIGHT .. PROMO_QUEEN.

@@ -5,6 +5,8 @@
 
 namespace tallomir {
 
+// Three values to a line, kept as written rather than reflowed.
+// clang-format off
 extern constexpr HashKey zobristTable[781] = {
     0x9D39247E33776D41ULL, 0x2AF7398005AAA5C7ULL, 0x44DB015024623547ULL,
     0x9C15F73E62A76AE2ULL, 0x75834465489C0C89ULL, 0x3290AC3A203001BFULL,
@@ -268,6 +270,7 @@ extern constexpr HashKey zobristTable[781] = {
     0xD0E4427A5514FB72ULL, 0x77C621CC9FB3A483ULL, 0x67A34DAC4356550BULL,
     0xF8D626AAAF278509ULL,
 };
+// clang-format on
 
 extern constexpr std::array<HashKey, 16> castleKey = [] {
     std::array<HashKey, 16> keys{};

@@ -1,12 +1,14 @@
 // The static evaluation: score of a position for the side to move, in
-// centipawns, within +-29744 except on the lazy exit.
+// centipawns, within +-EVAL_LIMIT except on the lazy exit.
 #pragma once
 
 #include "board/position.hpp"
 
 namespace tallomir {
 
-inline constexpr int EVAL_LIMIT = 29744;
+// No static score reaches the mate scores: everything beyond the bound is a
+// mate found by the search.
+inline constexpr int EVAL_LIMIT = MATE_THRESHOLD;
 
 struct PawnEntry;
 struct MaterialEntry;

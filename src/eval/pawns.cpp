@@ -28,23 +28,28 @@ constexpr std::uint8_t bitsFrom(int lo, int hi) {  // relative ranks lo..hi, cli
     return static_cast<std::uint8_t>(m);
 }
 
+// One pawn and the pawns around it, as bit sets of relative ranks (bit r for
+// rank r seen from the pawn's side; the enemy's sets are turned the same way).
 struct PawnView {
-    int rho;   // relative rank 0..7
-    int S;     // own pawns on the file
-    int L, R;  // own pawns on the adjacent files
-    int E;     // enemy pawns on the file, in own relative ranks
-    int EL, ER;
+    int rank;                   // the pawn's relative rank 0..7
+    int ownOnFile;              // own pawns on its file
+    int ownLeft, ownRight;      // own pawns on the adjacent files
+    int enemyOnFile;            // enemy pawns on its file
+    int enemyLeft, enemyRight;  // enemy pawns on the adjacent files
 };
 
 bool isBackward(const PawnView& v) {
     const PawnMasks& pm = pawnMasks;
-    const int A = v.L | v.R, EA = v.EL | v.ER, SE = v.S | v.E;
-    if (A & pm.atOrBelow[v.rho]) return false;  // a neighbour level with it or behind can support it
+    const int neighbours = v.ownLeft | v.ownRight, enemyNeighbours = v.enemyLeft | v.enemyRight;
+    const int onFile = v.ownOnFile | v.enemyOnFile;
+    if (neighbours & pm.atOrBelow[v.rank]) return false;  // a neighbour level with it or behind can support it
     // Every neighbour stands ahead: the pawn may still catch up with one
     // standing just ahead (or two ahead from the second rank) when the squares
     // it must cross are neither blocked nor covered by enemy pawns.
-    if (A & pm.oneAbove[v.rho]) return (EA & pm.twoAbove[v.rho]) || (SE & pm.oneAbove[v.rho]);
-    if (v.rho == 1 && (A & pm.rank[3])) return (EA & pm.threeAbove[v.rho]) || (SE & pm.twoAbove[v.rho]);
+    if (neighbours & pm.oneAbove[v.rank])
+        return (enemyNeighbours & pm.twoAbove[v.rank]) || (onFile & pm.oneAbove[v.rank]);
+    if (v.rank == 1 && (neighbours & pm.rank[3]))
+        return (enemyNeighbours & pm.threeAbove[v.rank]) || (onFile & pm.twoAbove[v.rank]);
     return true;
 }
 
@@ -53,10 +58,10 @@ bool isBackward(const PawnView& v) {
 bool isCandidate(const PawnView& v) {
     const PawnMasks& pm = pawnMasks;
     const std::uint8_t* pc = pm.popCount;
-    const int supporters = pc[v.L & pm.atOrBelow[v.rho]] + pc[v.R & pm.atOrBelow[v.rho]];
-    const int sentries = pc[v.EL & pm.above[v.rho]] + pc[v.ER & pm.above[v.rho]];
-    const int defenders = pc[v.L & pm.rank[v.rho - 1]] + pc[v.R & pm.rank[v.rho - 1]];
-    const int attackers = pc[v.EL & pm.oneAbove[v.rho]] + pc[v.ER & pm.oneAbove[v.rho]];
+    const int supporters = pc[v.ownLeft & pm.atOrBelow[v.rank]] + pc[v.ownRight & pm.atOrBelow[v.rank]];
+    const int sentries = pc[v.enemyLeft & pm.above[v.rank]] + pc[v.enemyRight & pm.above[v.rank]];
+    const int defenders = pc[v.ownLeft & pm.rank[v.rank - 1]] + pc[v.ownRight & pm.rank[v.rank - 1]];
+    const int attackers = pc[v.enemyLeft & pm.oneAbove[v.rank]] + pc[v.enemyRight & pm.oneAbove[v.rank]];
     return supporters - sentries >= 0 && defenders - attackers >= 0;
 }
 
@@ -153,31 +158,31 @@ void computePawns(const Position& pos, PawnEntry& out) {
             const Square sq = *p;
             const int col = sq & 15;
             PawnView v;
-            v.rho = relativeRank(sq, c);
-            v.S = own[col];
-            v.L = own[col - 1];
-            v.R = own[col + 1];
-            v.E = pm.reversed[enemy[col]];
-            v.EL = pm.reversed[enemy[col - 1]];
-            v.ER = pm.reversed[enemy[col + 1]];
+            v.rank = relativeRank(sq, c);
+            v.ownOnFile = own[col];
+            v.ownLeft = own[col - 1];
+            v.ownRight = own[col + 1];
+            v.enemyOnFile = pm.reversed[enemy[col]];
+            v.enemyLeft = pm.reversed[enemy[col - 1]];
+            v.enemyRight = pm.reversed[enemy[col + 1]];
 
             if (isSecondRank(sq, c)) out.secondRankPawns[c] |= 1;
             if (squareColour(sq) == 0) ++out.darkPawns[c];
             files |= 1 << (col - 4);
 
             // Doubled: an own pawn behind it on the file.
-            if (v.S & pm.below[v.rho]) {
+            if (v.ownOnFile & pm.below[v.rank]) {
                 mid[c] += EDITION.doubledMid;
                 end[c] += EDITION.doubledEnd;
             }
-            const bool isolated = (v.L | v.R) == 0;
+            const bool isolated = (v.ownLeft | v.ownRight) == 0;
             const bool backward = !isolated && isBackward(v);
             // Open: no pawn in front of it on its file. Passed: open, and no enemy
             // pawn ahead on the files beside it either (scored at every evaluation).
-            const bool open = !((v.S | v.E) & pm.above[v.rho]);
+            const bool open = !((v.ownOnFile | v.enemyOnFile) & pm.above[v.rank]);
             bool candidate = false;
             if (open) {
-                if (!((v.EL | v.ER) & pm.above[v.rho]))
+                if (!((v.enemyLeft | v.enemyRight) & pm.above[v.rank]))
                     out.passedFiles[c] |= static_cast<std::uint8_t>(1 << (col - 4));
                 else
                     candidate = isCandidate(v);
@@ -190,7 +195,7 @@ void computePawns(const Position& pos, PawnEntry& out) {
                 end[c] += BACKWARD_END;
             }
             if (candidate) {
-                const int w = passedRankWeight[v.rho];
+                const int w = passedRankWeight[v.rank];
                 mid[c] += weighted(w, CANDIDATE_MID_SCALE) + CANDIDATE_MID_FLAT;
                 end[c] += weighted(w, CANDIDATE_END_SCALE) + CANDIDATE_END_FLAT;
             }

@@ -48,9 +48,6 @@ struct PawnEntry {
 
 inline constexpr int PAWN_TABLE_SIZE = 16384;
 
-void allocatePawnTable();
-void clearPawnTable();
-
 void computePawns(const Position& pos, PawnEntry& out);
 void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out);
 // The table holds the entry of pos's pawns (for tests and diagnostics).

@@ -112,7 +112,7 @@ int orderScore(const OrderingTables& ordering, const Position& pos, Move m, int 
     if (isTactical(pos, m)) return mvvLva(pos, m) + (isGoodCapture(pos, m) ? GOOD_CAPTURE_BONUS : BAD_CAPTURE_PENALTY);
     if (m == ordering.killers[ply][0]) return KILLER1_SCORE;
     if (m == ordering.killers[ply][1]) return KILLER2_SCORE;
-    if (preferredQuiet(pos, m, splitSquare(pos))) return PREFERRED_QUIET_SCORE;
+    if (preferredQuiet(pos, m, preferredSquare(pos))) return PREFERRED_QUIET_SCORE;
     return historyScore(ordering, pos, m);
 }
 
@@ -123,7 +123,6 @@ void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& l
 }
 
 void sortMoves(MoveList& list) {
-    list.scores[list.count] = -32768;
     for (int i = 1; i < list.count; ++i) {
         const Move m = list.moves[i];
         const std::int16_t s = list.scores[i];
@@ -171,12 +170,12 @@ bool enterNextStage(MovePicker& p) {
             if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
             break;
         case STAGE_PREFERRED_QUIETS:
-            generateQuietB(pos, p.list);
+            generatePreferredQuiets(pos, p.list);
             scoreByHistory(*p.ordering, pos, p.list);
             sortMoves(p.list);
             break;
         case STAGE_QUIETS:
-            generateQuietA(pos, p.list);
+            generateOtherQuiets(pos, p.list);
             generateCastling(pos, p.list);
             scoreByHistory(*p.ordering, pos, p.list);
             sortMoves(p.list);

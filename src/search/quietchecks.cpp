@@ -1,5 +1,6 @@
 // Quiet moves that may give check, for the first ply of the quiescence search.
 // Nothing here tests legality; the picker filters by exchange value and isLegal.
+#include "board/castling.hpp"
 #include "board/makemove.hpp"
 #include "search/movepick.hpp"
 
@@ -60,7 +61,7 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
         const Square from = *p;
         if (isCandidate(candidates, from)) continue;
         const int code = pos.board[from];
-        const int n = numberOf(from);
+        const SquareNumber n = numberOf(from);
         if (code & SLIDER_BITS) {
             const SquareSet checks = ((code & DIAGONAL) ? diagonalChecks : 0) | ((code & ORTHOGONAL) ? orthogonalChecks : 0);
             if (!checks) continue;
@@ -69,7 +70,7 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
                 for (SquareSet hits = rayAttacks(all, r, n) & checks; hits;) {
                     const int to = r < 4 ? std::countr_zero(hits) : 63 - std::countl_zero(hits);
                     hits ^= squareBit(to);
-                    list.moves[list.count++] = encodeMove(n, to);
+                    list.moves[list.count++] = encodeMove(n, squareNumber(to));
                 }
             }
         } else if ((code & KNIGHT) && (rayTables.knightJumps[n] & knightChecks)) {
@@ -92,22 +93,11 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
 }
 
 void generateCastlingChecks(Position& pos, MoveList& list) {
-    struct Castle {
-        int right;
-        Square king, to, cross;
-        Square between[3];
-    };
-    static constexpr Castle castles[2][2] = {
-        {{1, E1, G1, F1, {F1, G1, 0}}, {2, E1, C1, D1, {D1, C1, B1}}},
-        {{4, E8, G8, F8, {F8, G8, 0}}, {8, E8, C8, D8, {D8, C8, B8}}}};
     const int side = pos.side;
-    for (const Castle& c : castles[side]) {
+    for (const Castling& c : castlings[side]) {
         if (!(pos.castling & c.right)) continue;
-        bool clear = true;
-        for (Square s : c.between)
-            if (s && pos.board[s] != EMPTY) clear = false;
-        if (!clear || isAttacked(pos, side ^ 1, c.cross)) continue;
-        const Move m = encodeMove(numberOf(c.king), numberOf(c.to), CASTLING);
+        if (!castlingPathEmpty(pos, c) || isAttacked(pos, side ^ 1, c.crossed)) continue;
+        const Move m = encodeMove(numberOf(c.kingFrom), numberOf(c.kingTo), CASTLING);
         UndoRecord undo;
         makeMove(pos, undo, m);
         const bool check = isAttacked(pos, side, pos.pieceList[side ^ 1][0]);

@@ -3,7 +3,7 @@
 // principal variations.
 #pragma once
 
-#include "board/attacks.hpp"
+#include "board/check.hpp"
 #include "board/legality.hpp"
 #include "board/see.hpp"
 #include "editions/edition.hpp"

@@ -15,9 +15,44 @@ namespace tallomir {
 
 namespace {
 
+// The null move is tried only when beta is no mate score, and by a side with
+// at least NULL_MIN_PIECES pieces (the king counts); with at most
+// VERIFY_MAX_PIECES its cut-off is verified by a shallower search.
 constexpr int NULL_BETA_LIMIT = MATE_THRESHOLD;
+constexpr int NULL_MIN_PIECES = 2;
+constexpr int VERIFY_MAX_PIECES = 3;
+
+// Frontier reduction: more than FRONTIER_MIN_DISTANCE plies beyond the nominal
+// depth, a quiet move is reduced when alpha exceeds the material balance by a
+// margin that grows with the distance (up to 4, 6, 8 plies, farther).
+constexpr int FRONTIER_MIN_DISTANCE = 2;
 constexpr int FRONTIER_MARGIN_4 = 500, FRONTIER_MARGIN_6 = 700, FRONTIER_MARGIN_8 = 975, FRONTIER_MARGIN_FAR = 1500;
+
+inline int frontierMargin(int distance) {
+    return distance <= 4   ? FRONTIER_MARGIN_4
+           : distance <= 6 ? FRONTIER_MARGIN_6
+           : distance <= 8 ? FRONTIER_MARGIN_8
+                           : FRONTIER_MARGIN_FAR;
+}
+
+// Late-move reduction starts after this many moves searched.
+constexpr int LATE_MOVE_COUNT = 3;
+
+// Futility near the leaves: only while the opponent keeps more than
+// FUTILITY_MIN_ENEMY_PIECES pieces; the margin grows with the depth left.
+constexpr int FUTILITY_MIN_ENEMY_PIECES = 3;
 constexpr int FUTILITY_MARGIN_1 = 250, FUTILITY_MARGIN_2 = 550, FUTILITY_MARGIN_3 = 950;
+
+inline int futilityMargin(int depth) {
+    return depth < EDITION.futilityFirstMarginBelow    ? FUTILITY_MARGIN_1
+           : depth < EDITION.futilitySecondMarginBelow ? FUTILITY_MARGIN_2
+                                                       : FUTILITY_MARGIN_3;
+}
+
+// The mate-distance bounds: at best the side to move mates on the next ply,
+// at worst it is mated two plies from here (mated now is found by isMated).
+constexpr int MATE_NEXT_PLY = MATE_SCORE - 1;
+constexpr int MATED_IN_TWO_PLIES = MATE_SCORE - 2;
 
 }  // namespace
 
@@ -73,7 +108,7 @@ inline int materialBalance(const Position& pos) { return pos.material[pos.side] 
 
 // Mate-distance bounds; returns true with `result` set when they decide the node.
 inline bool mateDistanceCut(Position& pos, int ply, int& alpha, int& beta, int& result) {
-    int lo = ply - 29998;
+    int lo = ply - MATED_IN_TWO_PLIES;
     if (lo > alpha) {
         if (isMated(pos)) lo = ply - MATE_SCORE;
         if (lo > alpha) {
@@ -84,7 +119,7 @@ inline bool mateDistanceCut(Position& pos, int ply, int& alpha, int& beta, int& 
             }
         }
     }
-    const int hi = 29999 - ply;
+    const int hi = MATE_NEXT_PLY - ply;
     if (hi < beta) {
         beta = hi;
         if (hi <= alpha) {
@@ -95,10 +130,37 @@ inline bool mateDistanceCut(Position& pos, int ply, int& alpha, int& beta, int& 
     return false;
 }
 
+// The bounds a table entry proves, outside PV nodes; returns true with
+// `result` set when they decide the node. A mate bound counts as deep enough
+// at any depth.
+inline bool tableCut(const TTProbe& entry, int dp, int ply, int alpha, int beta, int& result) {
+    int lowerDepth = entry.lowerDepth, upperDepth = entry.upperDepth;
+    if (entry.lowerBound > MATE_THRESHOLD && lowerDepth < dp) lowerDepth = dp;
+    if (entry.upperBound < -MATE_THRESHOLD && upperDepth < dp) upperDepth = dp;
+    int v = -MATE_SCORE;
+    if (lowerDepth >= dp) {
+        v = scoreFromTable(entry.lowerBound, ply);
+        if (v >= beta) {
+            result = v;
+            return true;
+        }
+    }
+    int u = MATE_SCORE;
+    if (upperDepth >= dp) {
+        u = scoreFromTable(entry.upperBound, ply);
+        if (u <= alpha) {
+            result = u;
+            return true;
+        }
+    }
+    result = v;
+    return v == u;
+}
+
 }  // namespace
 
 int Searcher::verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alpha, int beta, int depth, Move* pv,
-                   Move hashMove) {
+                             Move hashMove) {
     countNode(ply);
     pv[0] = 0;
     bestMoveOut = 0;
@@ -205,6 +267,31 @@ int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply
     return best == NO_SCORE ? ply - MATE_SCORE : best;
 }
 
+namespace {
+
+// Step 12 of the search: a best move updates the killers and the history; when
+// a quiet one cut off, the moves tried before it count as tried in vain.
+inline void updateOrdering(OrderingTables& ordering, const Position& pos, Move bestMove, int best, int beta, int dp,
+                           int ply, const Move* searched, int searchedCount) {
+    if (!bestMove) return;
+    updateOnBestMove(ordering, pos, bestMove, dp, ply);
+    if (best >= beta && !isTactical(pos, bestMove)) {
+        for (int i = 0; i < searchedCount - 1; ++i) recordTried(ordering, pos, searched[i]);
+        recordCutoff(ordering, pos, bestMove);
+    }
+}
+
+// Step 13: the bounds a node's result proves go to the table; returns the result.
+inline int storeBounds(TranspositionTable& tt, std::uint32_t kLow, std::uint32_t kHigh, Move bestMove, int dp, int ply,
+                       int best, int alpha0, int beta) {
+    const int lower = best <= alpha0 ? NO_LOWER : scoreToTable(best, ply);
+    const int upper = best >= beta ? NO_UPPER : scoreToTable(best, ply);
+    tt.store(kLow, kHigh, bestMove, dp, lower, upper);
+    return best;
+}
+
+}  // namespace
+
 int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
     // Step 1: below one ply the quiescence search takes over.
     if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
@@ -227,22 +314,7 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
     TTProbe entry;
     if (tt_.probe(kLow, kHigh, entry)) {
         hashMove = entry.move;
-        if (nodeType != PV_NODE) {
-            int lowerDepth = entry.lowerDepth, upperDepth = entry.upperDepth;
-            if (entry.lowerBound > MATE_THRESHOLD && lowerDepth < dp) lowerDepth = dp;
-            if (entry.upperBound < -MATE_THRESHOLD && upperDepth < dp) upperDepth = dp;
-            int v = -MATE_SCORE;
-            if (lowerDepth >= dp) {
-                v = scoreFromTable(entry.lowerBound, ply);
-                if (v >= beta) return v;
-            }
-            int u = MATE_SCORE;
-            if (upperDepth >= dp) {
-                u = scoreFromTable(entry.upperBound, ply);
-                if (u <= alpha) return u;
-            }
-            if (v == u) return v;
-        }
+        if (nodeType != PV_NODE && tableCut(entry, dp, ply, alpha, beta, result)) return result;
     }
 
     // Step 6: ply limit.
@@ -260,15 +332,16 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
     UndoRecord undo;
     const int side = pos.side;
 
-    // Step 8: null move, verified when few pieces are left.
+    // Step 8: null move, verified when few pieces are left. A verified
+    // cut-off is an ordinary best move; an unverified one stores its bound only.
     if (depth >= EDITION.nullMinDepth && nodeType != PV_NODE && !inCheck && beta >= -NULL_BETA_LIMIT &&
-        beta <= NULL_BETA_LIMIT && pos.pieceCount[side] >= 2 &&
+        beta <= NULL_BETA_LIMIT && pos.pieceCount[side] >= NULL_MIN_PIECES &&
         (depth <= EDITION.nullEvalGate || evaluate(pos, caches_, alpha, beta) >= beta)) {
         makeNullMove(pos, undo);
         tt_.prefetch(keyLow(pos.key));
         const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);
         unmakeNullMove(pos, undo);
-        if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= 3) {
+        if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= VERIFY_MAX_PIECES) {
             Move m;
             const int r = verifyNullMove(ply, m, pos, alpha, beta, depth - EDITION.verifyReduction, childPv, hashMove);
             if (r >= beta) {
@@ -276,12 +349,12 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
                 bestMove = m;
                 searched[searchedCount++] = m;
                 copyPv(pv, childPv);
-                goto orderingUpdates;
+                updateOrdering(ordering_, pos, bestMove, best, beta, dp, ply, searched, searchedCount);
+                return storeBounds(tt_, kLow, kHigh, bestMove, dp, ply, best, alpha0, beta);
             }
         } else if (v >= beta) {
             best = std::min(v, MATE_THRESHOLD);
-            bestMove = 0;
-            goto tableStore;
+            return storeBounds(tt_, kLow, kHigh, bestMove, dp, ply, best, alpha0, beta);
         }
     }
 
@@ -292,109 +365,86 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
         hashMove = childPv[0];
     }
 
-    {
-        // Step 10: the move picker.
-        MovePicker picker;
-        initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
-        const bool singleReply = inCheck && picker.list.count == 1;
-        const int balance = materialBalance(pos);
-        const int frontier = ply - dp;
+    // Step 10: the move picker.
+    MovePicker picker;
+    initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
+    const bool singleReply = inCheck && picker.list.count == 1;
+    const int balance = materialBalance(pos);
+    const int frontier = ply - dp;
 
-        // Step 11: the move loop.
-        while (const Move m = nextMove(picker)) {
-            // Step 11.1: extensions.
-            int newDepth = depth + extension(pos, m, singleReply, nodeType == PV_NODE) - ONE_PLY;
-            bool frontierReduced = false, lateReduced = false;
+    // Step 11: the move loop.
+    while (const Move m = nextMove(picker)) {
+        // Step 11.1: extensions.
+        int newDepth = depth + extension(pos, m, singleReply, nodeType == PV_NODE) - ONE_PLY;
+        bool frontierReduced = false, lateReduced = false;
 
-            // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
-            if (frontier > 2 && nodeType != PV_NODE && !inCheck && pos.board[moveToSquare(m)] == EMPTY &&
-                moveKind(m) != PROMOTION) {
-                const int margin = frontier <= 4   ? FRONTIER_MARGIN_4
-                                   : frontier <= 6 ? FRONTIER_MARGIN_6
-                                   : frontier <= 8 ? FRONTIER_MARGIN_8
-                                                   : FRONTIER_MARGIN_FAR;
-                if (alpha > margin + balance) {
-                    newDepth -= ONE_PLY;
-                    frontierReduced = true;
-                }
-            }
-
-            // Step 11.3: late-move reduction of quiet moves that rarely cut off.
-            if (depth >= EDITION.lmrMinDepth && nodeType != PV_NODE && !inCheck && searchedCount >= 3 &&
-                newDepth < depth && picker.currentScore < LATE_MOVE_LIMIT) {
-                newDepth -= ONE_PLY;
-                lateReduced = true;
-            }
-
-            // Step 11.4: futility pruning and reduction near the leaves.
-            if (depth < EDITION.futilityBelow && nodeType != PV_NODE && pos.pieceCount[side ^ 1] > 3 && !inCheck &&
-                newDepth < depth && !isTactical(pos, m) && !isPawnMoveToSeventhOrEighth(pos, m)) {
-                const int margin = depth < EDITION.futilityFirstMarginBelow   ? FUTILITY_MARGIN_1
-                                   : depth < EDITION.futilitySecondMarginBelow ? FUTILITY_MARGIN_2
-                                                                            : FUTILITY_MARGIN_3;
-                const int f = balance + margin;
-                if (f <= alpha) {
-                    if (depth < EDITION.futilitySecondMarginBelow) {
-                        if (f > best) {
-                            best = f;
-                            pv[0] = 0;
-                        }
-                        continue;
-                    }
-                    newDepth -= ONE_PLY;
-                }
-            }
-
-            // Step 11.5: search the move; later moves of a PV node get a null window first.
-            makeMove(pos, undo, m);
-            if (newDepth >= ONE_PLY) tt_.prefetch(keyLow(pos.key));
-            int w;
-            if (nodeType != PV_NODE || best == NO_SCORE) {
-                w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
-            } else {
-                w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE);
-                if (w > alpha) w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, PV_NODE);
-            }
-
-            // Step 11.6: a reduced move that fails high gets one ply back.
-            if ((lateReduced || frontierReduced) && w >= beta)
-                w = -search(pos, -beta, -alpha, newDepth + ONE_PLY, ply + 1, childPv, -nodeType);
-
-            // Step 11.7-11.9: take it back and keep the best.
-            unmakeMove(pos, undo, m);
-            searched[searchedCount++] = m;
-            if (w > best) {
-                best = w;
-                appendPv(pv, childPv, m);
-                if (w > alpha) {
-                    bestMove = m;
-                    if (w >= beta) break;
-                    alpha = w;
-                }
-            }
-            if (nodeType == CUT_NODE) nodeType = ALL_NODE;
+        // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
+        if (frontier > FRONTIER_MIN_DISTANCE && nodeType != PV_NODE && !inCheck &&
+            pos.board[moveToSquare(m)] == EMPTY && moveKind(m) != PROMOTION &&
+            alpha > frontierMargin(frontier) + balance) {
+            newDepth -= ONE_PLY;
+            frontierReduced = true;
         }
-        if (best == NO_SCORE) return inCheck ? ply - MATE_SCORE : 0;
-    }
 
-orderingUpdates:
+        // Step 11.3: late-move reduction of quiet moves that rarely cut off.
+        if (depth >= EDITION.lmrMinDepth && nodeType != PV_NODE && !inCheck && searchedCount >= LATE_MOVE_COUNT &&
+            newDepth < depth && picker.currentScore < LATE_MOVE_LIMIT) {
+            newDepth -= ONE_PLY;
+            lateReduced = true;
+        }
+
+        // Step 11.4: futility near the leaves: a quiet move that cannot lift the
+        // balance to alpha is pruned (its bound kept as the best so far) or reduced.
+        if (depth < EDITION.futilityBelow && nodeType != PV_NODE &&
+            pos.pieceCount[side ^ 1] > FUTILITY_MIN_ENEMY_PIECES && !inCheck && newDepth < depth &&
+            !isTactical(pos, m) && !isPawnMoveToSeventhOrEighth(pos, m) && balance + futilityMargin(depth) <= alpha) {
+            const int f = balance + futilityMargin(depth);
+            if (depth < EDITION.futilitySecondMarginBelow) {
+                if (f > best) {
+                    best = f;
+                    pv[0] = 0;
+                }
+                continue;
+            }
+            newDepth -= ONE_PLY;
+        }
+
+        // Step 11.5: search the move; later moves of a PV node get a null window first.
+        makeMove(pos, undo, m);
+        if (newDepth >= ONE_PLY) tt_.prefetch(keyLow(pos.key));
+        int w;
+        if (nodeType != PV_NODE || best == NO_SCORE) {
+            w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
+        } else {
+            w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE);
+            if (w > alpha) w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, PV_NODE);
+        }
+
+        // Step 11.6: a reduced move that fails high gets one ply back.
+        if ((lateReduced || frontierReduced) && w >= beta)
+            w = -search(pos, -beta, -alpha, newDepth + ONE_PLY, ply + 1, childPv, -nodeType);
+
+        // Step 11.7-11.9: take it back and keep the best.
+        unmakeMove(pos, undo, m);
+        searched[searchedCount++] = m;
+        if (w > best) {
+            best = w;
+            appendPv(pv, childPv, m);
+            if (w > alpha) {
+                bestMove = m;
+                if (w >= beta) break;
+                alpha = w;
+            }
+        }
+        if (nodeType == CUT_NODE) nodeType = ALL_NODE;
+    }
+    if (best == NO_SCORE) return inCheck ? ply - MATE_SCORE : 0;
+
     // Step 12: killers, history and cut-off statistics.
-    if (bestMove) {
-        updateOnBestMove(ordering_, pos, bestMove, dp, ply);
-        if (best >= beta && !isTactical(pos, bestMove)) {
-            for (int i = 0; i < searchedCount - 1; ++i) recordTried(ordering_, pos, searched[i]);
-            recordCutoff(ordering_, pos, bestMove);
-        }
-    }
+    updateOrdering(ordering_, pos, bestMove, best, beta, dp, ply, searched, searchedCount);
 
-tableStore:
     // Step 13: store the bounds this node proved.
-    {
-        const int lower = best <= alpha0 ? NO_LOWER : scoreToTable(best, ply);
-        const int upper = best >= beta ? NO_UPPER : scoreToTable(best, ply);
-        tt_.store(kLow, kHigh, bestMove, dp, lower, upper);
-    }
-    return best;
+    return storeBounds(tt_, kLow, kHigh, bestMove, dp, ply, best, alpha0, beta);
 }
 
 }  // namespace tallomir

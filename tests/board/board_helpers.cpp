@@ -149,8 +149,8 @@ std::string inconsistency(const Position& pos) {
         typeSquares[c][idx >> 1] |= squareBit(n);
         if (!(code & KING)) material[c] += pieceValue(code);
         if (code & PAWN_BITS) files[c][sq & 15] |= static_cast<std::uint8_t>(pawnRankBit(sq, c));
-        psqMid += pieceSquare(idx, n).mid;
-        psqEnd += pieceSquare(idx, n).end;
+        psqMid += pieceSquare(idx, squareNumber(n)).mid;
+        psqEnd += pieceSquare(idx, squareNumber(n)).end;
     }
     for (int c = 0; c < 2; ++c) {
         for (bool pawns : {false, true}) {

@@ -1,5 +1,6 @@
-// Tools for the board tests: a seeded random-game driver, a FEN writer and a
-// from-scratch check of every redundant field of a Position.
+// Tools shared by the tests: a seeded random-game driver, the FEN writer,
+// square names and a from-scratch check of every redundant field of a Position
+// (linked into the fuzz targets and the soak test too: no GoogleTest here).
 #pragma once
 
 #include <cstdint>

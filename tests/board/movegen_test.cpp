@@ -63,34 +63,34 @@ TEST(MoveOrder, PawnCapturesThenPromotionPushes) {
 TEST(QuietSplit, SplitSquareDecidesBetweenTheTwoGenerators) {
     // White pawn on e3: s = 1 (b1). The rook's move to b1 comes from B.
     const Position s1 = test::loadFen("4k3/8/8/8/8/4P3/8/R3K3 w - - 0 1");
-    EXPECT_EQ(splitSquare(s1), 1);
-    EXPECT_TRUE(contains(generate(s1, {generateQuietB}), "a1b1"));
-    EXPECT_FALSE(contains(generate(s1, {generateQuietA}), "a1b1"));
+    EXPECT_EQ(preferredSquare(s1), 1);
+    EXPECT_TRUE(contains(generate(s1, {generatePreferredQuiets}), "a1b1"));
+    EXPECT_FALSE(contains(generate(s1, {generateOtherQuiets}), "a1b1"));
     // No pawn on d4 or e3: s = 0 (a1). Now b1 is A's and a move to a1 is B's.
     const Position s0 = test::loadFen("4k3/8/8/8/8/8/4P3/R3K2R w - - 0 1");
-    EXPECT_EQ(splitSquare(s0), 0);
-    EXPECT_TRUE(contains(generate(s0, {generateQuietA}), "a1b1"));
+    EXPECT_EQ(preferredSquare(s0), 0);
+    EXPECT_TRUE(contains(generate(s0, {generateOtherQuiets}), "a1b1"));
     const Position rookOnB1 = test::loadFen("4k3/8/8/8/8/8/4P3/1R2K3 w - - 0 1");
-    EXPECT_TRUE(contains(generate(rookOnB1, {generateQuietB}), "b1a1"));
-    EXPECT_FALSE(contains(generate(rookOnB1, {generateQuietA}), "b1a1"));
+    EXPECT_TRUE(contains(generate(rookOnB1, {generatePreferredQuiets}), "b1a1"));
+    EXPECT_FALSE(contains(generate(rookOnB1, {generateOtherQuiets}), "b1a1"));
 }
 
 TEST(QuietSplit, BishopsGoByTheirOwnSquareKnightsAlwaysToB) {
     const Position s1 = test::loadFen("4k3/8/8/8/3P4/8/8/1B2K1N1 w - - 0 1");
-    ASSERT_EQ(splitSquare(s1), 1);
-    const std::vector<std::string> b1 = generate(s1, {generateQuietB});
-    const std::vector<std::string> a1 = generate(s1, {generateQuietA});
+    ASSERT_EQ(preferredSquare(s1), 1);
+    const std::vector<std::string> b1 = generate(s1, {generatePreferredQuiets});
+    const std::vector<std::string> a1 = generate(s1, {generateOtherQuiets});
     EXPECT_TRUE(contains(b1, "b1a2"));
     EXPECT_TRUE(contains(b1, "g1f3"));
     EXPECT_FALSE(contains(a1, "b1a2"));
     const Position s0 = test::loadFen("4k3/8/8/8/8/8/8/1B2K1N1 w - - 0 1");
-    ASSERT_EQ(splitSquare(s0), 0);
-    EXPECT_TRUE(contains(generate(s0, {generateQuietA}), "b1a2"));
-    EXPECT_TRUE(contains(generate(s0, {generateQuietB}), "g1f3"));
-    EXPECT_FALSE(contains(generate(s0, {generateQuietB}), "b1a2"));
+    ASSERT_EQ(preferredSquare(s0), 0);
+    EXPECT_TRUE(contains(generate(s0, {generateOtherQuiets}), "b1a2"));
+    EXPECT_TRUE(contains(generate(s0, {generatePreferredQuiets}), "g1f3"));
+    EXPECT_FALSE(contains(generate(s0, {generatePreferredQuiets}), "b1a2"));
     // Black: s = 1 unless a black pawn stands on d5 or e6.
-    EXPECT_EQ(splitSquare(test::loadFen("4k3/8/8/8/8/8/8/4K3 b - - 0 1")), 1);
-    EXPECT_EQ(splitSquare(test::loadFen("4k3/8/4p3/8/8/8/8/4K3 b - - 0 1")), 0);
+    EXPECT_EQ(preferredSquare(test::loadFen("4k3/8/8/8/8/8/8/4K3 b - - 0 1")), 1);
+    EXPECT_EQ(preferredSquare(test::loadFen("4k3/8/4p3/8/8/8/8/4K3 b - - 0 1")), 0);
 }
 
 TEST(StagedGenerators, TogetherTheyGiveTheCompleteListOnce) {
@@ -110,8 +110,8 @@ TEST(StagedGenerators, TogetherTheyGiveTheCompleteListOnce) {
                 generateCastling(pos, all);
                 generateCaptures(pos, staged);
                 generateEnPassant(pos, staged);
-                generateQuietB(pos, staged);
-                generateQuietA(pos, staged);
+                generatePreferredQuiets(pos, staged);
+                generateOtherQuiets(pos, staged);
                 generateCastling(pos, staged);
                 ASSERT_EQ(sorted(all), sorted(staged)) << test::toFen(pos);
             }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <sstream>
 
+#include "board/board_helpers.hpp"
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
 #include "eval/evaluate.hpp"
@@ -20,28 +21,6 @@ EvalCaches& testCaches() {
 int freshEvaluate(Position& pos) {
     testCaches().clear();
     return evaluate(pos, testCaches(), -WIDE, WIDE);
-}
-
-std::string fenOf(const Position& pos) {
-    static constexpr char names[] = "PpNnBbRrQqKk";
-    std::string s;
-    for (int r = 7; r >= 0; --r) {
-        int empty = 0;
-        for (int f = 0; f < 8; ++f) {
-            const int code = pos.board[makeSquare(f, r)];
-            if (code == EMPTY) {
-                ++empty;
-                continue;
-            }
-            if (empty) s += static_cast<char>('0' + empty);
-            empty = 0;
-            s += names[pieceIndex(code)];
-        }
-        if (empty) s += static_cast<char>('0' + empty);
-        if (r) s += '/';
-    }
-    s += pos.side == 0 ? " w - - 0 1" : " b - - 0 1";
-    return s;
 }
 
 std::string reversedFen(const std::string& fen) {
@@ -95,7 +74,7 @@ const std::vector<std::string>& samplePositions() {
                 if (list.count == 0) break;
                 UndoRecord undo;
                 makeMove(pos, undo, list.moves[next() % static_cast<std::uint64_t>(list.count)]);
-                if (ply % 4 == 3) out.push_back(fenOf(pos));
+                if (ply % 4 == 3) out.push_back(toFen(pos));
             }
         }
         return out;

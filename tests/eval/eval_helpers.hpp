@@ -18,9 +18,6 @@ EvalCaches& testCaches();
 // Evaluation on empty pawn and material caches.
 int freshEvaluate(Position& pos);
 
-// FEN of pos (board and side to move; no castling or en-passant rights).
-std::string fenOf(const Position& pos);
-
 // The colour-reversed position: the board turned half a circle with the
 // colours exchanged and the other side to move. Square colours and files
 // keep their relation, so a symmetric evaluation scores it the same for the

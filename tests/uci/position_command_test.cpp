@@ -111,15 +111,15 @@ TEST(PositionCommand, ThousandsOfPliesNeverOverflowTheHistory) {
     EXPECT_TRUE(isDrawByRule(copy));
     // A deep search on top still has room for its keys.
     UndoRecord undo[256];
-    const Move shuffle[] = {textToMove(pos, "g1f3"), encodeMove(62, 45), encodeMove(21, 6), encodeMove(45, 62)};
+    const Move shuffle[] = {textToMove(pos, "g1f3"), encodeMove(squareNumber(62), squareNumber(45)), encodeMove(squareNumber(21), squareNumber(6)), encodeMove(squareNumber(45), squareNumber(62))};
     for (int i = 0; i < 256; ++i) makeMove(copy, undo[i], shuffle[i % 4]);
     EXPECT_LT(copy.historyCount, KEY_HISTORY_SIZE);
 }
 
 TEST(MoveText, TextToMoveAndBack) {
     const Position start = test::loadFen("startpos");
-    EXPECT_EQ(textToMove(start, "e2e4"), encodeMove(12, 28));
-    EXPECT_EQ(moveToText(encodeMove(12, 28)), "e2e4");
+    EXPECT_EQ(textToMove(start, "e2e4"), encodeMove(squareNumber(12), squareNumber(28)));
+    EXPECT_EQ(moveToText(encodeMove(squareNumber(12), squareNumber(28))), "e2e4");
     EXPECT_EQ(textToMove(start, "e1g1") & KIND_BITS, CASTLING);  // any two-file king move
     EXPECT_EQ(textToMove(start, "e1f1") & KIND_BITS, NORMAL);
     EXPECT_EQ(textToMove(start, "e2e4x"), 0);
@@ -128,12 +128,12 @@ TEST(MoveText, TextToMoveAndBack) {
     EXPECT_EQ(textToMove(start, "e2e"), 0);
 
     const Position promo = test::loadFen("k7/4P3/8/8/8/8/1p6/4K3 w - - 0 1");
-    EXPECT_EQ(textToMove(promo, "e7e8q"), encodeMove(52, 60, 0xB000));
-    EXPECT_EQ(textToMove(promo, "e7e8n"), encodeMove(52, 60, 0x8000));
+    EXPECT_EQ(textToMove(promo, "e7e8q"), encodeMove(squareNumber(52), squareNumber(60), 0xB000));
+    EXPECT_EQ(textToMove(promo, "e7e8n"), encodeMove(squareNumber(52), squareNumber(60), 0x8000));
     EXPECT_EQ(textToMove(promo, "e7e8Q"), 0);
     // Promotion text is lower case whichever side promotes.
-    EXPECT_EQ(moveToText(encodeMove(9, 1, 0xA000)), "b2b1r");
-    EXPECT_EQ(moveToText(encodeMove(52, 60, 0x9000)), "e7e8b");
+    EXPECT_EQ(moveToText(encodeMove(squareNumber(9), squareNumber(1), 0xA000)), "b2b1r");
+    EXPECT_EQ(moveToText(encodeMove(squareNumber(52), squareNumber(60), 0x9000)), "e7e8b");
     EXPECT_EQ(moveToText(NULL_MOVE), "null");
     EXPECT_EQ(moveToText(0), "a1a1");
 
@@ -143,7 +143,7 @@ TEST(MoveText, TextToMoveAndBack) {
     const Move exd6 = textToMove(ep, "e5d6");
     EXPECT_EQ(exd6 & KIND_BITS, EN_PASSANT);
     EXPECT_EQ(moveToText(exd6), "e5d6");
-    EXPECT_EQ(moveToText(encodeMove(4, 6, CASTLING)), "e1g1");
+    EXPECT_EQ(moveToText(encodeMove(squareNumber(4), squareNumber(6), CASTLING)), "e1g1");
 }
 
 }  // namespace

@@ -28,12 +28,12 @@ SearchState search;
 RootReport& reportWith(int score, int bound) {
     search = SearchState{};
     RootReport& r = search.report;
-    r.bestMove = encodeMove(12, 28);  // e2e4
+    r.bestMove = encodeMove(squareNumber(12), squareNumber(28));  // e2e4
     r.bestScore = score;
     r.bestBound = bound;
     r.bestDepth = 7;
     r.pv[0] = r.bestMove;
-    r.pv[1] = encodeMove(52, 36);  // e7e5
+    r.pv[1] = encodeMove(squareNumber(52), squareNumber(36));  // e7e5
     r.pv[2] = 0;
     search.stats.selDepth = 12;
     search.stats.nodes = 123456789012ULL;
@@ -60,7 +60,7 @@ TEST(Report, PrincipalVariationLineInEveryBoundAndForm) {
 
 TEST(Report, LongPrincipalVariationIsCutToTheBuffer) {
     Move pv[PV_CAPACITY];
-    for (int i = 0; i < 200; ++i) pv[i] = encodeMove(12, 28);
+    for (int i = 0; i < 200; ++i) pv[i] = encodeMove(squareNumber(12), squareNumber(28));
     pv[200] = 0;
     const std::string text = pvText(pv);
     EXPECT_LT(text.size(), PV_TEXT_CAPACITY);
