@@ -69,7 +69,7 @@ TEST(Report, LongPrincipalVariationIsCutToTheBuffer) {
     // A variation that fills its array has no terminator: nothing past the
     // array is read (the sanitizers see the array alone on the heap).
     const auto full = std::make_unique<Move[]>(2);
-    full[0] = full[1] = encodeMove(8, 16);
+    full[0] = full[1] = encodeMove(squareNumber(8), squareNumber(16));
     EXPECT_EQ(pvText(full.get(), 2), "a2a3 a2a3");
 }
 
