@@ -186,6 +186,33 @@ test-aarch64: aarch64 $(AARCH64_GTEST)
 	$(QEMU_AARCH64) $(AARCH64_BUILD)/tests/tallomir-board-tests --gtest_filter=-Slow*
 	scripts/check-signatures.sh $(NATIVE) $(AARCH64_BUILD) "" 6 $(QEMU_AARCH64)
 
-# Release archives of the three platforms in dist/, with SHA-256 sums.
-dist: build windows aarch64
-	scripts/dist.sh $(BUILD) $(WINDOWS_BUILD) $(AARCH64_BUILD)
+# Release archives of the three platforms and of the web page in dist/,
+# with SHA-256 sums.
+dist: build windows aarch64 web
+	scripts/dist.sh $(BUILD) $(WINDOWS_BUILD) $(AARCH64_BUILD) web/dist
+
+# ---- The web page -----------------------------------------------------------
+# The page in web/ (npm and Vite) with the engines of `make wasm`, built into
+# web/dist/. `make serve` serves it on http://127.0.0.1:$(PORT)/ with the
+# headers that make it cross-origin isolated; `make test-web` adds the page's
+# browser suite (headless Chromium, Debian's chromium package) to the
+# WebAssembly tests.
+WASM_BUILD ?= build-wasm
+PORT ?= 8080
+WEB_ENGINES := $(foreach e,$(EDITIONS),$(WASM_BUILD)/tallomir-$(e).js $(WASM_BUILD)/tallomir-$(e).wasm)
+
+.PHONY: web serve test-web
+
+web/node_modules/.package-lock.json: web/package.json web/package-lock.json
+	cd web && npm ci --no-audit --no-fund
+
+web: wasm web/node_modules/.package-lock.json
+	mkdir -p web/public/engine
+	cp $(WEB_ENGINES) web/public/engine/
+	cd web && npm run build
+
+serve: web
+	cd web && node scripts/serve.js dist $(PORT)
+
+test-web: test-wasm web
+	cd web && node --test test/
