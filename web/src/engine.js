@@ -4,8 +4,9 @@ import { EngineClient } from './engine/client.js';
 import { parseBestmove, parseInfo } from './uci.js';
 
 export class Engine {
-  constructor({ onLine, onError }) {
+  constructor({ onLine, onError, onSend }) {
     this.onLine = onLine;
+    this.onSend = onSend;
     this.onError = onError;
     this.client = null;
     this.edition = null;
@@ -46,6 +47,7 @@ export class Engine {
 
   send(line) {
     if (!this.client) return;
+    this.onSend?.(line);
     this.client.send(line);
   }
 

@@ -34,6 +34,7 @@ const state = {
   analysing: false,
   engineSearch: null, // the engine's search for its move
   ponder: null, // { search, move } while the engine thinks on the player's time
+  analysisSearch: null,
   tags: {},
 };
 
@@ -69,7 +70,7 @@ async function startEngine() {
   engineReady = false;
   setStatus(`Starting ${EDITION_NAMES[state.settings.edition]}…`);
   engine?.terminate();
-  engine = new Engine({ onLine: consoleLine, onError: engineFailed });
+  engine = new Engine({ onLine: (line) => consoleLine(line), onSend: (line) => consoleLine(line, true), onError: engineFailed });
   const started = performance.now();
   try {
     await engine.start(state.settings.edition, engineOptions());
@@ -78,7 +79,9 @@ async function startEngine() {
     return;
   }
   engineReady = true;
-  window.tallomirEngineReadyMs = Math.round(performance.now() - started);
+  // How long the engine took to answer: since its start, and since the page was opened.
+  window.tallomirEngineStartMs = Math.round(performance.now() - started);
+  window.tallomirEngineReadyMs = Math.round(performance.now());
   hideNotice();
   setStatus(`${engine.name || 'Engine'} ready${engine.isolated ? '' : ' (limited mode)'}.`);
   if (!engine.isolated) {
@@ -470,8 +473,16 @@ function startAnalysis() {
   $('analysis-state').textContent = 'Analysing…';
   renderControls();
   const position = positionCommand(game.startFen, game.lanMoves(ply), START_FEN);
-  engine.go(position, 'go infinite', {
+  const search = engine.go(position, 'go infinite', {
     kind: 'analysis',
+    onBest: (best) => {
+      // Only a position without a legal move ends an infinite search by itself.
+      if (!best.move && state.analysing && state.analysisSearch === search) {
+        state.analysing = false;
+        $('analysis-state').textContent = new Game(fen).chess.isCheckmate() ? 'Checkmate: no move to analyse.' : 'No legal move.';
+        renderControls();
+      }
+    },
     onInfo: (info) => {
       if (!info.pv || !info.score) {
         if (info.nodes && analysisRows.length) updateNodes(info);
@@ -484,6 +495,7 @@ function startAnalysis() {
       renderGraph();
     },
   });
+  state.analysisSearch = search;
 }
 
 async function restartAnalysis() {
@@ -551,8 +563,8 @@ function scheduleConsole() {
 function sendConsole(line) {
   const text = line.trim();
   if (!text) return;
-  consoleLine(text, true);
   if (!engine?.client) {
+    consoleLine(text, true);
     consoleLine('(the engine is not running)');
     return;
   }
@@ -604,7 +616,8 @@ async function importText() {
   }
   await stopEverything();
   state.game = imported.game;
-  state.tags = imported.tags;
+  state.tags = Object.fromEntries(Object.entries(imported.tags)
+    .filter(([key, value]) => value && !/^[?.\s-]*$/.test(value) && !['Result', 'SetUp', 'FEN', 'Termination'].includes(key)));
   state.mode = 'free';
   state.opening = imported.tags.Opening ? { eco: imported.tags.ECO || '', name: imported.tags.Opening } : null;
   state.bookPlies = 0;
@@ -612,7 +625,8 @@ async function importText() {
   state.view = null;
   state.clock = new Clock(timeControl(state.settings.tc));
   hideNotice();
-  setStatus(`Imported ${imported.game.ply} moves. Analyse them, or start a game from a position with "Start from the position on the board".`);
+  const what = imported.game.ply ? `${imported.game.ply} moves imported` : 'Position imported';
+  setStatus(`${what}: analyse, move on, or tick "Start from the position on the board" and start a new game.`);
   save();
   render();
 }
@@ -747,7 +761,15 @@ function renderMoves() {
     items.push(li);
   }
   list.replaceChildren(...items);
-  list.querySelector('.current')?.scrollIntoView({ block: 'nearest' });
+  // Keeps the current move in sight by scrolling the list alone, never the page.
+  const current = list.querySelector('.current');
+  if (current) {
+    const top = current.offsetTop - list.offsetTop;
+    if (top < list.scrollTop) list.scrollTop = top;
+    else if (top + current.offsetHeight > list.scrollTop + list.clientHeight) list.scrollTop = top + current.offsetHeight - list.clientHeight;
+  } else if (!state.view) {
+    list.scrollTop = list.scrollHeight;
+  }
 }
 
 function tick() {
