@@ -113,7 +113,8 @@ function fillSettings() {
   for (const t of TIME_CONTROLS) form.tc.add(new Option(t.label, t.id));
   for (const level of levels) {
     const full = !level.nodes && !level.depth;
-    const rating = level.elo ? ` (about ${level.elo})` : full && !/full/i.test(level.name) ? ' (full strength)' : '';
+    const limit = level.nodes ? `${level.nodes.toLocaleString('en')} nodes` : level.depth ? `depth ${level.depth}` : 'full strength';
+    const rating = level.elo ? ` (about ${level.elo})` : full && /full/i.test(level.name) ? '' : ` (${limit})`;
     form.level.add(new Option(`${level.name}${rating}`, String(level.id)));
   }
 }
