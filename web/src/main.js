@@ -722,7 +722,7 @@ function labelSquares() {
     const piece = position.get(square);
     const text = piece ? `${square}, ${piece.color === 'w' ? 'white' : 'black'} ${PIECE_NAMES[piece.type]}` : `${square}, empty`;
     rect.setAttribute('aria-label', text);
-    rect.setAttribute('role', 'gridcell');
+    rect.setAttribute('role', 'img');
   }
 }
 
