@@ -189,3 +189,23 @@ test-aarch64: aarch64 $(AARCH64_GTEST)
 # Release archives of the three platforms in dist/, with SHA-256 sums.
 dist: build windows aarch64
 	scripts/dist.sh $(BUILD) $(WINDOWS_BUILD) $(AARCH64_BUILD)
+
+# ---- WebAssembly ------------------------------------------------------------
+# The three engines and tools as .js + .wasm in $(WASM_BUILD), with Debian's
+# emscripten (its tools need Debian's Node.js module folder). Each engine is
+# a console UCI program under Node.js (node build-wasm/tallomir-vendrel.js)
+# and the script of the page's Web Worker.
+WASM_BUILD ?= build-wasm
+WASM_ENV := NODE_PATH=$(if $(NODE_PATH),$(NODE_PATH):)/usr/share/nodejs
+
+.PHONY: wasm test-wasm
+
+wasm:
+	@test -f $(WASM_BUILD)/CMakeCache.txt || $(WASM_ENV) emcmake cmake -S . -B $(WASM_BUILD) \
+	    -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_LTO=OFF -DTALLOMIR_FIXED_ADDRESS=OFF -DTALLOMIR_TESTS=OFF
+	$(WASM_ENV) cmake --build $(WASM_BUILD) -j $(JOBS) $(foreach p,$(PROGRAMS),--target $(p))
+
+# Bench node totals of the three tools and the protocol conversation of the
+# engines, under Node.js.
+test-wasm: wasm
+	WASM_BUILD=$(abspath $(WASM_BUILD)) node --test tests/wasm/
