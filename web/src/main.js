@@ -376,6 +376,9 @@ function onBoardInput(event) {
   }
   if (event.type === INPUT_EVENT_TYPE.validateMoveInput) {
     board.removeLegalMovesMarkers();
+    // No slide of the player's own piece: the board is ready for the next
+    // move at once, even when the engine answers within milliseconds.
+    event.animate = false;
     const moves = chess.movesFrom(event.squareFrom).filter((m) => m.to === event.squareTo);
     if (!moves.length) return false;
     if (moves[0].promotion) {
@@ -492,7 +495,10 @@ function startAnalysis() {
       const score = whiteScore(info.score, turn);
       state.evals[ply] = scoreValue(score);
       renderEval(score);
-      addAnalysisRow({ ...info, white: score, san: pvToSan(fen, info.pv) });
+      // The engine reports its speed on lines of their own; a line with a
+      // variation gets it from its own node count and time when it can.
+      const nps = info.nps ?? (info.time > 0 && info.nodes ? Math.round((info.nodes * 1000) / info.time) : analysisRows[0]?.nps);
+      addAnalysisRow({ ...info, nps, white: score, san: pvToSan(fen, info.pv) });
       renderGraph();
     },
   });
@@ -694,11 +700,9 @@ function render() {
     const king = position.findPiece({ type: 'k', color: position.turn() })[0];
     if (king) board.addMarker(MARKER_TYPE.circleDanger, king);
   }
-  if (inputAllowed()) {
-    if (!board.isMoveInputEnabled()) board.enableMoveInput(onBoardInput);
-  } else if (board.isMoveInputEnabled()) {
-    board.disableMoveInput();
-  }
+  // Input stays enabled; onBoardInput refuses a move while it is not the player's.
+  if (!board.isMoveInputEnabled()) board.enableMoveInput(onBoardInput);
+  $('board').classList.toggle('waiting', !inputAllowed());
   renderMoves();
   renderClocks();
   renderPlayers();
@@ -978,7 +982,13 @@ function wireControls() {
 }
 
 // For scripts and tests: the state of the page.
-window.tallomir = { state, get engine() { return engine; } };
+window.tallomir = {
+  state,
+  get engine() { return engine; },
+  get board() { return board; },
+  // True when the board takes a new move (no move of its own still sliding).
+  boardReady: () => board?.view?.visualMoveInput?.moveInputState === 'waitForInputStart',
+};
 
 // Offline use: the service worker keeps every file of the build.
 if ('serviceWorker' in navigator && import.meta.env.PROD) {

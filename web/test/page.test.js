@@ -101,7 +101,7 @@ test('a game at the lowest level by clicks, analysis, console, and the game afte
   while (moves < 20) {
     await page.waitForFunction(() => {
       const s = window.tallomir.state;
-      return s.game.result || (s.game.turn === s.player && !s.engineSearch);
+      return s.game.result || (s.game.turn === s.player && !s.engineSearch && window.tallomir.boardReady());
     }, null, { timeout: 30000 });
     if ((await pageState(page)).result) break;
     const before = (await pageState(page)).ply;
@@ -114,6 +114,8 @@ test('a game at the lowest level by clicks, analysis, console, and the game afte
   assert.ok(played.result || played.ply >= 40, JSON.stringify(played));
   const list = await page.textContent('[data-testid=moves]');
   assert.match(list, /^1\./);
+  await page.waitForFunction(() => window.tallomir.boardReady());
+  await page.waitForTimeout(400);
   await page.screenshot({ path: `${SHOTS}play.png` });
 
   // Reload: the same moves, the same clocks (to the second), still a game.
@@ -133,16 +135,19 @@ test('a game at the lowest level by clicks, analysis, console, and the game afte
   }
   assert.match(await page.textContent('#result'), /(wins|Draw) by /);
 
-  // Analysis starts and stops within 200 ms of the click.
-  await page.click('#btn-analyse');
+  // Analysis of the position before the last move (the last one may be
+  // mate) starts and stops within 200 ms of the click.
+  await page.click('#btn-prev');
   const start = await page.evaluate(() => new Promise((resolve) => {
-    const t0 = performance.now();
     const seen = () => document.querySelector('[data-testid=analysis] .line');
-    if (seen()) return resolve(0);
+    setTimeout(() => resolve(Infinity), 5000);
     new MutationObserver((_, obs) => { if (seen()) { obs.disconnect(); resolve(performance.now() - t0); } })
       .observe(document.querySelector('[data-testid=analysis]'), { childList: true });
+    const t0 = performance.now();
+    document.getElementById('btn-analyse').click();
   }));
   assert.ok(start < 200, `first analysis line after ${start} ms`);
+  console.log(`analysis: first line ${Math.round(start)} ms after the click`);
   await page.waitForTimeout(1500);
   await page.screenshot({ path: `${SHOTS}analysis.png` });
   const line = await page.textContent('[data-testid=analysis] .line');
@@ -152,10 +157,12 @@ test('a game at the lowest level by clicks, analysis, console, and the game afte
   const stopMs = await page.evaluate(() => new Promise((resolve) => {
     const t0 = performance.now();
     document.getElementById('btn-analyse').click();
-    const poll = () => (window.tallomir.engine.current === null ? resolve(performance.now() - t0) : setTimeout(poll, 5));
+    const poll = () => (window.tallomir.engine.current === null || performance.now() - t0 > 5000
+      ? resolve(performance.now() - t0) : setTimeout(poll, 5));
     poll();
   }));
   assert.ok(stopMs < 200, `analysis stopped after ${stopMs} ms`);
+  console.log(`analysis: stopped ${Math.round(stopMs)} ms after the click`);
   assert.equal(await page.textContent('#btn-analyse'), 'Start analysis');
 
   // The console speaks the protocol.
