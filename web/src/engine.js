@@ -3,6 +3,8 @@
 import { EngineClient } from './engine/client.js';
 import { parseBestmove, parseInfo } from './uci.js';
 
+const START_SECONDS = 20;
+
 export class Engine {
   constructor({ onLine, onError, onSend }) {
     this.onLine = onLine;
@@ -25,12 +27,30 @@ export class Engine {
     if (this.client) this.terminate();
     this.edition = edition;
     this.failed = false;
-    const client = await EngineClient.start({
+    let client = null;
+    let timedOut = false;
+    let timer;
+    const starting = EngineClient.start({
       edition,
       base: new URL('./engine/', document.baseURI).href,
       onLine: (line) => this.receive(client, line),
       onError: (message) => this.fail(client, message),
+    }).then((started) => {
+      // A worker that answers only after the page gave up is not kept.
+      if (timedOut) started.terminate();
+      return started;
     });
+    const limit = new Promise((_, reject) => {
+      timer = setTimeout(() => {
+        timedOut = true;
+        reject(new Error(`the engine did not start within ${START_SECONDS} seconds (its files may be missing, or blocked by the browser)`));
+      }, START_SECONDS * 1000);
+    });
+    try {
+      client = await Promise.race([starting, limit]);
+    } finally {
+      clearTimeout(timer);
+    }
     this.client = client;
     const uciok = this.expect((line) => line === 'uciok', 20000, 'The engine did not answer "uci".');
     this.send('uci');
