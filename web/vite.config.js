@@ -11,6 +11,9 @@ const BOARD_ASSETS = {
   'assets/extensions/markers/markers.svg': 'node_modules/cm-chessboard/assets/extensions/markers/markers.svg',
 };
 
+// The libraries bundled into the page (the rest of package.json builds or tests it).
+const SHIPPED = ['chess.js', 'cm-chessboard'];
+
 const ISOLATION = {
   'Cross-Origin-Opener-Policy': 'same-origin',
   'Cross-Origin-Embedder-Policy': 'require-corp',
@@ -31,6 +34,9 @@ function boardAssets() {
       for (const [fileName, source] of Object.entries(BOARD_ASSETS)) {
         this.emitFile({ type: 'asset', fileName, source: readFileSync(source) });
       }
+      // The licences of the libraries bundled into the page travel with it.
+      const notices = SHIPPED.map((name) => `${name}\n${'='.repeat(name.length)}\n\n${readFileSync(`node_modules/${name}/LICENSE`, 'utf8').trim()}\n`);
+      this.emitFile({ type: 'asset', fileName: 'THIRD-PARTY-LICENSES.txt', source: notices.join('\n') });
     },
   };
 }

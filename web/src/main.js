@@ -87,7 +87,7 @@ async function startEngine() {
   if (!engine.isolated) {
     showNotice('This page is not cross-origin isolated, so the engine cannot hear you while it thinks: ' +
       'no pondering, and stopping an analysis restarts the engine (the last line it reported stays shown). ' +
-      'Play and analysis work otherwise. Serve the page with the isolation headers (see the README) for everything.', 'info');
+      'Play and analysis work otherwise. Served with the two isolation headers (see HOSTING.md beside the page), it does everything.', 'info');
   }
   render();
   continueGame();

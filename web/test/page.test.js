@@ -45,7 +45,8 @@ const pageState = (page) => page.evaluate(() => {
   return { ply: s.game.ply, turn: s.game.turn, result: s.game.result, mode: s.mode, player: s.player, analysing: s.analysing };
 });
 
-async function newGame(page, { color = 'w', level = 'first', tc = '3+2', opening = false } = {}) {
+async function newGame(page, { edition = 'vendrel', color = 'w', level = 'first', tc = '3+2', opening = false } = {}) {
+  await page.selectOption('select[name=edition]', edition);
   await page.selectOption('select[name=color]', color);
   await page.selectOption('select[name=tc]', tc);
   const levels = await page.$$eval('select[name=level] option', (os) => os.map((o) => o.value));
@@ -69,10 +70,10 @@ async function clickMove(page) {
   return move;
 }
 
-test('loads without a console error, isolated or not, and says what it cannot do without isolation', async () => {
-  for (const { isolation, notice } of [
-    { isolation: true, notice: null },
-    { isolation: false, notice: /not cross-origin isolated/ },
+test('loads without a console error, isolated or not, says what it cannot do without isolation, starts each edition', async () => {
+  for (const { isolation, notice, edition, name } of [
+    { isolation: true, notice: null, edition: 'ostravine', name: 'Tallomir 2006 Ostravine' },
+    { isolation: false, notice: /not cross-origin isolated/, edition: 'fenna', name: 'Tallomir 2006 Fenna' },
   ]) {
     const page = await open({ isolation });
     assert.equal(await page.evaluate(() => window.crossOriginIsolated), isolation);
@@ -86,10 +87,14 @@ test('loads without a console error, isolated or not, and says what it cannot do
     const squares = await page.$$eval('[data-testid=board] rect[data-square]', (rs) => rs.map((r) => r.getAttribute('aria-label')));
     assert.equal(squares.length, 64);
     assert.ok(squares.includes('e2, white pawn') && squares.includes('e4, empty'));
-    assert.deepEqual(page.errors, []);
     const [sinceStart, sinceOpen] = await page.evaluate(() => [window.tallomirEngineStartMs, window.tallomirEngineReadyMs]);
     console.log(`engine's first answer (${isolation ? 'isolated' : 'not isolated'}): "readyok" ${sinceStart} ms after ` +
       `the worker was asked for, ${sinceOpen} ms after the page was opened`);
+    // Another edition for a new game, playing Black: the engine moves first.
+    await newGame(page, { edition, color: 'b' });
+    await page.waitForFunction(() => window.tallomir.state.game.ply === 1, null, { timeout: 30000 });
+    assert.equal(await page.evaluate(() => window.tallomir.engine.name), name);
+    assert.deepEqual(page.errors, []);
     await page.context().close();
   }
 });
