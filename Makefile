@@ -211,6 +211,52 @@ test-aarch64: aarch64 $(AARCH64_GTEST)
 	$(QEMU_AARCH64) $(AARCH64_BUILD)/tests/tallomir-board-tests --gtest_filter=-Slow*
 	scripts/check-signatures.sh $(NATIVE) $(AARCH64_BUILD) "" 6 $(QEMU_AARCH64)
 
-# Release archives of the three platforms in dist/, with SHA-256 sums.
-dist: build windows aarch64
-	scripts/dist.sh $(BUILD) $(WINDOWS_BUILD) $(AARCH64_BUILD)
+# Release archives of the three platforms and of the web page in dist/,
+# with SHA-256 sums.
+dist: build windows aarch64 web
+	scripts/dist.sh $(BUILD) $(WINDOWS_BUILD) $(AARCH64_BUILD) web/dist
+
+# ---- WebAssembly ------------------------------------------------------------
+# The three engines and tools as .js + .wasm in $(WASM_BUILD), with Debian's
+# emscripten (its tools need Debian's Node.js module folder). Each engine is
+# a console UCI program under Node.js (node build-wasm/tallomir-vendrel.js)
+# and the script of the page's Web Worker.
+WASM_BUILD ?= build-wasm
+WASM_ENV := NODE_PATH=$(if $(NODE_PATH),$(NODE_PATH):)/usr/share/nodejs
+
+.PHONY: wasm test-wasm
+
+wasm:
+	@test -f $(WASM_BUILD)/CMakeCache.txt || $(WASM_ENV) emcmake cmake -S . -B $(WASM_BUILD) \
+	    -DCMAKE_BUILD_TYPE=Release -DTALLOMIR_LTO=OFF -DTALLOMIR_FIXED_ADDRESS=OFF -DTALLOMIR_TESTS=OFF
+	$(WASM_ENV) cmake --build $(WASM_BUILD) -j $(JOBS) $(foreach p,$(PROGRAMS),--target $(p))
+
+# Bench node totals of the three tools and the protocol conversation of the
+# engines, under Node.js.
+test-wasm: wasm
+	WASM_BUILD=$(abspath $(WASM_BUILD)) node --test tests/wasm/
+
+# ---- The web page -----------------------------------------------------------
+# The page in web/ (npm and Vite) with the engines of `make wasm`, built into
+# web/dist/. `make serve` serves it on http://127.0.0.1:$(PORT)/ with the
+# headers that make it cross-origin isolated; `make test-web` adds the page's
+# browser suite (headless Chromium, Debian's chromium package) to the
+# WebAssembly tests.
+PORT ?= 8080
+WEB_ENGINES := $(foreach e,$(EDITIONS),$(WASM_BUILD)/tallomir-$(e).js $(WASM_BUILD)/tallomir-$(e).wasm)
+
+.PHONY: web serve test-web
+
+web/node_modules/.package-lock.json: web/package.json web/package-lock.json
+	cd web && npm ci --no-audit --no-fund
+
+web: wasm web/node_modules/.package-lock.json
+	mkdir -p web/public/engine
+	cp $(WEB_ENGINES) web/public/engine/
+	cd web && npm run build
+
+serve: web
+	cd web && node scripts/serve.js dist $(PORT)
+
+test-web: test-wasm web
+	cd web && node --test test/

@@ -2,13 +2,15 @@
 # Packs the release archives into dist/: for Linux x86-64, Windows x64 and
 # Linux on 64-bit ARM, each with the three engines, the three tools, the
 # README and the licence, plus a SHA-256 list of the archives (SHA256SUMS).
+# With a fourth folder, the built web page too, as a zip of one folder for
+# any static host with a note on the headers it needs.
 # The version comes from src/version.hpp.
 #
-#   scripts/dist.sh LINUX_BUILD WINDOWS_BUILD AARCH64_BUILD
+#   scripts/dist.sh LINUX_BUILD WINDOWS_BUILD AARCH64_BUILD [WEB_DIST]
 set -euo pipefail
 
 cd "$(dirname "$0")/.."
-linux=$1 windows=$2 aarch64=$3
+linux=$1 windows=$2 aarch64=$3 web=${4:-}
 
 version=$(sed -n 's/^inline constexpr char VERSION\[\] = "\(.*\)";$/\1/p' src/version.hpp)
 if [ -z "$version" ]; then
@@ -63,6 +65,19 @@ for doc in README.md LICENSE; do
     sed -i 's/$/\r/' "$stage/tallomir-$version-windows-x86_64/$doc"
 done
 (cd "$stage" && zip -q -r -X "$OLDPWD/dist/tallomir-$version-windows-x86_64.zip" "tallomir-$version-windows-x86_64")
+
+if [ -n "$web" ]; then
+    if [ ! -f "$web/index.html" ] || [ ! -f "$web/engine/tallomir-vendrel.wasm" ]; then
+        echo "$web holds no built page with its engines: make web" >&2
+        exit 1
+    fi
+    dir=$stage/tallomir-$version-web
+    mkdir -p "$dir"
+    cp -R "$web/." "$dir/"
+    cp web/HOSTING.md "$dir/"
+    cp LICENSE "$dir/"
+    (cd "$stage" && zip -q -r -X "$OLDPWD/dist/tallomir-$version-web.zip" "tallomir-$version-web")
+fi
 
 (cd dist && sha256sum -- *.tar.gz *.zip > SHA256SUMS)
 ls -l dist

@@ -42,12 +42,13 @@ void freeTable(void* table, std::size_t bytes);
 // True when the processor counts the set bits of a 64-bit word in one
 // instruction that the portable build may not assume. On x86-64 the baseline
 // lacks it, so the processor is asked; 64-bit ARM always has it (its vector
-// count belongs to the base instruction set).
+// count belongs to the base instruction set), and so does WebAssembly
+// (i64.popcnt).
 inline bool hasPopcount() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     return __builtin_cpu_supports("popcnt");
-#elif defined(__aarch64__)
+#elif defined(__aarch64__) || defined(__wasm__)
     return true;
 #else
     return false;
