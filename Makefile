@@ -259,4 +259,4 @@ serve: web
 	cd web && node scripts/serve.js dist $(PORT)
 
 test-web: test-wasm web
-	cd web && node --test test/
+	cd web && node --test test/ ../scripts/check-data.mjs
