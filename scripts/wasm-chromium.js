@@ -175,24 +175,36 @@ async function main() {
   const mode = process.argv[2] || 'bench';
   const server = await serve();
   const base = `http://127.0.0.1:${server.address().port}`;
-  const browser = await playwright().chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium' });
+  const launch = (args = []) => playwright().chromium.launch({ executablePath: process.env.CHROMIUM || '/usr/bin/chromium', args });
+  const open = async (browser, url) => {
+    const page = await browser.newPage();
+    page.on('console', (m) => { if (m.type() === 'error' || process.env.VERBOSE) console.log(`console ${m.type()}:`, m.text()); });
+    page.on('pageerror', (e) => console.log('page error:', e.message));
+    await page.goto(url);
+    return page;
+  };
   let ok = true;
   try {
-    const page = await browser.newPage();
-    page.on("console", (m) => { if (m.type() === "error" || process.env.VERBOSE) console.log("console " + m.type() + ":", m.text()); });
-    page.on("pageerror", (e) => console.log("page error:", e.message));
     if (mode === 'bench') {
-      await page.goto(base + '/');
-      ok = await bench(page, Number(process.argv[3] || 3), process.argv[4]);
+      const browser = await launch();
+      ok = await bench(await open(browser, base + '/'), Number(process.argv[3] || 3), process.argv[4]);
+      await browser.close();
     } else {
-      for (const prefix of ['', '/plain']) {
-        await page.goto(base + prefix + '/');
+      const runs = [
+        ['cross-origin isolated', '', []],
+        ['not isolated', '/plain', []],
+        // A browser that gives the worker at most 128 MB of WebAssembly memory.
+        ['isolated, memory held to 128 MB', '', ['--js-flags=--wasm-max-mem-pages=2048']],
+      ];
+      for (const [label, prefix, args] of runs) {
+        const browser = await launch(args);
+        const page = await open(browser, base + prefix + '/');
         await page.waitForFunction(() => window.ready);
-        console.log(prefix ? 'not isolated:' : 'cross-origin isolated:', JSON.stringify(await conversation(page, prefix)));
+        console.log(`${label}: ${JSON.stringify(await conversation(page, prefix))}`);
+        await browser.close();
       }
     }
   } finally {
-    await browser.close();
     server.close();
   }
   process.exit(ok ? 0 : 1);

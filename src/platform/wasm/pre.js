@@ -101,7 +101,6 @@ var tallomirInput = null;
 function tallomirInputSource() {
   if (!tallomirInput) {
     if (Module['tallomirRing']) tallomirInput = tallomirRingInput(Module['tallomirRing']);
-    else if (Module['tallomirStartInput']) tallomirInput = tallomirRingInput(Module['tallomirStartInput']());
     else tallomirInput = tallomirQueueInput();
   }
   return tallomirInput;
@@ -118,7 +117,7 @@ function tallomirInputSource() {
 // Under Node.js the script is a console program: the .wasm beside it is read
 // here (the loader would try to fetch a file path), lines go to descriptors
 // 1 and 2 as they are printed, and a thread copies standard input into the
-// ring once the engine first asks for input.
+// ring.
 if (typeof process == 'object' && typeof process.versions == 'object' &&
     typeof process.versions.node == 'string' && !Module['tallomirRing'] && typeof __filename == 'string') {
   (function() {
@@ -140,35 +139,34 @@ if (typeof process == 'object' && typeof process.versions == 'object' &&
     };
     Module['print'] = function(text) { write(1, text); };
     Module['printErr'] = function(text) { write(2, text); };
-    Module['tallomirStartInput'] = function() {
-      var shared = new SharedArrayBuffer(TALLOMIR_RING_HEADER + 65536);
-      var threads = require('worker_threads');
-      // The thread reads through a stream, not a blocking read: exiting the
-      // process waits for the thread, and a blocked read would hold it up
-      // until the other side closed its end.
-      var reader = new threads.Worker(
-        'var shared = require("worker_threads").workerData, fs = require("fs"), net = require("net"), tty = require("tty");' +
-        'var control = new Int32Array(shared, 0, 4), bytes = new Uint8Array(shared, ' + TALLOMIR_RING_HEADER + '), size = bytes.length;' +
-        'function put(chunk) {' +
-        '  var i = 0;' +
-        '  while (i < chunk.length) {' +
-        '    var head = control[0], tail = Atomics.load(control, 1);' +
-        '    if ((head + 1) % size === tail) { Atomics.wait(control, 1, tail); continue; }' +
-        '    while (i < chunk.length && (head + 1) % size !== tail) { bytes[head] = chunk[i++]; head = (head + 1) % size; }' +
-        '    Atomics.store(control, 0, head); Atomics.add(control, 3, 1); Atomics.notify(control, 3);' +
-        '  }' +
-        '}' +
-        'function close() { Atomics.store(control, 2, 1); Atomics.add(control, 3, 1); Atomics.notify(control, 3); }' +
-        'try {' +
-        '  var stat = fs.fstatSync(0), input;' +
-        '  if (tty.isatty(0)) input = new tty.ReadStream(0);' +
-        '  else if (stat.isFIFO() || stat.isSocket()) input = new net.Socket({ fd: 0, readable: true, writable: false });' +
-        '  else input = fs.createReadStream(null, { fd: 0 });' +
-        '  input.on("data", put); input.on("end", close); input.on("error", close);' +
-        '} catch (e) { close(); }',
-        { eval: true, workerData: shared });
-      reader.unref();
-      return shared;
-    };
+    // The thread starts at once, while the engine's code is being compiled.
+    var shared = new SharedArrayBuffer(TALLOMIR_RING_HEADER + 65536);
+    Module['tallomirRing'] = shared;
+    var threads = require('worker_threads');
+    // The thread reads through a stream, not a blocking read: exiting the
+    // process waits for the thread, and a blocked read would hold it up
+    // until the other side closed its end.
+    var reader = new threads.Worker(
+      'var shared = require("worker_threads").workerData, fs = require("fs"), net = require("net"), tty = require("tty");' +
+      'var control = new Int32Array(shared, 0, 4), bytes = new Uint8Array(shared, ' + TALLOMIR_RING_HEADER + '), size = bytes.length;' +
+      'function put(chunk) {' +
+      '  var i = 0;' +
+      '  while (i < chunk.length) {' +
+      '    var head = control[0], tail = Atomics.load(control, 1);' +
+      '    if ((head + 1) % size === tail) { Atomics.wait(control, 1, tail); continue; }' +
+      '    while (i < chunk.length && (head + 1) % size !== tail) { bytes[head] = chunk[i++]; head = (head + 1) % size; }' +
+      '    Atomics.store(control, 0, head); Atomics.add(control, 3, 1); Atomics.notify(control, 3);' +
+      '  }' +
+      '}' +
+      'function close() { Atomics.store(control, 2, 1); Atomics.add(control, 3, 1); Atomics.notify(control, 3); }' +
+      'try {' +
+      '  var stat = fs.fstatSync(0), input;' +
+      '  if (tty.isatty(0)) input = new tty.ReadStream(0);' +
+      '  else if (stat.isFIFO() || stat.isSocket()) input = new net.Socket({ fd: 0, readable: true, writable: false });' +
+      '  else input = fs.createReadStream(null, { fd: 0 });' +
+      '  input.on("data", put); input.on("end", close); input.on("error", close);' +
+      '} catch (e) { close(); }',
+      { eval: true, workerData: shared });
+    reader.unref();
   })();
 }
