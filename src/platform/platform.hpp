@@ -39,6 +39,13 @@ void* allocateTable(std::size_t bytes);
 // Gives back a table of allocateTable (nullptr is ignored).
 void freeTable(void* table, std::size_t bytes);
 
+// The command loop: calls step(context) until it returns false. A host that
+// must have control back while the engine waits for input (a browser worker
+// without shared memory) leaves this call from inside the read and later
+// carries on calling step itself, so context must outlive the return from
+// main; the process then ends when step returns false.
+void runCommandLoop(bool (*step)(void*), void* context);
+
 // True when the processor counts the set bits of a 64-bit word in one
 // instruction that the portable build may not assume. On x86-64 the baseline
 // lacks it, so the processor is asked; 64-bit ARM always has it (its vector

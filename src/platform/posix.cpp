@@ -84,4 +84,9 @@ void freeTable(void* table, std::size_t bytes) {
     ::munmap(table, bytes < HUGE_PAGE ? bytes : mappedSize(bytes));
 }
 
+void runCommandLoop(bool (*step)(void*), void* context) {
+    while (step(context)) {
+    }
+}
+
 }  // namespace tallomir::platform

@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "platform/platform.hpp"
-#include "uci/protocol.hpp"
 
 extern "C" {
 // Blocks until input arrives; 0 at its end.
@@ -56,6 +55,22 @@ void* allocateTable(std::size_t bytes) {
 
 void freeTable(void* table, std::size_t) { std::free(table); }
 
+namespace {
+// The loop's step while it runs; kept here so that the loop can be resumed
+// after the host has had control back.
+struct CommandLoop {
+    bool (*step)(void*) = nullptr;
+    void* context = nullptr;
+};
+CommandLoop commandLoop;
+}  // namespace
+
+void runCommandLoop(bool (*step)(void*), void* context) {
+    commandLoop = {step, context};
+    while (step(context)) {
+    }
+}
+
 }  // namespace tallomir::platform
 
 // Without shared memory, a read that finds no input unwinds the engine to
@@ -63,7 +78,8 @@ void freeTable(void* table, std::size_t) { std::free(table); }
 // here and the command loop carries on where it was, every state of the
 // engine being kept outside the unwound frames.
 extern "C" EMSCRIPTEN_KEEPALIVE void tallomir_resume() {
-    while (tallomir::handleInputLine()) {
+    const auto loop = tallomir::platform::commandLoop;
+    while (loop.step(loop.context)) {
     }
     std::fflush(stdout);
     std::exit(0);

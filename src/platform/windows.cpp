@@ -128,4 +128,9 @@ void freeTable(void* table, std::size_t) {
     if (table) VirtualFree(table, 0, MEM_RELEASE);
 }
 
+void runCommandLoop(bool (*step)(void*), void* context) {
+    while (step(context)) {
+    }
+}
+
 }  // namespace tallomir::platform

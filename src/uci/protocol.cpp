@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editions/edition.hpp"
+#include "platform/platform.hpp"
 #include "uci/go.hpp"
 #include "uci/position_command.hpp"
 #include "uci/report.hpp"
@@ -22,8 +23,7 @@ UciEngine::UciEngine(int inputFd, Output out) : output_(std::move(out)), reader_
 
 void UciEngine::run() {
     printBanner(output_);
-    while (handleInputLine()) {
-    }
+    platform::runCommandLoop([](void* engine) { return static_cast<UciEngine*>(engine)->handleInputLine(); }, this);
 }
 
 void UciEngine::ensureInitialised() {
