@@ -22,7 +22,7 @@ SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diago
            (orthogonalSight & pos.orthogonalSquares(colour));
 }
 
-int inListOrder(const Position& pos, SquareSet men, Square* out) {
+int inListOrderOfMany(const Position& pos, SquareSet men, Square* out) {
     int count = 0;
     for (; men; men &= men - 1) {
         const Square sq = squareOf[std::countr_zero(men)];
