@@ -36,31 +36,18 @@ bool preferredQuiet(const Position& pos, Move m, int split) {
     return (pos.board[moveFromSquare(m)] & KNIGHT) || moveTo(m) == split;
 }
 
-// Captures, promotions and en passant, handed out most valuable victim first.
-// They are not sorted: nextMove picks the best remaining one when it is due,
-// and a cut-off spares the rest. Each score carries the move's place in the
-// list below the victim's value, so that of equal victims the earlier move
-// comes first, as a stable sort would give them.
-void scoredCaptures(const Position& pos, MoveList& list) {
+void scoreByMvvLva(const Position& pos, MoveList& list) {
+    if (list.count < 2) return;
+    for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(mvvLva(pos, list.moves[i]));
+}
+
+// Captures, promotions and en passant, most valuable victim first.
+void sortedCaptures(const Position& pos, MoveList& list) {
     list.count = 0;
     generateCaptures(pos, list);
     generateEnPassant(pos, list);
-    if (list.count < 2) return;
-    for (int i = 0; i < list.count; ++i)
-        list.scores[i] = static_cast<std::int16_t>(mvvLva(pos, list.moves[i]) * MAX_MOVES + (MAX_MOVES - 1 - i));
-}
-
-// Swaps the best of the moves from `first` on into place `first`.
-inline void bringBestForward(MoveList& list, int first) {
-    int best = first;
-    for (int i = first + 1; i < list.count; ++i)
-        if (list.scores[i] > list.scores[best]) best = i;
-    const Move m = list.moves[best];
-    const std::int16_t s = list.scores[best];
-    list.moves[best] = list.moves[first];
-    list.scores[best] = list.scores[first];
-    list.moves[first] = m;
-    list.scores[first] = s;
+    scoreByMvvLva(pos, list);
+    sortMoves(list);
 }
 
 void scoreByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
@@ -176,7 +163,7 @@ bool enterNextStage(MovePicker& p) {
             setSingle(p.list, p.hashMove);
             break;
         case STAGE_CAPTURES:
-            scoredCaptures(pos, p.list);
+            sortedCaptures(pos, p.list);
             p.badCaptures.count = 0;
             break;
         case STAGE_KILLERS:
@@ -203,7 +190,7 @@ bool enterNextStage(MovePicker& p) {
             sortMoves(p.list);
             break;
         case STAGE_Q_CAPTURES:
-            scoredCaptures(pos, p.list);
+            sortedCaptures(pos, p.list);
             break;
         case STAGE_Q_CHECKS:
             generateQuietChecks(pos, p.list);
@@ -286,8 +273,6 @@ void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p,
 Move nextMove(MovePicker& p) {
     for (;;) {
         while (p.cursor < p.list.count) {
-            if ((p.stage == STAGE_CAPTURES || p.stage == STAGE_Q_CAPTURES) && p.list.count - p.cursor > 1)
-                bringBestForward(p.list, p.cursor);
             const Move m = p.list.moves[p.cursor++];
             p.currentScore = PLAIN_MOVE_SCORE;
             if (accepts(p, m)) return m;
