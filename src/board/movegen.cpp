@@ -109,8 +109,8 @@ void generateCaptures(const Position& pos, MoveList& list) {
         const int code = pos.board[sq], from = numberOf(sq);
         SquareSet reach;
         if (code & SLIDER_BITS)
-            reach = ((code & DIAGONAL) ? diagonalAttacks(all, from) : 0) |
-                    ((code & ORTHOGONAL) ? orthogonalAttacks(all, from) : 0);
+            reach = ((code & DIAGONAL) ? diagonalAttacksFor(all, theirs, from) : 0) |
+                    ((code & ORTHOGONAL) ? orthogonalAttacksFor(all, theirs, from) : 0);
         else
             reach = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
         const SquareSet targets = reach & theirs;
