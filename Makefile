@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # CMake's own makefiles need not announce every folder they enter.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all build run test test-slow check format-check eval-bench native install clean
+.PHONY: all build run test test-slow check format-check eval-bench icount native install clean
 
 all: build
 
@@ -13,8 +13,9 @@ ENGINES := $(foreach e,$(EDITIONS),tallomir-$(e))
 TOOLS := $(foreach e,$(EDITIONS),tallomir-tool-$(e))
 
 # The release programs are profile-guided. For each edition, an instrumented
-# build of its tool (in $(TRAIN), a build folder of its own) runs bench and
-# perft and leaves its profiles in $(PROFILES); the release build in $(BUILD)
+# build of its tool (in $(TRAIN), a build folder of its own) runs bench, the
+# endgame searches of bench/endgames.txt and perft, and leaves its profiles in
+# $(PROFILES); the release build in $(BUILD)
 # is compiled from them. An edition is trained again when a source changes;
 # PGO=OFF builds without profiles.
 PGO ?= USE
@@ -39,6 +40,8 @@ $(PROFILES)/trained-%: $(SOURCES)
 	mkdir -p $(PROFILES)
 	rm -f $(PROFILES)/*tallomir-core-$*.dir* $(PROFILES)/*tallomir-tool-$*.dir*
 	./$(TRAIN)/tallomir-tool-$* bench > /dev/null
+	grep -v '^#' bench/endgames.txt | while read -r depth fen; do \
+	  ./$(TRAIN)/tallomir-tool-$* search "$$fen" $$depth > /dev/null || exit 1; done
 	./$(TRAIN)/tallomir-tool-$* perft startpos 5 > /dev/null
 	./$(TRAIN)/tallomir-tool-$* perft startpos 5 --bulk > /dev/null
 	touch $@
@@ -88,6 +91,16 @@ test-slow: build
 # The evaluation's micro-benchmarks (Google Benchmark), build/tallomir-eval-bench-<edition>.
 eval-bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target $(foreach e,$(EDITIONS),tallomir-eval-bench-$(e))
+
+# Instructions per node inside the search (callgrind), for bench 6 and the
+# endgames of bench/endgames.txt, of the release tools: make icount
+# ICOUNT_EDITIONS="vendrel fenna". About a minute per edition once built.
+ICOUNT_EDITIONS ?= vendrel
+
+icount: $(call TRAINED,$(ICOUNT_EDITIONS))
+	$(call configure,$(BUILD),$(PGO))
+	cmake --build $(BUILD) -j $(JOBS) --target $(foreach e,$(ICOUNT_EDITIONS),tallomir-tool-$(e))
+	scripts/icount.sh $(foreach e,$(ICOUNT_EDITIONS),$(BUILD)/tallomir-tool-$(e))
 
 # A build tuned for this machine's processor only (not portable), in build-native/.
 native:

@@ -11,8 +11,8 @@ bool isAttacked(const Position& pos, int colour, Square t) {
     if (rayTables.knightJumps[n] & pos.knightSquares(colour)) return true;
     if (rayTables.kingSteps[n] & squareBit(numberOf(pos.kingSquare(colour)))) return true;
     const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    return (diagonalAttacks(all, n) & pos.diagonalSquares(colour)) ||
-           (orthogonalAttacks(all, n) & pos.orthogonalSquares(colour));
+    const SquareSet diagonal = pos.diagonalSquares(colour), orthogonal = pos.orthogonalSquares(colour);
+    return (diagonalAttacksFor(all, diagonal, n) & diagonal) || (orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
 }
 
 SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diagonalSight, SquareSet orthogonalSight) {
@@ -20,7 +20,7 @@ SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diago
            (orthogonalSight & pos.orthogonalSquares(colour));
 }
 
-int inListOrder(const Position& pos, SquareSet men, Square* out) {
+int inListOrderOfMany(const Position& pos, SquareSet men, Square* out) {
     int count = 0;
     for (; men; men &= men - 1) {
         const Square sq = squareOf[std::countr_zero(men)];
@@ -71,7 +71,8 @@ int findCheckers(const Position& pos, CheckInfo& info) {
     // Pieces that reach the king (never the other king), in the order of the piece list.
     const SquareSet all = pos.occupied[0] | pos.occupied[1];
     const int nk = numberOf(k);
-    const SquareSet pieces = pieceAttackers(pos, e, nk, diagonalAttacks(all, nk), orthogonalAttacks(all, nk));
+    const SquareSet pieces = pieceAttackers(pos, e, nk, diagonalAttacksFor(all, pos.diagonalSquares(e), nk),
+                                            orthogonalAttacksFor(all, pos.orthogonalSquares(e), nk));
     Square found[MAX_NON_PAWNS];
     const int count = inListOrder(pos, pieces, found);
     for (int i = 0; i < count && n < 2; ++i) {

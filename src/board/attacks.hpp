@@ -21,7 +21,14 @@ bool pathClear(const Position& pos, Square from, Square to);
 // given the squares seen from n along diagonals and along ranks and files.
 SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diagonalSight, SquareSet orthogonalSight);
 // The men of `men` in the order of their piece lists; returns how many.
-int inListOrder(const Position& pos, SquareSet men, Square* out);
+int inListOrderOfMany(const Position& pos, SquareSet men, Square* out);
+inline int inListOrder(const Position& pos, SquareSet men, Square* out) {
+    if (!(men & (men - 1))) {
+        if (men) out[0] = squareOf[std::countr_zero(men)];
+        return men != 0;
+    }
+    return inListOrderOfMany(pos, men, out);
+}
 bool isPinned(const Position& pos, int colour, Square sq);
 int findCheckers(const Position& pos, CheckInfo& info);
 // All men of the side not to move that attack the side to move's king.

@@ -142,9 +142,11 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     pos.side ^= 1;
 
     // Step 5: castling rights lost by touching a king or rook square.
-    const int rights = pos.castling & castleMask[from] & castleMask[to];
-    pos.key ^= castleKey[pos.castling ^ rights];
-    pos.castling = rights;
+    if (pos.castling) {
+        const int rights = pos.castling & castleMask[from] & castleMask[to];
+        pos.key ^= castleKey[pos.castling ^ rights];
+        pos.castling = rights;
+    }
     undo.captured = 0;
 
     // Step 6-7: en passant, set only when a capture is really possible.

@@ -89,8 +89,10 @@ void generateCastling(const Position& pos, MoveList& list) {
             append(list, castling.kingFrom, castling.kingTo, CASTLING);
 }
 
-// Every destination is written to the list and kept only when it holds an
-// enemy man, so that no branch depends on what the rays run into.
+// A piece with one man to take (the common case) appends it straight from the
+// square sets. With more, every destination is written to the list in the
+// order of the piece's directions and kept only when it holds an enemy man,
+// so that no branch depends on what the rays run into.
 void generateCaptures(const Position& pos, MoveList& list) {
     const int c = pos.side;
     const int enemy = colourBits(c ^ 1);
@@ -100,10 +102,19 @@ void generateCaptures(const Position& pos, MoveList& list) {
         const Square sq = *p;
         const int code = pos.board[sq];
         const SquareNumber from = numberOf(sq);
+        SquareSet reach;
+        if (code & SLIDER_BITS)
+            reach = ((code & DIAGONAL) ? diagonalAttacksFor(all, theirs, from) : 0) |
+                    ((code & ORTHOGONAL) ? orthogonalAttacksFor(all, theirs, from) : 0);
+        else
+            reach = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
+        const SquareSet targets = reach & theirs;
+        if (!targets) continue;
+        if (!(targets & (targets - 1))) {
+            *out++ = encodeMove(from, squareNumber(std::countr_zero(targets)));
+            continue;
+        }
         if (code & SLIDER_BITS) {
-            const SquareSet reach = ((code & DIAGONAL) ? diagonalAttacks(all, from) : 0) |
-                                    ((code & ORTHOGONAL) ? orthogonalAttacks(all, from) : 0);
-            if (!(reach & theirs)) continue;
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const int r = rayDirection(*d);
                 const int n = firstOnRay(all, r, from);
@@ -111,8 +122,6 @@ void generateCaptures(const Position& pos, MoveList& list) {
                 out += (theirs & rayTables.rays[r][from]) >> n & 1;
             }
         } else {
-            const SquareSet reach = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
-            if (!(reach & theirs)) continue;
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const Square s = sq + *d;
                 *out = encodeMove(from, squareNumber(numberOf(s) & 63));

@@ -17,8 +17,8 @@ struct AttackerList {
 struct Exchange {
     Exchange(const Position& p, Square target) : pos(p), to(target), toNumber(numberOf(target)) {
         const SquareSet all = p.occupied[0] | p.occupied[1];
-        diagonalSight = diagonalAttacks(all, toNumber);
-        orthogonalSight = orthogonalAttacks(all, toNumber);
+        diagonalSight = diagonalAttacksFor(all, p.diagonalSquares(0) | p.diagonalSquares(1), toNumber);
+        orthogonalSight = orthogonalAttacksFor(all, p.orthogonalSquares(0) | p.orthogonalSquares(1), toNumber);
         lists[0].count = lists[1].count = 0;
     }
 

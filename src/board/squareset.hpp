@@ -85,4 +85,21 @@ inline SquareSet orthogonalAttacks(SquareSet occupied, int n) {
     return lineAttacks(occupied, lineTables.rank[n], n) | fileAttacks(occupied, n);
 }
 
+// The whole lines through n, n excluded: a slider that stands on none of
+// them cannot attack n, so its attacks need not be looked up.
+inline SquareSet diagonalLines(int n) { return lineTables.diagonal[n] | lineTables.antiDiagonal[n]; }
+inline SquareSet orthogonalLines(int n) {
+    constexpr SquareSet A_FILE = 0x0101010101010101ULL;
+    return lineTables.rank[n] | ((A_FILE << (n & 7)) ^ squareBit(n));
+}
+
+// The attacks from n along the lines on which `sliders` stand; a line
+// without one of them gives no squares.
+inline SquareSet diagonalAttacksFor(SquareSet occupied, SquareSet sliders, int n) {
+    return (sliders & diagonalLines(n)) ? diagonalAttacks(occupied, n) : 0;
+}
+inline SquareSet orthogonalAttacksFor(SquareSet occupied, SquareSet sliders, int n) {
+    return (sliders & orthogonalLines(n)) ? orthogonalAttacks(occupied, n) : 0;
+}
+
 }  // namespace tallomir
