@@ -65,13 +65,11 @@ bool samePosition(const Position& a, const Position& b) {
            std::memcmp(a.pawnList, b.pawnList, sizeof a.pawnList) == 0 &&
            std::memcmp(a.pawnCount, b.pawnCount, sizeof a.pawnCount) == 0 && a.totalCount == b.totalCount &&
            std::memcmp(a.pieceIndexCount, b.pieceIndexCount, sizeof a.pieceIndexCount) == 0 &&
-           std::memcmp(a.pawnFileMask, b.pawnFileMask, sizeof a.pawnFileMask) == 0 &&
-           a.occupied[0] == b.occupied[0] && a.occupied[1] == b.occupied[1] &&
-           std::memcmp(a.typeSquares, b.typeSquares, sizeof a.typeSquares) == 0 && a.side == b.side &&
-           a.castling == b.castling && a.epSquare == b.epSquare && a.fiftyCount == b.fiftyCount &&
-           a.historyCount == b.historyCount && a.lastCaptureSquare == b.lastCaptureSquare &&
-           a.psqMid == b.psqMid && a.psqEnd == b.psqEnd && a.key == b.key && a.pawnKey == b.pawnKey &&
-           a.materialKey == b.materialKey &&
+           std::memcmp(a.pawnFileMask, b.pawnFileMask, sizeof a.pawnFileMask) == 0 && a.occupied[0] == b.occupied[0] &&
+           a.occupied[1] == b.occupied[1] && std::memcmp(a.typeSquares, b.typeSquares, sizeof a.typeSquares) == 0 &&
+           a.side == b.side && a.castling == b.castling && a.epSquare == b.epSquare && a.fiftyCount == b.fiftyCount &&
+           a.historyCount == b.historyCount && a.lastCaptureSquare == b.lastCaptureSquare && a.psqMid == b.psqMid &&
+           a.psqEnd == b.psqEnd && a.key == b.key && a.pawnKey == b.pawnKey && a.materialKey == b.materialKey &&
            std::memcmp(a.keyHistory, b.keyHistory, sizeof(HashKey) * a.historyCount) == 0;
 }
 

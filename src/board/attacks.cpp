@@ -1,6 +1,5 @@
 #include "board/attacks.hpp"
 
-
 namespace tallomir {
 
 bool isAttacked(const Position& pos, int colour, Square t) {

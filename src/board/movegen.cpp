@@ -7,7 +7,7 @@ namespace tallomir {
 namespace {
 
 constexpr int PROMOTION_ORDER[4] = {promotionBits(PROMO_QUEEN), promotionBits(PROMO_KNIGHT), promotionBits(PROMO_ROOK),
-                                     promotionBits(PROMO_BISHOP)};
+                                    promotionBits(PROMO_BISHOP)};
 
 inline void append(MoveList& list, Square from, Square to, int kind = 0) {
     list.moves[list.count++] = encodeMove(numberOf(from), numberOf(to), kind);

@@ -14,8 +14,8 @@
 
 namespace tallomir {
 
-inline constexpr int MAX_NON_PAWNS = 32;   // pieceList entries incl. the terminator
-inline constexpr int MAX_PAWNS = 16;       // pawnList entries incl. the terminator
+inline constexpr int MAX_NON_PAWNS = 32;  // pieceList entries incl. the terminator
+inline constexpr int MAX_PAWNS = 16;      // pawnList entries incl. the terminator
 inline constexpr int KEY_HISTORY_SIZE = 4096;
 // Only the last 100 history entries can ever matter to the repetition test;
 // keep this many when the history is compacted.
@@ -30,7 +30,7 @@ struct Position {
     std::uint8_t pawnList[2][MAX_PAWNS];
     std::int32_t pawnCount[2];
     std::int32_t totalCount;
-    std::int32_t pieceIndexCount[12];    // men of each pieceIndex
+    std::int32_t pieceIndexCount[12];  // men of each pieceIndex
     std::uint8_t pawnFileMask[2][16];
     // Squares held by each colour's men: all of them, and by pieceType.
     SquareSet occupied[2];
@@ -65,7 +65,7 @@ struct Position {
 };
 
 inline constexpr int pieceCodes[12] = {W_PAWN, B_PAWN, W_KNIGHT, B_KNIGHT, W_BISHOP, B_BISHOP,
-                                       W_ROOK, B_ROOK, W_QUEEN, B_QUEEN, W_KING, B_KING};
+                                       W_ROOK, B_ROOK, W_QUEEN,  B_QUEEN,  W_KING,   B_KING};
 inline constexpr int pawnPush[2] = {16, -16};
 inline constexpr int rankFlip[2] = {0, 15};
 inline constexpr int pawnCode[2] = {W_PAWN, B_PAWN};
@@ -75,14 +75,14 @@ inline constexpr int promoPiece[4] = {KNIGHT, DIAGONAL, ORTHOGONAL, DIAGONAL | O
 // the man no exchange may end on; the material sums leave it out.
 inline constexpr int PAWN_VALUE = 100, ROOK_VALUE = 500, QUEEN_VALUE = 1000, KING_VALUE = 10000;
 inline constexpr int typeValue[6] = {PAWN_VALUE, EDITION.knightValue, EDITION.bishopValue,
-                                     ROOK_VALUE,  QUEEN_VALUE,         KING_VALUE};
+                                     ROOK_VALUE, QUEEN_VALUE,         KING_VALUE};
 
 // Piece tables indexed by piece code.
 struct PieceTables {
-    std::int8_t pieceIndex[256];   // code -> 0..11 (P p N n B b R r Q q K k), -1 otherwise
-    std::int8_t pieceType[256];    // code -> 0 pawn .. 5 king, -1 otherwise
+    std::int8_t pieceIndex[256];              // code -> 0..11 (P p N n B b R r Q q K k), -1 otherwise
+    std::int8_t pieceType[256];               // code -> 0 pawn .. 5 king, -1 otherwise
     const std::int8_t* pieceDirections[256];  // zero-terminated step list, or an empty list
-    std::int32_t pieceValue[256];  // 0 for EMPTY and OFFBOARD, -1 for no piece code
+    std::int32_t pieceValue[256];             // 0 for EMPTY and OFFBOARD, -1 for no piece code
 };
 extern const PieceTables pieceTables;
 

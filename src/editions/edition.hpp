@@ -10,7 +10,7 @@ enum class EditionId { Vendrel = 0, Ostravine = 1, Fenna = 2 };
 
 struct EditionParams {
     EditionId id;
-    const char* word;   // edition word in the banner and the "id name" line
+    const char* word;  // edition word in the banner and the "id name" line
     int titleBlanksBefore;
     int titleBlanksAfter;
 
@@ -28,7 +28,7 @@ struct EditionParams {
     int nullMinDepth;
     int nullEvalGate;
     int nullReduction;
-    int verifyAbove;      // depth units, same number in every edition
+    int verifyAbove;  // depth units, same number in every edition
     int verifyReduction;
     int iidMinDepth;
     int iidReduction;
@@ -40,8 +40,8 @@ struct EditionParams {
     int futilitySecondMarginBelow;
 
     // Evaluation
-    bool evalTakesBeta;   // false: evaluate receives alpha only
-    int lazyMinPieceCount;  // lazy exit when each pieceCount exceeds this
+    bool evalTakesBeta;        // false: evaluate receives alpha only
+    int lazyMinPieceCount;     // lazy exit when each pieceCount exceeds this
     bool lazyFirstOnMaterial;  // lazy exit made before anything else, on material
     int imbalanceBonus;
     int bishopPairBonus;
@@ -62,7 +62,6 @@ struct EditionParams {
     int trappedBishopLarge;
     int trappedBishopSmall;
     int kingShelterPenalty;
-
 };
 
 inline constexpr EditionParams VENDREL{

@@ -103,9 +103,7 @@ bool knightVsPawnDraw(const Square* l) {
 }
 
 // Ks, N, P, Kd
-bool knightRookPawnDraw(const Square* l) {
-    return l[2] == A7 && distanceBetween(l[3], A8) <= 1;
-}
+bool knightRookPawnDraw(const Square* l) { return l[2] == A7 && distanceBetween(l[3], A8) <= 1; }
 
 // Ks, Rs, P, Kd, Rd
 bool rookPawnVsRookDraw(const Square* l) {
@@ -198,8 +196,8 @@ bool isRecognisedDraw(Position& pos, EvalCaches& caches) {
     return false;
 }
 
-void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
-                       int& scaleWhite, int& scaleBlack) {
+void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& scaleWhite,
+                       int& scaleBlack) {
     int* scale[2] = {&scaleWhite, &scaleBlack};
     for (int s = 0; s < 2; ++s) {
         const int flags = material.sideFlags[s];
@@ -228,29 +226,59 @@ void applyEndgameRules(const Position& pos, const MaterialEntry& material, const
 
     int s;
     switch (material.endgameClass) {
-    case CLASS_Q_V_P: case CLASS_R_V_P: case CLASS_B_V_P: case CLASS_N_V_P:
-    case CLASS_NONE_V_NP: case CLASS_R_V_RP: case CLASS_B_V_BP:
-        s = 1;
-        break;
-    case CLASS_P_V_Q: case CLASS_P_V_R: case CLASS_P_V_B: case CLASS_P_V_N:
-    case CLASS_NP_V_NONE: case CLASS_RP_V_R: case CLASS_BP_V_B:
-        s = 0;
-        break;
-    default:
-        return;
+        case CLASS_Q_V_P:
+        case CLASS_R_V_P:
+        case CLASS_B_V_P:
+        case CLASS_N_V_P:
+        case CLASS_NONE_V_NP:
+        case CLASS_R_V_RP:
+        case CLASS_B_V_BP:
+            s = 1;
+            break;
+        case CLASS_P_V_Q:
+        case CLASS_P_V_R:
+        case CLASS_P_V_B:
+        case CLASS_P_V_N:
+        case CLASS_NP_V_NONE:
+        case CLASS_RP_V_R:
+        case CLASS_BP_V_B:
+            s = 0;
+            break;
+        default:
+            return;
     }
     Square list[NORMALISED_LIST_SIZE];
     normaliseEndgame(pos, s, list);
     const bool strongToMove = pos.side != s;
     bool draw = false;
     switch (material.endgameClass) {
-    case CLASS_Q_V_P: case CLASS_P_V_Q: draw = queenVsPawnDraw(list, strongToMove); break;
-    case CLASS_R_V_P: case CLASS_P_V_R: draw = rookVsPawnDraw(list, strongToMove); break;
-    case CLASS_B_V_P: case CLASS_P_V_B: draw = bishopVsPawnDraw(list); break;
-    case CLASS_N_V_P: case CLASS_P_V_N: draw = knightVsPawnDraw(list); break;
-    case CLASS_NP_V_NONE: case CLASS_NONE_V_NP: draw = knightRookPawnDraw(list); break;
-    case CLASS_RP_V_R: case CLASS_R_V_RP: draw = rookPawnVsRookDraw(list); break;
-    default: draw = bishopPawnVsBishopDraw(list); break;
+        case CLASS_Q_V_P:
+        case CLASS_P_V_Q:
+            draw = queenVsPawnDraw(list, strongToMove);
+            break;
+        case CLASS_R_V_P:
+        case CLASS_P_V_R:
+            draw = rookVsPawnDraw(list, strongToMove);
+            break;
+        case CLASS_B_V_P:
+        case CLASS_P_V_B:
+            draw = bishopVsPawnDraw(list);
+            break;
+        case CLASS_N_V_P:
+        case CLASS_P_V_N:
+            draw = knightVsPawnDraw(list);
+            break;
+        case CLASS_NP_V_NONE:
+        case CLASS_NONE_V_NP:
+            draw = knightRookPawnDraw(list);
+            break;
+        case CLASS_RP_V_R:
+        case CLASS_R_V_RP:
+            draw = rookPawnVsRookDraw(list);
+            break;
+        default:
+            draw = bishopPawnVsBishopDraw(list);
+            break;
     }
     if (draw) scaleWhite = scaleBlack = 1;
 }

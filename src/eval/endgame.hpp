@@ -21,7 +21,7 @@ int normaliseEndgame(const Position& pos, int s, Square* list);
 bool hasBishopOnColour(const Position& pos, int side, Square sq);
 
 // May lower either scale to 0 or 1.
-void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
-                       int& scaleWhite, int& scaleBlack);
+void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& scaleWhite,
+                       int& scaleBlack);
 
 }  // namespace tallomir

@@ -99,8 +99,7 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     int s = blend(mid, end, material.phase);
 
     // Step 11: bishops of opposite colours halve a full scale.
-    if ((material.drawFlags & BISHOPS_ONLY) &&
-        squareColour(pos.pieceList[0][1]) != squareColour(pos.pieceList[1][1])) {
+    if ((material.drawFlags & BISHOPS_ONLY) && squareColour(pos.pieceList[0][1]) != squareColour(pos.pieceList[1][1])) {
         if (scaleWhite == FULL_SCALE) scaleWhite = FULL_SCALE / 2;
         if (scaleBlack == FULL_SCALE) scaleBlack = FULL_SCALE / 2;
     }

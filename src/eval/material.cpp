@@ -7,7 +7,6 @@ namespace tallomir {
 
 namespace {
 
-
 // Men of one side, kings never counted.
 struct SideCounts {
     int pawns, knights, bishops, rooks, queens;
@@ -143,8 +142,8 @@ void computeMaterial(const Position& pos, MaterialEntry& out) {
         cls == CLASS_P_V_NONE || cls == CLASS_NONE_V_P || cls == CLASS_BP_V_NONE || cls == CLASS_NONE_V_BP)
         draw |= DRAW_CANDIDATE;
     const int pawnDiff = w.pawns - b.pawns;
-    if (w.rooks + b.rooks + w.queens + b.queens + w.knights + b.knights == 0 && w.bishops == 1 &&
-        b.bishops == 1 && pawnDiff >= -2 && pawnDiff <= 2)
+    if (w.rooks + b.rooks + w.queens + b.queens + w.knights + b.knights == 0 && w.bishops == 1 && b.bishops == 1 &&
+        pawnDiff >= -2 && pawnDiff <= 2)
         draw |= BISHOPS_ONLY;
     out.drawFlags = static_cast<std::uint8_t>(draw);
 
@@ -185,7 +184,8 @@ bool materialEntryCached(MaterialEntry* table, const Position& pos) {
 }
 
 void probeMaterial(MaterialEntry* table, const Position& pos, MaterialEntry& out) {
-    probeCacheTable(slotOf(table, pos), keyHigh(pos.materialKey), out, [&pos](MaterialEntry& entry) { computeMaterial(pos, entry); });
+    probeCacheTable(slotOf(table, pos), keyHigh(pos.materialKey), out,
+                    [&pos](MaterialEntry& entry) { computeMaterial(pos, entry); });
 }
 
 }  // namespace tallomir

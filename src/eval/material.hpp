@@ -26,21 +26,32 @@ inline constexpr int PHASE_END = 256;  // phase with no pieces left
 enum EndgameClass : std::uint8_t {
     CLASS_OTHER = 0,
     CLASS_BARE_KINGS = 1,
-    CLASS_B_V_NONE = 2, CLASS_NONE_V_B = 3,
-    CLASS_N_V_NONE = 4, CLASS_NONE_V_N = 5,
-    CLASS_P_V_NONE = 6, CLASS_NONE_V_P = 7,
+    CLASS_B_V_NONE = 2,
+    CLASS_NONE_V_B = 3,
+    CLASS_N_V_NONE = 4,
+    CLASS_NONE_V_N = 5,
+    CLASS_P_V_NONE = 6,
+    CLASS_NONE_V_P = 7,
     CLASS_Q_V_Q = 8,
-    CLASS_Q_V_P = 9, CLASS_P_V_Q = 10,
+    CLASS_Q_V_P = 9,
+    CLASS_P_V_Q = 10,
     CLASS_R_V_R = 11,
-    CLASS_R_V_P = 12, CLASS_P_V_R = 13,
+    CLASS_R_V_P = 12,
+    CLASS_P_V_R = 13,
     CLASS_B_V_B = 14,
-    CLASS_B_V_P = 15, CLASS_P_V_B = 16,
-    CLASS_BP_V_NONE = 17, CLASS_NONE_V_BP = 18,
+    CLASS_B_V_P = 15,
+    CLASS_P_V_B = 16,
+    CLASS_BP_V_NONE = 17,
+    CLASS_NONE_V_BP = 18,
     CLASS_N_V_N = 19,
-    CLASS_N_V_P = 20, CLASS_P_V_N = 21,
-    CLASS_NP_V_NONE = 22, CLASS_NONE_V_NP = 23,
-    CLASS_RP_V_R = 24, CLASS_R_V_RP = 25,
-    CLASS_BP_V_B = 26, CLASS_B_V_BP = 27,
+    CLASS_N_V_P = 20,
+    CLASS_P_V_N = 21,
+    CLASS_NP_V_NONE = 22,
+    CLASS_NONE_V_NP = 23,
+    CLASS_RP_V_R = 24,
+    CLASS_R_V_RP = 25,
+    CLASS_BP_V_B = 26,
+    CLASS_B_V_BP = 27,
 };
 
 struct MaterialEntry {
@@ -48,15 +59,14 @@ struct MaterialEntry {
     std::uint8_t endgameClass;
     std::uint8_t drawFlags;
     std::uint8_t sideFlags[2];
-    std::uint8_t scale[2];   // 0..16 per side, applied to that side's advantage
-    std::int16_t phase;      // 0 with every piece on the board .. 256 with none
+    std::uint8_t scale[2];  // 0..16 per side, applied to that side's advantage
+    std::int16_t phase;     // 0 with every piece on the board .. 256 with none
     std::int16_t materialMid;
     std::int16_t materialEnd;
     std::int32_t pieceMaterial[2];
 };
 
 inline constexpr int MATERIAL_TABLE_SIZE = 256;
-
 
 void computeMaterial(const Position& pos, MaterialEntry& out);
 void probeMaterial(MaterialEntry* table, const Position& pos, MaterialEntry& out);

@@ -10,7 +10,6 @@ namespace tallomir {
 
 namespace {
 
-
 // Static structure penalties and bonuses (the doubled-pawn ones vary by edition).
 constexpr int ISOLATED_OPEN_MID = -20, ISOLATED_CLOSED_MID = -10, ISOLATED_END = -40;
 constexpr int BACKWARD_OPEN_MID = -16, BACKWARD_CLOSED_MID = -8, BACKWARD_END = -10;
@@ -206,10 +205,13 @@ void computePawns(const Position& pos, PawnEntry& out) {
     out.end = static_cast<std::int16_t>(end[0] - end[1]);
 }
 
-bool pawnEntryCached(PawnEntry* table, const Position& pos) { return slotOf(table, pos).checkKey == keyHigh(pos.pawnKey); }
+bool pawnEntryCached(PawnEntry* table, const Position& pos) {
+    return slotOf(table, pos).checkKey == keyHigh(pos.pawnKey);
+}
 
 void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out) {
-    probeCacheTable(slotOf(table, pos), keyHigh(pos.pawnKey), out, [&pos](PawnEntry& entry) { computePawns(pos, entry); });
+    probeCacheTable(slotOf(table, pos), keyHigh(pos.pawnKey), out,
+                    [&pos](PawnEntry& entry) { computePawns(pos, entry); });
 }
 
 void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {

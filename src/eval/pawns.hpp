@@ -15,16 +15,16 @@ namespace tallomir {
 
 struct PawnMasks {
     // By relative rank 0..7.
-    std::uint8_t rank[8];         // the rank itself
-    std::uint8_t below[8];        // every rank below it
+    std::uint8_t rank[8];   // the rank itself
+    std::uint8_t below[8];  // every rank below it
     std::uint8_t atOrBelow[8];
-    std::uint8_t above[8];        // every rank above it
-    std::uint8_t oneAbove[8];     // the next rank
-    std::uint8_t twoAbove[8];     // the next two ranks
-    std::uint8_t threeAbove[8];   // the next three ranks
+    std::uint8_t above[8];       // every rank above it
+    std::uint8_t oneAbove[8];    // the next rank
+    std::uint8_t twoAbove[8];    // the next two ranks
+    std::uint8_t threeAbove[8];  // the next three ranks
     // By 8-bit mask.
-    std::uint8_t lowestBit[256];  // 7 for the empty mask
-    std::uint8_t highestBit[256]; // 0 for the empty mask
+    std::uint8_t lowestBit[256];   // 7 for the empty mask
+    std::uint8_t highestBit[256];  // 0 for the empty mask
     std::uint8_t popCount[256];
     std::uint8_t reversed[256];
 };
@@ -34,8 +34,8 @@ extern const PawnMasks pawnMasks;
 inline constexpr int passedRankWeight[8] = {0, 0, 0, 26, 77, 154, 256, 0};
 
 struct PawnEntry {
-    std::uint32_t checkKey;   // high half of the pawn key; 0 marks an empty slot
-    std::int16_t mid;         // structure score, White minus Black
+    std::uint32_t checkKey;  // high half of the pawn key; 0 marks an empty slot
+    std::int16_t mid;        // structure score, White minus Black
     std::int16_t end;
     std::uint8_t secondRankPawns[2];  // bit 0: a pawn on the colour's own second rank
     std::uint8_t passedFiles[2];      // bit f for a passed pawn on file f (a = 0)

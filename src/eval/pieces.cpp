@@ -198,8 +198,8 @@ const bool processorCounts = platform::hasPopcount();
 
 }  // namespace
 
-void evalPiecesCounted(bool processorCount, const Position& pos, const MaterialEntry& material,
-                       const PawnEntry& pawns, int& mid, int& end) {
+void evalPiecesCounted(bool processorCount, const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
+                       int& mid, int& end) {
     if (processorCount)
         scorePiecesCounting(pos, material, pawns, mid, end);
     else

@@ -18,7 +18,7 @@ void evalPieces(const Position& pos, const MaterialEntry& material, const PawnEn
 // evalPieces with the count of squares chosen by the caller: the portable one,
 // or the processor's instruction (only where platform::hasPopcount() is true;
 // evalPieces takes it there). Both give the same scores.
-void evalPiecesCounted(bool processorCount, const Position& pos, const MaterialEntry& material,
-                       const PawnEntry& pawns, int& mid, int& end);
+void evalPiecesCounted(bool processorCount, const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
+                       int& mid, int& end);
 
 }  // namespace tallomir

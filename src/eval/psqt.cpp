@@ -48,8 +48,7 @@ constexpr PieceSquareTables makePieceSquareTables() {
         set(10, n, 5 * kingFile[f] + 10 * kingRank[r], 12 * (kingLine[f] + kingLine[r]));
     }
     for (int k = 0; k < 6; ++k)
-        for (int n = 0; n < 64; ++n)
-            set(2 * k + 1, n, -t.entry[2 * k][n ^ 56].mid, -t.entry[2 * k][n ^ 56].end);
+        for (int n = 0; n < 64; ++n) set(2 * k + 1, n, -t.entry[2 * k][n ^ 56].mid, -t.entry[2 * k][n ^ 56].end);
     return t;
 }
 

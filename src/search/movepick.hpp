@@ -36,7 +36,7 @@ inline constexpr int PLAIN_MOVE_SCORE = 16384;
 enum class QuiescenceNode { InCheck, FirstPly, Deeper };
 
 struct OrderingTables {
-    Move killers[MAX_PLY][2];          // slot 0 is the most recent
+    Move killers[MAX_PLY][2];            // slot 0 is the most recent
     std::uint16_t historyTable[12][64];  // by pieceIndex of the mover and destination
     std::uint16_t triedCount[12][64];
     std::uint16_t cutoffCount[12][64];

@@ -63,7 +63,8 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
         const int code = pos.board[from];
         const SquareNumber n = numberOf(from);
         if (code & SLIDER_BITS) {
-            const SquareSet checks = ((code & DIAGONAL) ? diagonalChecks : 0) | ((code & ORTHOGONAL) ? orthogonalChecks : 0);
+            const SquareSet checks =
+                ((code & DIAGONAL) ? diagonalChecks : 0) | ((code & ORTHOGONAL) ? orthogonalChecks : 0);
             if (!checks) continue;
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const int r = rayDirection(*d);
@@ -85,8 +86,8 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
     for (const Square to : {king - push + 1, king - push - 1}) {
         if (pos.board[to - push] == ownPawn && pos.board[to] == EMPTY) {
             append(list, to - push, to);
-        } else if (pos.board[to - 2 * push] == ownPawn && isSecondRank(to - 2 * push, side) &&
-                   pos.board[to] == EMPTY && pos.board[to - push] == EMPTY) {
+        } else if (pos.board[to - 2 * push] == ownPawn && isSecondRank(to - 2 * push, side) && pos.board[to] == EMPTY &&
+                   pos.board[to - push] == EMPTY) {
             append(list, to - 2 * push, to);
         }
     }

@@ -21,15 +21,15 @@ inline constexpr int HISTORY_COMPACT_AT = KEY_HISTORY_SIZE - 2 * MAX_PLY;
 inline constexpr int POLL_INTERVAL = 10000;
 
 struct SearchLimits {
-    bool holdSearch;     // "infinite" or "ponder": no limit ends the search
+    bool holdSearch;  // "infinite" or "ponder": no limit ends the search
     bool depthLimited;
-    int maxDepth;        // plies
+    int maxDepth;  // plies
     bool timeLimited;
     bool nodeLimited;
     std::uint64_t maxNodes;  // the search ends once it has visited this many nodes
-    double softTime;     // seconds: no new iteration after it
-    double hardTime;     // seconds: the running iteration is abandoned after it
-    int iterationCap;    // 0, or a last iteration below the edition's (harnesses that search thousands of times)
+    double softTime;         // seconds: no new iteration after it
+    double hardTime;         // seconds: the running iteration is abandoned after it
+    int iterationCap;        // 0, or a last iteration below the edition's (harnesses that search thousands of times)
 };
 
 // What input during a search asks of it ("stop", "ponderhit", "quit"); the
@@ -55,8 +55,8 @@ struct SearchStats {
     int selDepth;
     double elapsed;  // seconds, snapshot of updateStats
     double nps;
-    double cpuLoad;  // 0..1
-    double hashfull; // permille of the transposition table stored by this search
+    double cpuLoad;   // 0..1
+    double hashfull;  // permille of the transposition table stored by this search
 };
 
 // Bounds of the reported best score.
@@ -83,8 +83,8 @@ struct SearchState {
     SearchStats stats;
     RootReport report;
     int pollCountdown;
-    int rootDepth;          // plies of the running iteration
-    int currentMoveIndex;   // root move being searched
+    int rootDepth;         // plies of the running iteration
+    int currentMoveIndex;  // root move being searched
     SearchClock clock;
 
     // A new search under the limits: everything but the clock cleared.

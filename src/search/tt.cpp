@@ -94,7 +94,8 @@ bool TranspositionTable::probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTPr
     return false;
 }
 
-void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper) {
+void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower,
+                               int upper) {
     if (!entries_) return;
     written_ = true;
     TTEntry* bucket = entries_ + (keyLow & indexMask_);

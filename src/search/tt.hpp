@@ -23,14 +23,14 @@ namespace tallomir {
 inline constexpr int GENERATIONS = 16;
 
 struct TTEntry {
-    std::uint32_t check;        // high half of the position key
-    std::uint16_t move;         // best or refuting move, 0 none
-    std::uint8_t entryDepth;    // greatest depth stored; rates the entry for replacement
-    std::uint8_t generation;    // 0..15, the last search that stored or probed it
+    std::uint32_t check;      // high half of the position key
+    std::uint16_t move;       // best or refuting move, 0 none
+    std::uint8_t entryDepth;  // greatest depth stored; rates the entry for replacement
+    std::uint8_t generation;  // 0..15, the last search that stored or probed it
     std::uint8_t moveDepth;
     std::uint8_t lowerDepth;
     std::uint8_t upperDepth;
-    std::int16_t lowerBound;    // node-relative mate distances
+    std::int16_t lowerBound;  // node-relative mate distances
     std::int16_t upperBound;
 };
 static_assert(sizeof(TTEntry) == 16, "the size rule counts on 16-byte entries");

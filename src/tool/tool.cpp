@@ -11,8 +11,8 @@
 
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
-#include "board/see.hpp"
 #include "board/perft.hpp"
+#include "board/see.hpp"
 #include "editions/edition.hpp"
 #include "eval/evaluate.hpp"
 #include "tool/commands.hpp"
@@ -136,8 +136,7 @@ int cmdKey(int argc, char** argv) {
     if (argc < 3) return usage();
     Position pos;
     if (!loadFen(argv[2], pos) || !playMoves(pos, argc, argv, 3)) return 1;
-    std::printf("%016" PRIx64 " %016" PRIx64 " %016" PRIx64 "\n", pos.key, pos.pawnKey,
-                pos.materialKey);
+    std::printf("%016" PRIx64 " %016" PRIx64 " %016" PRIx64 "\n", pos.key, pos.pawnKey, pos.materialKey);
     return 0;
 }
 

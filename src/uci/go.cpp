@@ -50,18 +50,28 @@ GoParameters parseGo(std::string_view line) {
         auto timeValue = [&](long long& field) {
             if (hasValue) field = std::max(0LL, readNumber(all[++i]));
         };
-        if (w == "binc") value(go.binc);
-        else if (w == "btime") timeValue(go.btime);
-        else if (w == "depth") value(go.depth);
-        else if (w == "infinite") go.infinite = true;
-        else if (w == "mate") value(go.mate);
-        else if (w == "movestogo") value(go.movestogo);
-        else if (w == "movetime") timeValue(go.movetime);
+        if (w == "binc")
+            value(go.binc);
+        else if (w == "btime")
+            timeValue(go.btime);
+        else if (w == "depth")
+            value(go.depth);
+        else if (w == "infinite")
+            go.infinite = true;
+        else if (w == "mate")
+            value(go.mate);
+        else if (w == "movestogo")
+            value(go.movestogo);
+        else if (w == "movetime")
+            timeValue(go.movetime);
         else if (w == "nodes") {
             if (hasValue) go.nodes = std::strtoll(std::string(all[++i]).c_str(), nullptr, 10);
-        } else if (w == "ponder") go.ponder = true;
-        else if (w == "winc") value(go.winc);
-        else if (w == "wtime") timeValue(go.wtime);
+        } else if (w == "ponder")
+            go.ponder = true;
+        else if (w == "winc")
+            value(go.winc);
+        else if (w == "wtime")
+            timeValue(go.wtime);
     }
     return go;
 }
@@ -70,8 +80,8 @@ TimeLimits allocateTime(const GoParameters& go, int side, bool ponderOption) {
     TimeLimits t{false, 0, 0};
     const long long ownTime = side == 0 ? go.wtime : go.btime;
     const long long ownInc = side == 0 ? go.winc : go.binc;
-    const int mtg = go.movestogo >= 1 && go.movestogo <= MAX_MOVES_TO_GO ? static_cast<int>(go.movestogo)
-                                                                         : DEFAULT_MOVES_TO_GO;
+    const int mtg =
+        go.movestogo >= 1 && go.movestogo <= MAX_MOVES_TO_GO ? static_cast<int>(go.movestogo) : DEFAULT_MOVES_TO_GO;
     const double inc = ownInc < 0 ? 0.0 : ownInc / 1000.0;
     if (go.movetime >= 0) {
         t.timeLimited = true;

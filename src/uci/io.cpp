@@ -71,9 +71,7 @@ ReadStatus InputReader::readLine(std::string& line) {
     return status;
 }
 
-bool InputReader::inputWaiting() {
-    return start_ < end_ || ended_ || platform::inputWaiting(fd_);
-}
+bool InputReader::inputWaiting() { return start_ < end_ || ended_ || platform::inputWaiting(fd_); }
 
 void Output::emit(const char* format, ...) const {
     char line[1024];

@@ -30,6 +30,7 @@ public:
     ReadStatus readLine(std::string& line);
     // Non-blocking: true when a byte is buffered or waiting, or the input has ended.
     bool inputWaiting();
+
 private:
     // Reads more bytes into the buffer; false at the end of input.
     bool fill();

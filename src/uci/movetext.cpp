@@ -28,16 +28,27 @@ Move textToMove(const Position& pos, std::string_view t) {
     int move = (numberOf(from) << 6) | numberOf(to);
     if (t.size() > 4) {
         switch (t[4]) {
-            case 'n': move |= promotionBits(PROMO_KNIGHT); break;
-            case 'b': move |= promotionBits(PROMO_BISHOP); break;
-            case 'r': move |= promotionBits(PROMO_ROOK); break;
-            case 'q': move |= promotionBits(PROMO_QUEEN); break;
-            default: return 0;
+            case 'n':
+                move |= promotionBits(PROMO_KNIGHT);
+                break;
+            case 'b':
+                move |= promotionBits(PROMO_BISHOP);
+                break;
+            case 'r':
+                move |= promotionBits(PROMO_ROOK);
+                break;
+            case 'q':
+                move |= promotionBits(PROMO_QUEEN);
+                break;
+            default:
+                return 0;
         }
     }
     const int piece = pos.board[from];
-    if ((piece & PAWN_BITS) && to == pos.epSquare) move |= EN_PASSANT;
-    else if ((piece & KING) && (to - from == 2 || to - from == -2)) move |= CASTLING;
+    if ((piece & PAWN_BITS) && to == pos.epSquare)
+        move |= EN_PASSANT;
+    else if ((piece & KING) && (to - from == 2 || to - from == -2))
+        move |= CASTLING;
     return static_cast<Move>(move);
 }
 

@@ -15,7 +15,7 @@ constexpr std::size_t MOVE_ROOM = 6;  // a blank and the longest move text
 
 void printTimeAndLoad(const Output& out, const SearchStats& s) {
     out.emit("info time %.0f nodes %" PRIu64 " nps %.0f cpuload %.0f\n", s.elapsed * 1000.0, s.nodes, s.nps,
-         s.cpuLoad * 1000.0);
+             s.cpuLoad * 1000.0);
     out.emit("info hashfull %.0f\n", s.hashfull);
 }
 
@@ -45,16 +45,23 @@ std::string principalVariationLine(const SearchState& search) {
     const SearchStats& s = search.stats;
     const char* bound;
     switch (r.bestBound) {
-        case BOUND_EXACT: bound = ""; break;
-        case BOUND_LOWER: bound = " lowerbound"; break;
-        case BOUND_UPPER: bound = " upperbound"; break;
-        default: return "";
+        case BOUND_EXACT:
+            bound = "";
+            break;
+        case BOUND_LOWER:
+            bound = " lowerbound";
+            break;
+        case BOUND_UPPER:
+            bound = " upperbound";
+            break;
+        default:
+            return "";
     }
     const int m = mateMoves(r.bestScore);
     char line[PV_TEXT_CAPACITY + 160];
     std::snprintf(line, sizeof line, "info depth %d seldepth %d score %s %d%s time %.0f nodes %" PRIu64 " pv %s\n",
-                  r.bestDepth, s.selDepth, m ? "mate" : "cp", m ? m : r.bestScore, bound, s.elapsed * 1000.0,
-                  s.nodes, pvText(r.pv).c_str());
+                  r.bestDepth, s.selDepth, m ? "mate" : "cp", m ? m : r.bestScore, bound, s.elapsed * 1000.0, s.nodes,
+                  pvText(r.pv).c_str());
     return line;
 }
 
@@ -78,7 +85,7 @@ void UciReporter::iterationStart(const SearchState&, int depth) { out_.emit("inf
 void UciReporter::iterationSummary(const SearchState& search, int depth) {
     const SearchStats& s = search.stats;
     out_.emit("info depth %d seldepth %d time %.0f nodes %" PRIu64 " nps %.0f\n", depth, s.selDepth, s.elapsed * 1000.0,
-         s.nodes, s.nps);
+              s.nodes, s.nps);
 }
 
 void UciReporter::principalVariation(const SearchState& search) {

@@ -27,8 +27,10 @@ Move randomMove(Position& pos, Rng& rng) {
     if (moves.empty()) return 0;
     std::vector<Move> special, captures;
     for (Move m : moves) {
-        if (moveKind(m) != NORMAL) special.push_back(m);
-        else if (pos.board[moveToSquare(m)] != EMPTY) captures.push_back(m);
+        if (moveKind(m) != NORMAL)
+            special.push_back(m);
+        else if (pos.board[moveToSquare(m)] != EMPTY)
+            captures.push_back(m);
     }
     const int roll = rng.below(100);
     if (!special.empty() && roll < 60) return special[rng.below(static_cast<int>(special.size()))];
@@ -88,8 +90,10 @@ std::string toFen(const Position& pos) {
     if (pos.castling & BLACK_SHORT) out << 'k';
     if (pos.castling & BLACK_LONG) out << 'q';
     out << ' ';
-    if (pos.epSquare) out << static_cast<char>('a' + fileOf(pos.epSquare)) << static_cast<char>('1' + rankOf(pos.epSquare));
-    else out << '-';
+    if (pos.epSquare)
+        out << static_cast<char>('a' + fileOf(pos.epSquare)) << static_cast<char>('1' + rankOf(pos.epSquare));
+    else
+        out << '-';
     out << ' ' << pos.fiftyCount << " 1";
     return out.str();
 }

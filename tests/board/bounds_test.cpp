@@ -60,9 +60,8 @@ Move mirroredMove(Move m) { return static_cast<Move>(m ^ ((56 << 6) | 56)); }
 TEST(Bounds, CheckRecordKeepsTwoCheckersAndItsTerminators) {
     // Pawn, knight, bishop and rook all give check: the loader refuses this,
     // the check record must still hold.
-    Position pos = handMade({{W_KING, "d4"}, {B_PAWN, "e5"}, {B_KNIGHT, "f5"}, {B_BISHOP, "a7"}, {B_ROOK, "d8"},
-                             {B_KING, "h8"}},
-                            0);
+    Position pos = handMade(
+        {{W_KING, "d4"}, {B_PAWN, "e5"}, {B_KNIGHT, "f5"}, {B_BISHOP, "a7"}, {B_ROOK, "d8"}, {B_KING, "h8"}}, 0);
     EXPECT_EQ(countCheckers(pos), 4);
     CheckInfo info;
     std::memset(&info, 0x55, sizeof info);
@@ -94,10 +93,23 @@ TEST(Bounds, MoveListsOfTheMostCrowdedBoards) {
 
     // Fifteen queens and a king: the most pseudo-legal moves sixteen men can
     // have stay below the list's size, each move once.
-    Position queens = handMade({{W_QUEEN, "a1"}, {W_QUEEN, "h1"}, {W_QUEEN, "b3"}, {W_QUEEN, "g3"}, {W_QUEEN, "d2"},
-                                {W_QUEEN, "e5"}, {W_QUEEN, "c4"}, {W_QUEEN, "f4"}, {W_QUEEN, "a6"}, {W_QUEEN, "h6"},
-                                {W_QUEEN, "d7"}, {W_QUEEN, "c8"}, {W_QUEEN, "f8"}, {W_QUEEN, "b6"}, {W_QUEEN, "g6"},
-                                {W_KING, "e2"}, {B_KING, "h3"}},
+    Position queens = handMade({{W_QUEEN, "a1"},
+                                {W_QUEEN, "h1"},
+                                {W_QUEEN, "b3"},
+                                {W_QUEEN, "g3"},
+                                {W_QUEEN, "d2"},
+                                {W_QUEEN, "e5"},
+                                {W_QUEEN, "c4"},
+                                {W_QUEEN, "f4"},
+                                {W_QUEEN, "a6"},
+                                {W_QUEEN, "h6"},
+                                {W_QUEEN, "d7"},
+                                {W_QUEEN, "c8"},
+                                {W_QUEEN, "f8"},
+                                {W_QUEEN, "b6"},
+                                {W_QUEEN, "g6"},
+                                {W_KING, "e2"},
+                                {B_KING, "h3"}},
                                0);
     MoveList list;
     list.count = 0;
@@ -120,13 +132,11 @@ TEST(Bounds, ExchangeWithEveryManOnOneSquare) {
     // Sixteen white men bear on d5 (eight knights, the king and seven queens
     // around it); every black slider stands behind a white queen and joins
     // as an x-ray. The exchange must come out the same with colours swapped.
-    Position pos = handMade({{B_ROOK, "d5"},
-                             {W_KNIGHT, "b4"}, {W_KNIGHT, "b6"}, {W_KNIGHT, "c3"}, {W_KNIGHT, "c7"},
-                             {W_KNIGHT, "e3"}, {W_KNIGHT, "e7"}, {W_KNIGHT, "f4"}, {W_KNIGHT, "f6"},
-                             {W_QUEEN, "c4"}, {W_QUEEN, "c5"}, {W_QUEEN, "c6"}, {W_QUEEN, "d4"},
-                             {W_QUEEN, "d6"}, {W_QUEEN, "e4"}, {W_QUEEN, "e6"}, {W_KING, "e5"},
-                             {B_QUEEN, "a2"}, {B_QUEEN, "a5"}, {B_QUEEN, "a8"}, {B_ROOK, "d1"},
-                             {B_ROOK, "d8"}, {B_BISHOP, "g8"}, {B_BISHOP, "h1"}, {B_KING, "h5"}},
+    Position pos = handMade({{B_ROOK, "d5"},   {W_KNIGHT, "b4"}, {W_KNIGHT, "b6"}, {W_KNIGHT, "c3"}, {W_KNIGHT, "c7"},
+                             {W_KNIGHT, "e3"}, {W_KNIGHT, "e7"}, {W_KNIGHT, "f4"}, {W_KNIGHT, "f6"}, {W_QUEEN, "c4"},
+                             {W_QUEEN, "c5"},  {W_QUEEN, "c6"},  {W_QUEEN, "d4"},  {W_QUEEN, "d6"},  {W_QUEEN, "e4"},
+                             {W_QUEEN, "e6"},  {W_KING, "e5"},   {B_QUEEN, "a2"},  {B_QUEEN, "a5"},  {B_QUEEN, "a8"},
+                             {B_ROOK, "d1"},   {B_ROOK, "d8"},   {B_BISHOP, "g8"}, {B_BISHOP, "h1"}, {B_KING, "h5"}},
                             0);
     EXPECT_EQ(test::inconsistency(pos), "");
     const Position flipped = mirrored(pos);

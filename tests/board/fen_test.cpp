@@ -30,7 +30,7 @@ TEST(FenLoad, StartPositionListsAndMaterial) {
     EXPECT_EQ(pos.totalCount, 32);
     EXPECT_EQ(pos.side, 0);
     EXPECT_EQ(pos.castling, 15);
-    EXPECT_EQ(pos.pawnFileMask[0][4], 1 << 1);  // a2: the pawn's own second rank
+    EXPECT_EQ(pos.pawnFileMask[0][4], 1 << 1);   // a2: the pawn's own second rank
     EXPECT_EQ(pos.pawnFileMask[1][11], 1 << 1);  // h7 seen from Black
     EXPECT_EQ(pos.pawnFileMask[0][3], 0);
     EXPECT_EQ(pos.pawnFileMask[0][12], 0);
@@ -107,16 +107,16 @@ void expectRejectedAndKept(std::string_view text) {
 
 TEST(FenReject, ImplausiblePositionsKeepThePreviousOne) {
     expectRejectedAndKept("");
-    expectRejectedAndKept("8/8/8/8/8/8/8/8 w - - 0 1");                                  // no king
-    expectRejectedAndKept("rnbqkbnr/pppppppp/8");                                         // ends early: no white king
-    expectRejectedAndKept("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1");   // side not w or b
-    expectRejectedAndKept("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR W KQkq - 0 1");   // side in capitals
-    expectRejectedAndKept("4k3/8/8/8/8/8/8/3KK3 w - - 0 1");                              // two white kings
-    expectRejectedAndKept("4k3/8/8/8/8/8/8/P3K3 w - - 0 1");                              // pawn on the first rank
-    expectRejectedAndKept("4k3/pppppppp/p7/8/8/8/8/4K3 w - - 0 1");                       // nine black pawns
-    expectRejectedAndKept("QQQQkQQQ/QQQQQQQQ/QQ6/8/8/8/8/4K3 w - - 0 1");                 // more than sixteen men
-    expectRejectedAndKept("4k3/8/8/8/8/8/8/4K2r b - - 0 1");                              // side not to move in check
-    expectRejectedAndKept("4k3/8/8/8/8/3n1n2/8/r3K3 w - - 0 1");                          // three checkers
+    expectRejectedAndKept("8/8/8/8/8/8/8/8 w - - 0 1");                                 // no king
+    expectRejectedAndKept("rnbqkbnr/pppppppp/8");                                       // ends early: no white king
+    expectRejectedAndKept("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1");  // side not w or b
+    expectRejectedAndKept("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR W KQkq - 0 1");  // side in capitals
+    expectRejectedAndKept("4k3/8/8/8/8/8/8/3KK3 w - - 0 1");                            // two white kings
+    expectRejectedAndKept("4k3/8/8/8/8/8/8/P3K3 w - - 0 1");                            // pawn on the first rank
+    expectRejectedAndKept("4k3/pppppppp/p7/8/8/8/8/4K3 w - - 0 1");                     // nine black pawns
+    expectRejectedAndKept("QQQQkQQQ/QQQQQQQQ/QQ6/8/8/8/8/4K3 w - - 0 1");               // more than sixteen men
+    expectRejectedAndKept("4k3/8/8/8/8/8/8/4K2r b - - 0 1");                            // side not to move in check
+    expectRejectedAndKept("4k3/8/8/8/8/3n1n2/8/r3K3 w - - 0 1");                        // three checkers
 }
 
 TEST(FenReject, OverlongRanksNeverLeaveTheBoard) {
@@ -136,8 +136,10 @@ TEST(FenReject, OverlongRanksNeverLeaveTheBoard) {
         testing::internal::CaptureStdout();
         const FenResult r = setFromFen(pos, text);
         testing::internal::GetCapturedStdout();
-        if (r == FenResult::Loaded) EXPECT_EQ(test::inconsistency(pos), "") << text;
-        else EXPECT_EQ(test::firstDifference(pos, test::loadFen("startpos")), "") << text;
+        if (r == FenResult::Loaded)
+            EXPECT_EQ(test::inconsistency(pos), "") << text;
+        else
+            EXPECT_EQ(test::firstDifference(pos, test::loadFen("startpos")), "") << text;
     }
 }
 
@@ -161,9 +163,15 @@ TEST(FenReject, GarbageBytesAreSafe) {
                 const char ch = rng.below(4) == 0 ? static_cast<char>(rng.below(256))
                                                   : alphabet[rng.below(static_cast<int>(alphabet.size()))];
                 switch (rng.below(3)) {
-                    case 0: if (at < text.size()) text[at] = ch; break;
-                    case 1: text.insert(at, 1, ch); break;
-                    default: text.resize(at); break;
+                    case 0:
+                        if (at < text.size()) text[at] = ch;
+                        break;
+                    case 1:
+                        text.insert(at, 1, ch);
+                        break;
+                    default:
+                        text.resize(at);
+                        break;
                 }
             }
         }

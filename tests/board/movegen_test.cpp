@@ -43,16 +43,15 @@ std::vector<Move> sorted(const MoveList& list) {
 
 TEST(MoveOrder, StartPositionKnightsThenPawns) {
     const Position pos = test::loadFen("startpos");
-    const std::vector<std::string> expected = {
-        "b1a3", "b1c3", "g1f3", "g1h3", "a2a3", "a2a4", "b2b3", "b2b4", "c2c3", "c2c4",
-        "d2d3", "d2d4", "e2e3", "e2e4", "f2f3", "f2f4", "g2g3", "g2g4", "h2h3", "h2h4"};
+    const std::vector<std::string> expected = {"b1a3", "b1c3", "g1f3", "g1h3", "a2a3", "a2a4", "b2b3",
+                                               "b2b4", "c2c3", "c2c4", "d2d3", "d2d4", "e2e3", "e2e4",
+                                               "f2f3", "f2f4", "g2g3", "g2g4", "h2h3", "h2h4"};
     EXPECT_EQ(generate(pos, {generateAll, generateEnPassant, generateCastling}), expected);
 }
 
 TEST(MoveOrder, PawnCapturesThenPromotionPushes) {
     const Position pos = test::loadFen("1r2k3/P7/8/8/8/8/8/4K3 w - - 0 1");
-    const std::vector<std::string> expected = {"a7b8q", "a7b8n", "a7b8r", "a7b8b",
-                                               "a7a8q", "a7a8n", "a7a8r", "a7a8b"};
+    const std::vector<std::string> expected = {"a7b8q", "a7b8n", "a7b8r", "a7b8b", "a7a8q", "a7a8n", "a7a8r", "a7a8b"};
     EXPECT_EQ(generate(pos, {generateCaptures}), expected);
     // Captures by pieces come first, king first, sliders in direction order.
     const Position pieces = test::loadFen("4k3/8/8/3p4/2p1p3/3Q4/8/3K4 w - - 0 1");

@@ -47,7 +47,8 @@ TEST(SquareSets, LineAndRayAttacksMatchTheWalk) {
             for (int d = 0; d < 8; ++d) {
                 const SquareSet walked = walkRay(occupied, d, n);
                 ASSERT_EQ(rayAttacks(occupied, d, n), walked) << "square " << n << " direction " << d;
-                (mailboxStep[d] % 16 == 0 || mailboxStep[d] == 1 || mailboxStep[d] == -1 ? orthogonal : diagonal) |= walked;
+                (mailboxStep[d] % 16 == 0 || mailboxStep[d] == 1 || mailboxStep[d] == -1 ? orthogonal : diagonal) |=
+                    walked;
             }
             ASSERT_EQ(diagonalAttacks(occupied, n), diagonal) << "square " << n << " occupied " << occupied;
             ASSERT_EQ(orthogonalAttacks(occupied, n), orthogonal) << "square " << n << " occupied " << occupied;
@@ -71,7 +72,6 @@ TEST(SquareSets, DirectionOfEveryLineStep) {
     for (int d = 0; d < 8; ++d) EXPECT_EQ(rayDirection(mailboxStep[d]), d);
     for (int step : {0, 2, 14, 18, 31, 33, -33, -18}) EXPECT_EQ(rayDirection(step), -1) << step;
 }
-
 
 // The queries that look along lines of sight, against plain walks over the
 // mailbox board, on positions from random games: same answers, same order.

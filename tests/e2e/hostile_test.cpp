@@ -126,25 +126,25 @@ TEST(HostileInput, MalformedFenKeepsTheEngineSoundAndResponsive) {
         "",
         " ",
         "fen",
-        "8/8/8/8/8/8/8/8 w - - 0 1",                               // no kings
-        "4k3/8/8/8/8/8/8/8 w - - 0 1",                             // no white king
-        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1",                          // two white kings
-        "kk6/8/8/8/8/8/8/7K b - - 0 1",                            // two black kings
-        "4k3/8/8/8/8/8/8/4K2P w - - 0 1",                          // pawn on the first rank
-        "P3k3/8/8/8/8/8/8/4K3 w - - 0 1",                          // pawn on the eighth rank
-        "4k3/pppppppp/p7/8/8/8/8/4K3 b - - 0 1",                   // nine pawns
-        "QQQQkQQQ/QQQQQQQQ/8/8/8/8/8/4K3 w - - 0 1",               // more men than the lists hold
-        "4k3/8/8/8/8/8/8/4K2R w - - 0 1",                          // black king in check, white to move
-        "4k3/4R3/8/8/8/8/8/4K3 w - - 0 1",                         // the same on the file
-        "3rk3/8/8/8/8/8/3n4/r3K2r w - - 0 1",                      // three checkers
+        "8/8/8/8/8/8/8/8 w - - 0 1",                                 // no kings
+        "4k3/8/8/8/8/8/8/8 w - - 0 1",                               // no white king
+        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1",                            // two white kings
+        "kk6/8/8/8/8/8/8/7K b - - 0 1",                              // two black kings
+        "4k3/8/8/8/8/8/8/4K2P w - - 0 1",                            // pawn on the first rank
+        "P3k3/8/8/8/8/8/8/4K3 w - - 0 1",                            // pawn on the eighth rank
+        "4k3/pppppppp/p7/8/8/8/8/4K3 b - - 0 1",                     // nine pawns
+        "QQQQkQQQ/QQQQQQQQ/8/8/8/8/8/4K3 w - - 0 1",                 // more men than the lists hold
+        "4k3/8/8/8/8/8/8/4K2R w - - 0 1",                            // black king in check, white to move
+        "4k3/4R3/8/8/8/8/8/4K3 w - - 0 1",                           // the same on the file
+        "3rk3/8/8/8/8/8/3n4/r3K2r w - - 0 1",                        // three checkers
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1",  // unknown side letter
         "rnbqkbnr/pppppppp/99/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
         "rnbqkbnrrrrrrrrrrrrrrrrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
-        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN",               // ends inside the placement
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN",  // ends inside the placement
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq z9 0 1",
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e3 -5 -9",
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 99999999999999999999 1",
-        "4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1",                         // rights without rooks
+        "4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1",  // rights without rooks
         "\x01\x02\x7f\xff\xfe/////////////",
         "8/8/8/8/8/8/8/8/8/8/8/8/k7/K7 w",
     };
@@ -164,10 +164,27 @@ TEST(HostileInput, MalformedFenKeepsTheEngineSoundAndResponsive) {
 
 TEST(HostileInput, IllegalAndMalformedMovesStopTheList) {
     const char* lists[] = {
-        "e2e5",   "e7e5",  "e1g1",  "a1a1",   "0000",    "null",   "e2e4e7e5", "e2-e4",  "E2E4",   "e2e4 x",
-        "e2e4  e7e5   ", "e2e4\te7e5", "e2", "e2e", "e2e4q", "e2e4Q", "h9h1", "i1i2", "e2e4 e7e5 e1e2 e8e7 e2e1 e7e8 e1e2",
+        "e2e5",
+        "e7e5",
+        "e1g1",
+        "a1a1",
+        "0000",
+        "null",
+        "e2e4e7e5",
+        "e2-e4",
+        "E2E4",
+        "e2e4 x",
+        "e2e4  e7e5   ",
+        "e2e4\te7e5",
+        "e2",
+        "e2e",
+        "e2e4q",
+        "e2e4Q",
+        "h9h1",
+        "i1i2",
+        "e2e4 e7e5 e1e2 e8e7 e2e1 e7e8 e1e2",
         "e2e4 d7d5 e4d5 d8d5 e1e2 d5e4 e2e1 e4e1",  // capturing the king is no move
-        "g1f3 g8f6 e1g1",  // castling through own men
+        "g1f3 g8f6 e1g1",                           // castling through own men
         "\xff\xfe\xfd\xfc",
     };
     HostileEngine engine;

@@ -17,19 +17,24 @@ const std::string RULE = " " + std::string(71, '-');
 
 std::string editionWord() {
     switch (EDITION.id) {
-        case EditionId::Vendrel: return "Vendrel";
-        case EditionId::Ostravine: return "Ostravine";
-        default: return "Fenna";
+        case EditionId::Vendrel:
+            return "Vendrel";
+        case EditionId::Ostravine:
+            return "Ostravine";
+        default:
+            return "Fenna";
     }
 }
 
 // The centred title line of the banner, written out per edition.
 std::string titleLine() {
     switch (EDITION.id) {
-        case EditionId::Vendrel: return " -" + std::string(23, ' ') + "Tallomir 2006 Vendrel" + std::string(25, ' ') + "-";
+        case EditionId::Vendrel:
+            return " -" + std::string(23, ' ') + "Tallomir 2006 Vendrel" + std::string(25, ' ') + "-";
         case EditionId::Ostravine:
             return " -" + std::string(22, ' ') + "Tallomir 2006 Ostravine" + std::string(24, ' ') + "-";
-        default: return " -" + std::string(23, ' ') + "Tallomir 2006 Fenna" + std::string(27, ' ') + "-";
+        default:
+            return " -" + std::string(23, ' ') + "Tallomir 2006 Fenna" + std::string(27, ' ') + "-";
     }
 }
 
@@ -87,7 +92,8 @@ TEST(Handshake, UciIdentifiesTheEdition) {
     ASSERT_GE(reply->size(), 3u);
     EXPECT_EQ((*reply)[0], "id name Tallomir 2006 " + editionWord());
     EXPECT_EQ((*reply)[1], "id author Oskvar");
-    for (std::size_t i = 2; i + 1 < reply->size(); ++i) EXPECT_EQ((*reply)[i].rfind("option name ", 0), 0u) << (*reply)[i];
+    for (std::size_t i = 2; i + 1 < reply->size(); ++i)
+        EXPECT_EQ((*reply)[i].rfind("option name ", 0), 0u) << (*reply)[i];
     engine.expectReady();
     engine.expectReady();  // a second isready answers as well
 }
@@ -111,9 +117,20 @@ TEST(Handshake, OutputLinesEndWithNewlineOnly) {
 
 TEST(Commands, UnknownAndIncompleteCommandsAreSilent) {
     Engine engine;
-    const char* ignored[] = {"ucinewgame", "foo", "go", "position", "debug on", "register later",
-                             "ISREADY", "isready ", " isready", "Quit", "stop", "ponderhit",
-                             "setoption name Hash value 1", ""};
+    const char* ignored[] = {"ucinewgame",
+                             "foo",
+                             "go",
+                             "position",
+                             "debug on",
+                             "register later",
+                             "ISREADY",
+                             "isready ",
+                             " isready",
+                             "Quit",
+                             "stop",
+                             "ponderhit",
+                             "setoption name Hash value 1",
+                             ""};
     for (const char* line : ignored) ASSERT_TRUE(engine.writeLine(line));
     engine.expectReady();
     EXPECT_TRUE(engine.drain(Millis(100)).empty());

@@ -37,8 +37,8 @@ struct SearchingEngine : EngineProcess {
 };
 
 int countPrefix(const std::vector<std::string>& lines, const std::string& prefix) {
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(),
-                                          [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
+    return static_cast<int>(
+        std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
 }
 
 std::vector<std::string> silenceFor(EngineProcess& engine, int ms) { return engine.drain(Millis(ms)); }

@@ -63,7 +63,8 @@ TEST(ToolPerft, CountsBothModesAndHeader) {
         // The header names edition and build, so that logs compare.
         EXPECT_NE(run.lines.front().find(EDITION.word), std::string::npos) << run.lines.front();
     }
-    const ToolRun kiwi = runTool({"perft", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "3"});
+    const ToolRun kiwi =
+        runTool({"perft", "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "3"});
     EXPECT_EQ(lastLine(kiwi), "97862");
 }
 

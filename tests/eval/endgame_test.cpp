@@ -64,15 +64,15 @@ TEST(EvalRecognisedDraw, KingAndPawnAgainstKing) {
         {"4k3/8/4P3/8/8/8/8/4K3 w - - 0 1", true},  // two squares in front
         {"4k3/8/3KP3/8/8/8/8/8 w - - 0 1", false},
         {"4k3/8/3KP3/8/8/8/8/8 b - - 0 1", true},
-        {"8/8/4k3/8/3PK3/8/8/8 w - - 0 1", true},   // opposition against the king beside the pawn
+        {"8/8/4k3/8/3PK3/8/8/8 w - - 0 1", true},  // opposition against the king beside the pawn
         {"8/8/4k3/8/3PK3/8/8/8 b - - 0 1", false},
         {"8/3k4/8/3K4/3P4/8/8/8 w - - 0 1", true},  // ... or in front of a pawn on rank 4
         {"3k4/8/3K4/3P4/8/8/8/8 w - - 0 1", false},
         {"8/8/8/2k5/8/8/3P4/3K4 w - - 0 1", false},
-        {"k7/8/8/8/8/8/P7/K7 w - - 0 1", true},     // rook pawn: defender in the corner
+        {"k7/8/8/8/8/8/P7/K7 w - - 0 1", true},  // rook pawn: defender in the corner
         {"7k/8/8/8/8/8/7P/7K w - - 0 1", true},
-        {"8/8/2k5/8/8/8/P7/K7 w - - 0 1", true},    // ... or on the c-file above the pawn
-        {"8/8/8/8/8/2k5/P7/K7 w - - 0 1", false},   // a2 counts as a3
+        {"8/8/2k5/8/8/8/P7/K7 w - - 0 1", true},   // ... or on the c-file above the pawn
+        {"8/8/8/8/8/2k5/P7/K7 w - - 0 1", false},  // a2 counts as a3
     };
     for (const auto& c : cases) EXPECT_EQ(drawn(c.fen), c.expected) << c.fen;
 }

@@ -47,7 +47,8 @@ std::string reversedFen(const std::string& fen) {
             }
             if (empty) out += static_cast<char>('0' + empty);
             empty = 0;
-            out += static_cast<char>(std::isupper(static_cast<unsigned char>(ch)) ? std::tolower(ch) : std::toupper(ch));
+            out +=
+                static_cast<char>(std::isupper(static_cast<unsigned char>(ch)) ? std::tolower(ch) : std::toupper(ch));
         }
         if (empty) out += static_cast<char>('0' + empty);
         if (r < 7) out += '/';

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "eval/eval_helpers.hpp"
 #include "eval/cache.hpp"
+#include "eval/eval_helpers.hpp"
 #include "eval/evaluate.hpp"
 #include "eval/material.hpp"
 #include "eval/pawns.hpp"

@@ -34,14 +34,14 @@ TEST(EvalMaterial, EndgameClasses) {
     const struct {
         const char *white, *black;
         int cls;
-    } cases[] = {{"", "", 1},     {"B", "", 2},     {"", "b", 3},     {"N", "", 4},     {"", "n", 5},
-                 {"P", "", 6},    {"", "p", 7},     {"Q", "q", 8},    {"Q", "p", 9},    {"P", "q", 10},
-                 {"R", "r", 11},  {"R", "p", 12},   {"P", "r", 13},   {"B", "b", 14},   {"B", "p", 15},
-                 {"P", "b", 16},  {"BP", "", 17},   {"", "bp", 18},   {"N", "n", 19},   {"N", "p", 20},
-                 {"P", "n", 21},  {"NP", "", 22},   {"", "np", 23},   {"RP", "r", 24},  {"R", "rp", 25},
-                 {"BP", "b", 26}, {"B", "bp", 27},  {"R", "n", 0},    {"P", "p", 0},    {"BB", "", 0},
-                 {"RP", "", 0},   {"N", "b", 0},    {"QR", "q", 0}};
-    for (const auto& c : cases) EXPECT_EQ(materialOf(ending(c.white, c.black).c_str()).endgameClass, c.cls) << c.white << " v " << c.black;
+    } cases[] = {{"", "", 1},     {"B", "", 2},    {"", "b", 3},    {"N", "", 4},   {"", "n", 5},   {"P", "", 6},
+                 {"", "p", 7},    {"Q", "q", 8},   {"Q", "p", 9},   {"P", "q", 10}, {"R", "r", 11}, {"R", "p", 12},
+                 {"P", "r", 13},  {"B", "b", 14},  {"B", "p", 15},  {"P", "b", 16}, {"BP", "", 17}, {"", "bp", 18},
+                 {"N", "n", 19},  {"N", "p", 20},  {"P", "n", 21},  {"NP", "", 22}, {"", "np", 23}, {"RP", "r", 24},
+                 {"R", "rp", 25}, {"BP", "b", 26}, {"B", "bp", 27}, {"R", "n", 0},  {"P", "p", 0},  {"BB", "", 0},
+                 {"RP", "", 0},   {"N", "b", 0},   {"QR", "q", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(materialOf(ending(c.white, c.black).c_str()).endgameClass, c.cls) << c.white << " v " << c.black;
 }
 
 TEST(EvalMaterial, DrawFlags) {
@@ -63,13 +63,14 @@ TEST(EvalMaterial, Scales) {
         const char *white, *black;
         int scaleWhite;
     } cases[] = {
-        {"", "", 2},       {"N", "", 0},     {"NN", "", 0},    {"NN", "p", 1},   {"NN", "np", 0},
-        {"BB", "n", 8},    {"BB", "b", 2},   {"R", "b", 2},    {"R", "", 16},    {"Q", "r", 16},
-        {"QR", "qr", 16},  {"RR", "rr", 2},  {"BP", "b", 4},   {"NP", "n", 4},   {"NNP", "n", 4},
-        {"P", "n", 8},     {"RP", "r", 16},  {"RP", "rb", 8},  {"RP", "b", 16},  {"QP", "q", 16},
-        {"P", "", 16},     {"P", "q", 16},   {"BPP", "b", 16}, {"Q", "q", 0},    {"R", "r", 0},
+        {"", "", 2},      {"N", "", 0},    {"NN", "", 0},    {"NN", "p", 1},  {"NN", "np", 0},
+        {"BB", "n", 8},   {"BB", "b", 2},  {"R", "b", 2},    {"R", "", 16},   {"Q", "r", 16},
+        {"QR", "qr", 16}, {"RR", "rr", 2}, {"BP", "b", 4},   {"NP", "n", 4},  {"NNP", "n", 4},
+        {"P", "n", 8},    {"RP", "r", 16}, {"RP", "rb", 8},  {"RP", "b", 16}, {"QP", "q", 16},
+        {"P", "", 16},    {"P", "q", 16},  {"BPP", "b", 16}, {"Q", "q", 0},   {"R", "r", 0},
     };
-    for (const auto& c : cases) EXPECT_EQ(materialOf(ending(c.white, c.black).c_str()).scale[0], c.scaleWhite) << c.white << " v " << c.black;
+    for (const auto& c : cases)
+        EXPECT_EQ(materialOf(ending(c.white, c.black).c_str()).scale[0], c.scaleWhite) << c.white << " v " << c.black;
     // Black's scale mirrors White's; equal queens or rooks alone zero both.
     EXPECT_EQ(materialOf(ending("N", "bb").c_str()).scale[1], 8);
     EXPECT_EQ(materialOf(ending("NN", "p").c_str()).scale[1], 8);
@@ -89,8 +90,8 @@ TEST(EvalMaterial, SideFlags) {
 TEST(EvalMaterial, Phase) {
     EXPECT_EQ(materialOf("startpos").phase, 0);
     EXPECT_EQ(materialOf(ending("PPP", "pp").c_str()).phase, 256);
-    EXPECT_EQ(materialOf(ending("R", "").c_str()).phase, 235);   // (256 * 22 + 12) / 24
-    EXPECT_EQ(materialOf(ending("", "n").c_str()).phase, 245);   // (256 * 23 + 12) / 24
+    EXPECT_EQ(materialOf(ending("R", "").c_str()).phase, 235);       // (256 * 22 + 12) / 24
+    EXPECT_EQ(materialOf(ending("", "n").c_str()).phase, 245);       // (256 * 23 + 12) / 24
     EXPECT_EQ(materialOf(ending("QQQQ", "qqqq").c_str()).phase, 0);  // raised to 0
 }
 

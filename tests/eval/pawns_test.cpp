@@ -68,7 +68,7 @@ TEST(EvalPawns, FactsForOtherTerms) {
 
 TEST(EvalPawns, LonePawnSquare) {
     EXPECT_EQ(pawnsOf("4k3/8/8/7P/8/7P/8/4K3 w - - 0 1").lonePawnSquare[0], makeSquare(7, 4));  // frontmost
-    EXPECT_EQ(pawnsOf("4k3/8/6p1/7P/8/7P/8/4K3 w - - 0 1").lonePawnSquare[0], 0);  // g6 ahead of h3
+    EXPECT_EQ(pawnsOf("4k3/8/6p1/7P/8/7P/8/4K3 w - - 0 1").lonePawnSquare[0], 0);               // g6 ahead of h3
     EXPECT_EQ(pawnsOf("4k3/8/8/7P/8/7P/6p1/4K3 w - - 0 1").lonePawnSquare[0], makeSquare(7, 4));
     EXPECT_EQ(pawnsOf("4k3/8/8/7P/8/6P1/8/4K3 w - - 0 1").lonePawnSquare[0], 0);  // two files
     // Black: a4 is on its relative row 8, file column 4.

@@ -60,10 +60,10 @@ TEST(EvalPieces, MobilityCountsWhatTheRayWalkCounts) {
         for (int c = 0; c < 2; ++c) {
             for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
                 const int code = pos.board[*p] & ~COLOUR_BITS, n = numberOf(*p);
-                const int fast = code == KNIGHT           ? knightMobility(occ, c, n)
-                                 : code == DIAGONAL       ? diagonalMobility(occ, c, n)
-                                 : code == ORTHOGONAL     ? orthogonalMobility(occ, c, n)
-                                                          : queenMobility(occ, c, n);
+                const int fast = code == KNIGHT       ? knightMobility(occ, c, n)
+                                 : code == DIAGONAL   ? diagonalMobility(occ, c, n)
+                                 : code == ORTHOGONAL ? orthogonalMobility(occ, c, n)
+                                                      : queenMobility(occ, c, n);
                 EXPECT_EQ(fast, walkMobility(pos, *p, c)) << fen << " square " << *p;
             }
         }
@@ -83,8 +83,7 @@ TEST(EvalPieces, BothCountingPathsScoreAlike) {
         computeMaterial(pos, m);
         computePawns(pos, p);
         int scores[2][2] = {};
-        for (int path = 0; path < 2; ++path)
-            evalPiecesCounted(path == 1, pos, m, p, scores[path][0], scores[path][1]);
+        for (int path = 0; path < 2; ++path) evalPiecesCounted(path == 1, pos, m, p, scores[path][0], scores[path][1]);
         EXPECT_EQ(scores[1][0], scores[0][0]) << fen;
         EXPECT_EQ(scores[1][1], scores[0][1]) << fen;
         EXPECT_EQ(piecesOf(fen.c_str()), std::make_pair(scores[0][0], scores[0][1])) << fen;
@@ -131,11 +130,13 @@ TEST(EvalPieces, RookNearTheKingFileOnlyWithQueenAndAnotherPiece) {
 TEST(EvalPieces, RookAndQueenOnTheSeventh) {
     // Against a pawn on its second rank or a king on the eighth; the a6 pawn
     // leaves the rook's and queen's mobility unchanged.
-    const auto rook = piecesOf("8/pR6/5k2/8/8/8/8/4K3 w - - 0 1"), rookOff = piecesOf("8/1R6/p4k2/8/8/8/8/4K3 w - - 0 1");
+    const auto rook = piecesOf("8/pR6/5k2/8/8/8/8/4K3 w - - 0 1"),
+               rookOff = piecesOf("8/1R6/p4k2/8/8/8/8/4K3 w - - 0 1");
     EXPECT_EQ(rook.first - rookOff.first, EDITION.rookSeventhMid);
     EXPECT_EQ(rook.second - rookOff.second, EDITION.rookSeventhEnd);
     EXPECT_EQ(piecesOf("5k2/1R6/p7/8/8/8/8/4K3 w - - 0 1"), rook);
-    const auto queen = piecesOf("8/pQ6/5k2/8/8/8/8/4K3 w - - 0 1"), queenOff = piecesOf("8/1Q6/p4k2/8/8/8/8/4K3 w - - 0 1");
+    const auto queen = piecesOf("8/pQ6/5k2/8/8/8/8/4K3 w - - 0 1"),
+               queenOff = piecesOf("8/1Q6/p4k2/8/8/8/8/4K3 w - - 0 1");
     EXPECT_EQ(queen.first - queenOff.first, EDITION.queenSeventhMid);
     EXPECT_EQ(queen.second - queenOff.second, EDITION.queenSeventhEnd);
 }
@@ -146,7 +147,7 @@ TEST(EvalTrappedPieces, Patterns) {
         const char* fen;
         int mid, end;
     } cases[] = {
-        {"4k3/B7/1p6/8/8/8/8/4K3 w - - 0 1", -large, -large},  // even though a7 could take b6
+        {"4k3/B7/1p6/8/8/8/8/4K3 w - - 0 1", -large, -large},      // even though a7 could take b6
         {"1B2k3/B1p5/1p6/8/8/8/8/4K3 w - - 0 1", -large, -large},  // both alternatives: counted once
         {"4k3/8/8/8/8/6P1/7b/4K3 w - - 0 1", large, large},
         {"4k3/8/B7/1p6/8/8/8/4K3 w - - 0 1", -small, -small},

@@ -40,7 +40,8 @@ void exercise(Position& p) {
         UndoRecord undo;
         makeMove(p, undo, m);
         fuzz::checkPosition(p, "after makeMove");
-        if (checks != isAttacked(p, p.side ^ 1, p.kingSquare(p.side))) fuzz::fail("givesCheck", "disagrees with the move made");
+        if (checks != isAttacked(p, p.side ^ 1, p.kingSquare(p.side)))
+            fuzz::fail("givesCheck", "disagrees with the move made");
         unmakeMove(p, undo, m);
         const std::string diff = test::firstDifference(p, before);
         if (!diff.empty()) fuzz::fail("unmakeMove", "does not restore " + diff);
@@ -54,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setFromFen(pos, PREVIOUS[size & 1]);
     std::memcpy(&before, &pos, sizeof pos);
     if (setFromFen(pos, text) == FenResult::Rejected) {
-        if (std::memcmp(&pos, &before, sizeof pos) != 0) fuzz::fail("setFromFen", "a rejected text changed the position");
+        if (std::memcmp(&pos, &before, sizeof pos) != 0)
+            fuzz::fail("setFromFen", "a rejected text changed the position");
         return 0;
     }
     fuzz::checkPosition(pos, "after setFromFen");

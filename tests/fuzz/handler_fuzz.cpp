@@ -116,8 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::checkPosition(engine->position(), "at the end");
     const int unanswered = (cutMidSearch ? 1 : 0) + (state.bestMovePending ? 1 : 0);
     if (tally.bestMoves != tally.searches - unanswered)
-        fuzz::fail("handler", std::to_string(tally.searches) + " searches but " + std::to_string(tally.bestMoves) +
-                                  " best moves");
+        fuzz::fail("handler",
+                   std::to_string(tally.searches) + " searches but " + std::to_string(tally.bestMoves) + " best moves");
     if (tally.readyoks != isreadyLines(std::string_view(reinterpret_cast<const char*>(data), size)))
         fuzz::fail("handler", "isready not answered once per line");
     return 0;

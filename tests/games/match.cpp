@@ -115,12 +115,12 @@ std::string playGame(Player* white, Player* black, const std::string& opening, l
             }
             if (!wellFormed(*line)) report(mover->name + ": malformed line '" + *line + "'");
             if (line->rfind("bestmove ", 0) == 0) {
-                best = line->substr(9, line->find(' ', 9) == std::string::npos ? std::string::npos : line->find(' ', 9) - 9);
+                best = line->substr(
+                    9, line->find(' ', 9) == std::string::npos ? std::string::npos : line->find(' ', 9) - 9);
                 break;
             }
         }
-        const long long used =
-            std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - start).count();
+        const long long used = std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - start).count();
         clock[pos.side] -= used;
         if (clock[pos.side] + MOVE_OVERHEAD_MS < 0) {
             report(mover->name + ": lost on time after " + describe(moves));

@@ -82,7 +82,7 @@ TEST(MovePicker, StagesComeInTheirOrder) {
     ASSERT_FALSE(picked.empty());
     EXPECT_EQ(picked.front(), hash);
     EXPECT_EQ(stages.front(), STAGE_HASH);
-    const std::vector<int> order = {STAGE_HASH, STAGE_CAPTURES, STAGE_KILLERS, STAGE_PREFERRED_QUIETS,
+    const std::vector<int> order = {STAGE_HASH,   STAGE_CAPTURES,    STAGE_KILLERS, STAGE_PREFERRED_QUIETS,
                                     STAGE_QUIETS, STAGE_BAD_CAPTURES};
     int last = 0;
     for (int stage : stages) {

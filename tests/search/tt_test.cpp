@@ -33,8 +33,8 @@ TEST_F(TranspositionTableTest, SizeFollowsTheHashOption) {
 }
 
 TEST_F(TranspositionTableTest, BoundsKeepTheirOwnDepths) {
-    tt.store(5, 77, 100, 6, 120, NO_UPPER);     // deep lower bound
-    tt.store(5, 77, 0, 2, NO_LOWER, 90);        // shallower upper bound only
+    tt.store(5, 77, 100, 6, 120, NO_UPPER);  // deep lower bound
+    tt.store(5, 77, 0, 2, NO_LOWER, 90);     // shallower upper bound only
     const TTProbe p = probe(5, 77);
     EXPECT_EQ(p.move, 100);
     EXPECT_EQ(p.lowerDepth, 6);

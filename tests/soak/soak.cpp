@@ -109,9 +109,9 @@ std::string outputProblem(const Position& pos, Move& best) {
             char kind[8] = {};
             int value = 0;
             if (std::sscanf(line.c_str() + at, " score %7s %d", kind, &value) != 2) return "unreadable score: " + line;
-            if (std::strcmp(kind, "cp") == 0 ? (value <= -MATE_SCORE || value >= MATE_SCORE)
-                                             : (std::strcmp(kind, "mate") != 0 || value == 0 || value > 128 ||
-                                                value < -128))
+            if (std::strcmp(kind, "cp") == 0
+                    ? (value <= -MATE_SCORE || value >= MATE_SCORE)
+                    : (std::strcmp(kind, "mate") != 0 || value == 0 || value > 128 || value < -128))
                 return "score out of range: " + line;
             const std::string why = pvProblem(pos, line.substr(pv + 4));
             if (!why.empty()) return why + ": " + line;
@@ -170,13 +170,15 @@ void report(int game, std::uint64_t seed, const Game& g, const std::string& goLi
 // A limit for one move: mostly small depths, some short clocks and movetimes.
 std::string randomGoLine(test::Rng& rng) {
     switch (rng.below(8)) {
-        case 0: return "go movetime " + std::to_string(1 + rng.below(20));
+        case 0:
+            return "go movetime " + std::to_string(1 + rng.below(20));
         case 1: {
             const std::string t = std::to_string(50 + rng.below(2000));
             return "go wtime " + t + " btime " + t + " winc " + std::to_string(rng.below(50)) + " binc 10" +
                    (rng.below(2) ? " movestogo 1" : "");
         }
-        default: return "go depth " + std::to_string(1 + rng.below(5));
+        default:
+            return "go depth " + std::to_string(1 + rng.below(5));
     }
 }
 
@@ -197,8 +199,10 @@ bool playGame(UciEngine& engine, int index, std::uint64_t seed, std::uint64_t& s
     for (int ply = 0; ply < MAX_GAME_PLIES; ++ply) {
         engine.handleCommand(game.positionLine());
         std::string why = positionProblem(played);
-        if (why.empty()) why = test::firstDifference(played, pos).empty() &&
-                                       played.key == pos.key ? "" : "position command differs from the moves played";
+        if (why.empty())
+            why = test::firstDifference(played, pos).empty() && played.key == pos.key
+                      ? ""
+                      : "position command differs from the moves played";
         if (!why.empty()) {
             report(index, seed, game, "", why);
             return false;

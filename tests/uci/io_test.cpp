@@ -33,8 +33,7 @@ std::vector<std::string> readAll(const std::string& input) {
 }
 
 TEST(InputReader, LinesKeepTheirEnds) {
-    EXPECT_EQ(readAll("isready\r\nuci\n\nquit"),
-              (std::vector<std::string>{"isready\r\n", "uci\n", "\n", "quit"}));
+    EXPECT_EQ(readAll("isready\r\nuci\n\nquit"), (std::vector<std::string>{"isready\r\n", "uci\n", "\n", "quit"}));
     EXPECT_TRUE(readAll("").empty());
 }
 

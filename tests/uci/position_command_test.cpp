@@ -43,9 +43,9 @@ TEST(PositionCommand, StartposIsTheDefault) {
 
 TEST(PositionCommand, FenEndsBeforeMoves) {
     const char* fen = "r3k2r/8/8/8/3pPp2/8/8/R3K1R1 b Qkq e3 0 1";
-    EXPECT_EQ(test::firstDifference(run(std::string("position fen ") + fen + " moves d4e3 a1a8"),
-                                    after(fen, "d4e3 a1a8")),
-              "");
+    EXPECT_EQ(
+        test::firstDifference(run(std::string("position fen ") + fen + " moves d4e3 a1a8"), after(fen, "d4e3 a1a8")),
+        "");
     EXPECT_EQ(test::firstDifference(run(std::string("position fen ") + fen), test::loadFen(fen)), "");
     // Several blanks before the FEN, before the first move, between moves and after the last one.
     EXPECT_EQ(test::firstDifference(run("position startpos moves  e2e4    e7e5  g1f3   "),
@@ -70,14 +70,14 @@ TEST(PositionCommand, SpecialMovesFromText) {
 TEST(PositionCommand, BadTokensStopTheListAndKeepThePosition) {
     const Position twoMoves = after("startpos", "e2e4 e7e5");
     const char* endings[] = {
-        "e2e4 e7e5 e1e8",     // not a legal move
-        "e2e4 e7e5 e3e4",     // no own man on the origin
-        "e2e4 e7e5 z9e4",     // malformed square
-        "e2e4 e7e5 g1f3Q",    // capital promotion letter
-        "e2e4 e7e5 g1f",      // shorter than four characters
-        "e2e4 e7e5 d7d5",     // a black move with White to move
-        "e2e4 e7e5 0000",     // the null move text
-        "e2e4 e7e5 g1f3q",    // promotion letter on a knight move
+        "e2e4 e7e5 e1e8",       // not a legal move
+        "e2e4 e7e5 e3e4",       // no own man on the origin
+        "e2e4 e7e5 z9e4",       // malformed square
+        "e2e4 e7e5 g1f3Q",      // capital promotion letter
+        "e2e4 e7e5 g1f",        // shorter than four characters
+        "e2e4 e7e5 d7d5",       // a black move with White to move
+        "e2e4 e7e5 0000",       // the null move text
+        "e2e4 e7e5 g1f3q",      // promotion letter on a knight move
         "e2e4 e7e5 e4e5 f3g1",  // e4e5 is blocked: nothing after it is played
     };
     for (const char* moves : endings) {
@@ -111,7 +111,9 @@ TEST(PositionCommand, ThousandsOfPliesNeverOverflowTheHistory) {
     EXPECT_TRUE(isDrawByRule(copy));
     // A deep search on top still has room for its keys.
     UndoRecord undo[256];
-    const Move shuffle[] = {textToMove(pos, "g1f3"), encodeMove(squareNumber(62), squareNumber(45)), encodeMove(squareNumber(21), squareNumber(6)), encodeMove(squareNumber(45), squareNumber(62))};
+    const Move shuffle[] = {textToMove(pos, "g1f3"), encodeMove(squareNumber(62), squareNumber(45)),
+                            encodeMove(squareNumber(21), squareNumber(6)),
+                            encodeMove(squareNumber(45), squareNumber(62))};
     for (int i = 0; i < 256; ++i) makeMove(copy, undo[i], shuffle[i % 4]);
     EXPECT_LT(copy.historyCount, KEY_HISTORY_SIZE);
 }

@@ -54,8 +54,7 @@ public:
     explicit Engine(const std::string& path) {
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
         HANDLE childIn = nullptr, childOut = nullptr;
-        if (!CreatePipe(&childIn, &toEngine_, &inherit, 0) || !CreatePipe(&fromEngine_, &childOut, &inherit, 0))
-            return;
+        if (!CreatePipe(&childIn, &toEngine_, &inherit, 0) || !CreatePipe(&fromEngine_, &childOut, &inherit, 0)) return;
         SetHandleInformation(toEngine_, HANDLE_FLAG_INHERIT, 0);
         SetHandleInformation(fromEngine_, HANDLE_FLAG_INHERIT, 0);
         STARTUPINFOA startup{};
@@ -65,8 +64,8 @@ public:
         startup.hStdOutput = childOut;
         startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
         std::string command = "\"" + path + "\"";
-        started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                  &process_);
+        started_ =
+            CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process_);
         CloseHandle(childIn);
         CloseHandle(childOut);
     }
@@ -113,7 +112,8 @@ public:
             if (waiting > 0) {
                 char buffer[4096];
                 DWORD got = 0;
-                if (!ReadFile(fromEngine_, buffer, std::min<DWORD>(waiting, sizeof buffer), &got, nullptr)) return false;
+                if (!ReadFile(fromEngine_, buffer, std::min<DWORD>(waiting, sizeof buffer), &got, nullptr))
+                    return false;
                 pending_.append(buffer, got);
                 continue;
             }
