@@ -79,8 +79,7 @@ void runCommandLoop(bool (*step)(void*), void* context) {
 // engine being kept outside the unwound frames.
 extern "C" EMSCRIPTEN_KEEPALIVE void tallomir_resume() {
     const auto loop = tallomir::platform::commandLoop;
-    while (loop.step(loop.context)) {
-    }
+    tallomir::platform::runCommandLoop(loop.step, loop.context);
     std::fflush(stdout);
     std::exit(0);
 }
