@@ -121,9 +121,7 @@ export class Engine {
   // Sends a position and a "go"; the search's info lines and its best move go
   // to the handlers. Returns the search.
   go(position, go, { onInfo, onBest, kind = 'search' } = {}) {
-    const search = { kind, onInfo, onBest, discard: false, done: false, go };
-    search.finished = new Promise((resolve) => { search.resolve = resolve; });
-    this.searches.push(search);
+    const search = this.track({ kind, onInfo, onBest, discard: false, go });
     if (position) this.send(position);
     this.send(go);
     return search;
@@ -131,9 +129,15 @@ export class Engine {
 
   // A "go" typed in the console: its best move belongs to nobody.
   consoleGo() {
-    const search = { kind: 'console', discard: true, done: false };
+    this.track({ kind: 'console', discard: true });
+  }
+
+  // A search the engine runs from now on, finished once its best move is in.
+  track(search) {
+    search.done = false;
     search.finished = new Promise((resolve) => { search.resolve = resolve; });
     this.searches.push(search);
+    return search;
   }
 
   // Ends every running search; their best moves are dropped unless `keep`.
