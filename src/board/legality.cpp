@@ -17,7 +17,7 @@ void generateLegal(Position& pos, MoveList& list) {
     filterLegal(pos, list);
 }
 
-bool isLegal(Position& pos, Move move) {
+bool isLegalOnKingLine(Position& pos, Move move) {
     const int c = pos.side;
     const Square k = pos.pieceList[c][0];
     const Square from = moveFromSquare(move), to = moveToSquare(move);

@@ -9,7 +9,16 @@ namespace tallomir {
 
 void generateLegal(Position& pos, MoveList& list);
 // For a side that is not in check: the move leaves the mover's king safe.
-bool isLegal(Position& pos, Move move);
+// Most moves are decided inline: a man that stands on no line through its own
+// king cannot be pinned, so only king moves, en passant and men on such a line
+// need the full test.
+bool isLegalOnKingLine(Position& pos, Move move);
+inline bool isLegal(Position& pos, Move move) {
+    const Square from = moveFromSquare(move);
+    if (moveKind(move) != EN_PASSANT && !(pos.board[from] & KING) && rayStep(pos.kingSquare(pos.side) - from) == 0)
+        return true;
+    return isLegalOnKingLine(pos, move);
+}
 void filterLegal(Position& pos, MoveList& list);
 bool isPseudoLegal(const Position& pos, Move move);
 bool isValidHashMove(const Position& pos, Move move);

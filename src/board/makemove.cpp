@@ -1,6 +1,8 @@
 #include "board/makemove.hpp"
 
 #include <array>
+#include <cstddef>
+#include <cstring>
 
 #include "board/castling.hpp"
 #include "eval/psqt.hpp"
@@ -20,6 +22,18 @@ constexpr auto castleMask = [] {
         }
     return mask;
 }();
+
+#define SAVED_AT(field) (offsetof(Position, field) - offsetof(Position, side) == offsetof(SavedState, field))
+static_assert(SAVED_AT(castling) && SAVED_AT(epSquare) && SAVED_AT(fiftyCount) && SAVED_AT(lastCaptureSquare) &&
+              SAVED_AT(psqMid) && SAVED_AT(psqEnd) && SAVED_AT(key) && SAVED_AT(pawnKey) && SAVED_AT(materialKey));
+#undef SAVED_AT
+
+inline void saveState(const Position& pos, SavedState& saved) {
+    std::memcpy(&saved, reinterpret_cast<const unsigned char*>(&pos) + offsetof(Position, side), sizeof saved);
+}
+inline void restoreState(Position& pos, const SavedState& saved) {
+    std::memcpy(reinterpret_cast<unsigned char*>(&pos) + offsetof(Position, side), &saved, sizeof saved);
+}
 
 // The three primitives keep board, lists, counts, pawn masks and material in
 // step; with Update they also maintain the piece-square sums and the keys
@@ -125,16 +139,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int piece = pos.board[from];
     const int kind = moveKind(move);
-    undo.side = pos.side;
-    undo.castling = pos.castling;
-    undo.epSquare = pos.epSquare;
-    undo.fiftyCount = pos.fiftyCount;
-    undo.lastCaptureSquare = pos.lastCaptureSquare;
-    undo.psqMid = pos.psqMid;
-    undo.psqEnd = pos.psqEnd;
-    undo.key = pos.key;
-    undo.pawnKey = pos.pawnKey;
-    undo.materialKey = pos.materialKey;
+    saveState(pos, undo.state);
 
     // Step 3-4: history and side to move.
     pos.keyHistory[pos.historyCount++] = pos.key;
@@ -212,30 +217,17 @@ void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
     }
     if (kind == PROMOTION) {
         removeMan<false>(pos, to, piece);
-        addMan<false>(pos, from, pawnCode[undo.side], undo.promotedPawnIndex);
+        addMan<false>(pos, from, pawnCode[undo.state.side], undo.promotedPawnIndex);
     } else {
         moveMan<false>(pos, to, from, piece);
     }
     if (undo.captured) addMan<false>(pos, undo.captureSquare, undo.capturedPiece, undo.capturedIndex);
     --pos.historyCount;
-    pos.side = undo.side;
-    pos.castling = undo.castling;
-    pos.epSquare = undo.epSquare;
-    pos.fiftyCount = undo.fiftyCount;
-    pos.lastCaptureSquare = undo.lastCaptureSquare;
-    pos.psqMid = undo.psqMid;
-    pos.psqEnd = undo.psqEnd;
-    pos.key = undo.key;
-    pos.pawnKey = undo.pawnKey;
-    pos.materialKey = undo.materialKey;
+    restoreState(pos, undo.state);
 }
 
 void makeNullMove(Position& pos, UndoRecord& undo) {
-    undo.side = pos.side;
-    undo.epSquare = pos.epSquare;
-    undo.fiftyCount = pos.fiftyCount;
-    undo.lastCaptureSquare = pos.lastCaptureSquare;
-    undo.key = pos.key;
+    saveState(pos, undo.state);
     pos.keyHistory[pos.historyCount++] = pos.key;
     pos.key ^= sideKey();
     pos.side ^= 1;
@@ -249,11 +241,7 @@ void makeNullMove(Position& pos, UndoRecord& undo) {
 
 void unmakeNullMove(Position& pos, const UndoRecord& undo) {
     --pos.historyCount;
-    pos.side = undo.side;
-    pos.epSquare = undo.epSquare;
-    pos.fiftyCount = undo.fiftyCount;
-    pos.lastCaptureSquare = undo.lastCaptureSquare;
-    pos.key = undo.key;
+    restoreState(pos, undo.state);
 }
 
 }  // namespace tallomir

@@ -6,12 +6,8 @@
 
 namespace tallomir {
 
-struct UndoRecord {
-    std::uint8_t captured;
-    std::int32_t captureSquare;
-    std::int32_t capturedPiece;
-    std::int32_t capturedIndex;
-    std::int32_t promotedPawnIndex;
+// The fields of Position from side to materialKey, in the same layout.
+struct SavedState {
     std::int32_t side;
     std::int32_t castling;
     std::int32_t epSquare;
@@ -22,6 +18,15 @@ struct UndoRecord {
     HashKey key;
     HashKey pawnKey;
     HashKey materialKey;
+};
+
+struct UndoRecord {
+    SavedState state;
+    std::uint8_t captured;
+    std::int32_t captureSquare;
+    std::int32_t capturedPiece;
+    std::int32_t capturedIndex;
+    std::int32_t promotedPawnIndex;
 };
 
 void makeMove(Position& pos, UndoRecord& undo, Move move);

@@ -35,11 +35,13 @@ struct Position {
     // Squares held by each colour's men: all of them, and by pieceType.
     SquareSet occupied[2];
     SquareSet typeSquares[2][6];
-    std::int32_t side;
+    std::int32_t historyCount;
+    // From side to materialKey: the fields a move changes other than the board
+    // and its lists; make saves them in one copy and unmake restores them so.
+    alignas(8) std::int32_t side;
     std::int32_t castling;
     std::int32_t epSquare;
     std::int32_t fiftyCount;
-    std::int32_t historyCount;
     std::int32_t lastCaptureSquare;
     std::int32_t psqMid;
     std::int32_t psqEnd;
