@@ -36,18 +36,25 @@ bool preferredQuiet(const Position& pos, Move m, int split) {
     return (pos.board[moveFromSquare(m)] & KNIGHT) || moveTo(m) == split;
 }
 
-void scoreByMvvLva(const Position& pos, MoveList& list) {
-    if (list.count < 2) return;
-    for (int i = 0; i < list.count; ++i) list.scores[i] = static_cast<std::int16_t>(mvvLva(pos, list.moves[i]));
-}
-
-// Captures, promotions and en passant, most valuable victim first.
+// Captures, promotions and en passant, most valuable victim first: each move
+// is scored as it is inserted among those before it (ties keep their order).
 void sortedCaptures(const Position& pos, MoveList& list) {
     list.count = 0;
     generateCaptures(pos, list);
     generateEnPassant(pos, list);
-    scoreByMvvLva(pos, list);
-    sortMoves(list);
+    if (list.count < 2) return;
+    for (int i = 0; i < list.count; ++i) {
+        const Move m = list.moves[i];
+        const auto s = static_cast<std::int16_t>(mvvLva(pos, m));
+        int j = i;
+        while (j > 0 && list.scores[j - 1] < s) {
+            list.moves[j] = list.moves[j - 1];
+            list.scores[j] = list.scores[j - 1];
+            --j;
+        }
+        list.moves[j] = m;
+        list.scores[j] = s;
+    }
 }
 
 void scoreByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
@@ -84,9 +91,30 @@ void clearOrderingTables(OrderingTables& ordering) {
         for (int s = 0; s < 64; ++s) ordering.triedCount[p][s] = ordering.cutoffCount[p][s] = 1;
 }
 
+namespace {
+
+// Ordinary captures score 6 * victim type - mover type + 5, read from two
+// tables by piece code; en passant and promotions (PROMOTION bit) go apart.
+struct CaptureScores {
+    std::int8_t victim[256];
+    std::int8_t mover[256];
+};
+constexpr CaptureScores captureScores = [] {
+    CaptureScores t{};
+    for (int i = 0; i < 12; ++i) {
+        t.victim[pieceCodes[i]] = static_cast<std::int8_t>(6 * (i / 2) + 5);
+        t.mover[pieceCodes[i]] = static_cast<std::int8_t>(i / 2);
+    }
+    return t;
+}();
+
+}  // namespace
+
 int mvvLva(const Position& pos, Move m) {
-    if (moveKind(m) == EN_PASSANT) return 5;
     const int victim = pos.board[moveToSquare(m)];
+    if (!(m & PROMOTION) && victim != EMPTY)
+        return captureScores.victim[victim] - captureScores.mover[pos.board[moveFromSquare(m)]];
+    if (moveKind(m) == EN_PASSANT) return 5;
     if (victim != EMPTY) return 6 * pieceType(victim) - pieceType(pos.board[moveFromSquare(m)]) + 5;
     return pieceType(promoPiece[movePromo(m)] | WHITE) - 5;
 }

@@ -220,10 +220,15 @@ int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply
     int result;
     if (mateDistanceCut(pos, ply, alpha, beta, result)) return result;
 
-    // Step 4: a side in check gets the ply back.
+    // Step 4: a side in check gets the ply back. Only the evasions need the
+    // checkers themselves.
     CheckInfo checks;
-    const bool inCheck = findCheckers(pos, checks) != 0;
-    if (inCheck) qDepth += ONE_PLY;
+    checks.count = 0;
+    const bool inCheck = isAttacked(pos, pos.side ^ 1, pos.kingSquare(pos.side));
+    if (inCheck) {
+        findCheckers(pos, checks);
+        qDepth += ONE_PLY;
+    }
 
     // Step 5: ply limit.
     if (ply >= MAX_SEARCH_PLY) return evaluate(pos, caches_, alpha, beta);
@@ -326,11 +331,12 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
     Move bestMove = 0;
     Move searched[MAX_MOVES];
     int searchedCount = 0;
+    const int side = pos.side;
     CheckInfo checks;
-    const bool inCheck = findCheckers(pos, checks) != 0;
+    checks.count = 0;
+    const bool inCheck = isAttacked(pos, side ^ 1, pos.kingSquare(side)) && findCheckers(pos, checks) != 0;
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
-    const int side = pos.side;
 
     // Step 8: null move, verified when few pieces are left. A verified
     // cut-off is an ordinary best move; an unverified one stores its bound only.
