@@ -129,16 +129,19 @@ void generateCaptures(const Position& pos, MoveList& list) {
             }
         }
     }
-    // Pawns are looked at one by one only when one of them can take or promote.
+    // Only the pawns that can take or promote are looked at, in list order.
     constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
     constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
     const SquareSet pawns = pos.pawnSquares(c);
-    const SquareSet targets = c == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
-                                     : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
-    const int push = pawnPush[c];
-    if ((targets & theirs) || (pawns & SEVENTH_RANK[c])) {
-        for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
-            const Square sq = *p;
+    const SquareSet movers = (c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
+                                     : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7))) |
+                             (pawns & SEVENTH_RANK[c]);
+    if (movers) {
+        const int push = pawnPush[c];
+        Square found[MAX_PAWNS];
+        const int count = inListOrder(pos, movers, found);
+        for (int i = 0; i < count; ++i) {
+            const Square sq = found[i];
             if (isSeventhRank(sq, c)) {
                 list.count = static_cast<int>(out - list.moves);
                 if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
