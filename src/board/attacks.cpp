@@ -104,6 +104,12 @@ void discoveryCandidates(const Position& pos, Square* out) {
     const int c = pos.side;
     const Square ek = pos.pieceList[c ^ 1][0];
     const int own = colourBits(c);
+    // No own slider on a line through the king: nothing to uncover.
+    const int nk = numberOf(ek);
+    if (!((pos.diagonalSquares(c) & diagonalLines(nk)) | (pos.orthogonalSquares(c) & orthogonalLines(nk)))) {
+        *out = 0;
+        return;
+    }
     for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
         const Square sq = *p;
         if (!(pos.board[sq] & attackMask(ek - sq))) continue;
