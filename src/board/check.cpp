@@ -13,11 +13,10 @@ bool isMated(Position& pos) {
     return !generateEvasions(pos, scratch, info, true, true);
 }
 
-bool isDrawByRule(Position& pos) {
+bool isDrawByRuleAfterQuietPlies(Position& pos) {
     const int fifty = pos.fiftyCount;
     if (fifty > 100) return true;
     if (fifty == 100 && !isMated(pos)) return true;
-    if (fifty < 4) return false;
     const HashKey key = pos.key;
     const HashKey* h = pos.keyHistory + pos.historyCount;
     for (int i = 4; i <= fifty; i += 2)

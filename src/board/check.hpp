@@ -9,7 +9,10 @@ namespace tallomir {
 // The side to move is in check and has no legal reply.
 bool isMated(Position& pos);
 // Drawn by the fifty-move rule (unless mated on the hundredth ply) or by repetition.
-bool isDrawByRule(Position& pos);
+// Within three plies of a capture or pawn move neither can be, which the
+// search sees at most of its nodes.
+bool isDrawByRuleAfterQuietPlies(Position& pos);
+inline bool isDrawByRule(Position& pos) { return pos.fiftyCount >= 4 && isDrawByRuleAfterQuietPlies(pos); }
 // After move, the side then to move is in check.
 bool givesCheck(Position& pos, Move move);
 
