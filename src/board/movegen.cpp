@@ -136,26 +136,27 @@ void generateCaptures(const Position& pos, MoveList& list) {
     const SquareSet movers = (c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
                                      : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7))) |
                              (pawns & SEVENTH_RANK[c]);
-    if (movers) {
-        const int push = pawnPush[c];
-        Square found[MAX_PAWNS];
-        const int count = inListOrder(pos, movers, found);
-        for (int i = 0; i < count; ++i) {
-            const Square sq = found[i];
-            if (isSeventhRank(sq, c)) {
-                list.count = static_cast<int>(out - list.moves);
-                if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
-                if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
-                if (pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
-                out = list.moves + list.count;
-                continue;
-            }
-            const SquareNumber from = numberOf(sq);
-            *out = encodeMove(from, squareNumber(numberOf(sq + push - 1) & 63));
-            out += (pos.board[sq + push - 1] & enemy) != 0;
-            *out = encodeMove(from, squareNumber(numberOf(sq + push + 1) & 63));
-            out += (pos.board[sq + push + 1] & enemy) != 0;
+    const int push = pawnPush[c];
+    const auto pawnCaptures = [&](Square sq) {
+        if (isSeventhRank(sq, c)) {
+            list.count = static_cast<int>(out - list.moves);
+            if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
+            if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
+            if (pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
+            out = list.moves + list.count;
+            return;
         }
+        const SquareNumber from = numberOf(sq);
+        *out = encodeMove(from, squareNumber(numberOf(sq + push - 1) & 63));
+        out += (pos.board[sq + push - 1] & enemy) != 0;
+        *out = encodeMove(from, squareNumber(numberOf(sq + push + 1) & 63));
+        out += (pos.board[sq + push + 1] & enemy) != 0;
+    };
+    if (movers && !(movers & (movers - 1))) {
+        pawnCaptures(squareOf[std::countr_zero(movers)]);
+    } else if (movers) {
+        for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
+            if (movers & squareBit(numberOf(*p))) pawnCaptures(*p);
     }
     list.count = static_cast<int>(out - list.moves);
 }
