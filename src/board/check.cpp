@@ -43,7 +43,10 @@ bool givesCheck(Position& pos, Move move) {
         while (s != k && (pos.board[s] == EMPTY || s == from)) s += step;
         if (s == k) return true;
     }
-    return isPinned(pos, m ^ 1, from) && rayStep(k - to) != rayStep(k - from);
+    // A discovered check: the mover leaves a line through the king that it
+    // alone blocked against an own slider.
+    const int line = rayStep(k - from);
+    return line != 0 && rayStep(k - to) != line && isPinned(pos, m ^ 1, from);
 }
 
 }  // namespace tallomir
