@@ -57,10 +57,34 @@ void sortedCaptures(const Position& pos, MoveList& list) {
     }
 }
 
-void scoreByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
+// Quiet moves by history, highest first, ties in generation order. The
+// moves without history (the lowest score) need no sorting: they are set
+// apart in their order and follow the others.
+void sortByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
     if (list.count < 2) return;
-    for (int i = 0; i < list.count; ++i)
-        list.scores[i] = static_cast<std::int16_t>(historyScore(ordering, pos, list.moves[i]));
+    Move plain[MAX_MOVES];
+    int sorted = 0, plainCount = 0;
+    for (int i = 0; i < list.count; ++i) {
+        const Move m = list.moves[i];
+        const int h = ordering.historyTable[moverIndex(pos, m)][moveTo(m)];
+        if (h == 0) {
+            plain[plainCount++] = m;
+            continue;
+        }
+        const auto s = static_cast<std::int16_t>(h + HISTORY_OFFSET);
+        int j = sorted++;
+        while (j > 0 && list.scores[j - 1] < s) {
+            list.moves[j] = list.moves[j - 1];
+            list.scores[j] = list.scores[j - 1];
+            --j;
+        }
+        list.moves[j] = m;
+        list.scores[j] = s;
+    }
+    for (int i = 0; i < plainCount; ++i) {
+        list.moves[sorted + i] = plain[i];
+        list.scores[sorted + i] = HISTORY_OFFSET;
+    }
 }
 
 void scoreQuiescenceEvasions(const Position& pos, MoveList& list) {
@@ -199,14 +223,12 @@ bool enterNextStage(MovePicker& p) {
             break;
         case STAGE_PREFERRED_QUIETS:
             generatePreferredQuiets(pos, p.list);
-            scoreByHistory(*p.ordering, pos, p.list);
-            sortMoves(p.list);
+            sortByHistory(*p.ordering, pos, p.list);
             break;
         case STAGE_QUIETS:
             generateOtherQuiets(pos, p.list);
             generateCastling(pos, p.list);
-            scoreByHistory(*p.ordering, pos, p.list);
-            sortMoves(p.list);
+            sortByHistory(*p.ordering, pos, p.list);
             break;
         case STAGE_BAD_CAPTURES:
             copyMoveList(p.list, p.badCaptures);
