@@ -149,8 +149,10 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     // Step 5: castling rights lost by touching a king or rook square.
     if (pos.castling) {
         const int rights = pos.castling & castleMask[from] & castleMask[to];
-        pos.key ^= castleKey[pos.castling ^ rights];
-        pos.castling = rights;
+        if (rights != pos.castling) {
+            pos.key ^= castleKey[pos.castling ^ rights];
+            pos.castling = rights;
+        }
     }
     undo.captured = 0;
 
