@@ -68,8 +68,8 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
             if (!checks) continue;
             // Most sliders reach none of those squares: one look at the whole
             // lines spares the walk along each direction.
-            const SquareSet reach =
-                ((code & DIAGONAL) ? diagonalAttacks(all, n) : 0) | ((code & ORTHOGONAL) ? orthogonalAttacks(all, n) : 0);
+            const SquareSet reach = ((code & DIAGONAL) ? diagonalAttacks(all, n) : 0) |
+                                    ((code & ORTHOGONAL) ? orthogonalAttacks(all, n) : 0);
             if (!(reach & checks)) continue;
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const int r = rayDirection(*d);
