@@ -52,8 +52,7 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     }
 
     // Step 1: material table.
-    MaterialEntry material;
-    probeMaterial(caches.material, pos, material);
+    const MaterialEntry& material = materialEntry(caches.material, pos);
     int scaleWhite = material.scale[0], scaleBlack = material.scale[1];
 
     // Step 2: material and piece-square sums.
@@ -61,15 +60,20 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     int end = material.materialEnd + pos.psqEnd;
 
     // Step 3: static pawn structure.
-    PawnEntry pawns;
-    probePawns(caches.pawns, pos, pawns);
+    const PawnEntry& pawns = pawnEntry(caches.pawns, pos);
     mid += pawns.mid;
     end += pawns.end;
 
     // Step 4: endgame knowledge may lower the scales.
-    applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
-    if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
-    if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
+    // Only a side with bishops and pawns alone, or a knight and a pawn, or one
+    // of the small endings from queen against pawn on has rules to apply.
+    if (((material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE)) ||
+        material.endgameClass >= CLASS_Q_V_P) {
+        applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
+        // A rule may set 1 where the table already says 0.
+        if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
+        if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
+    }
 
     // Step 5: neither side can win.
     if (scaleWhite == 0 && scaleBlack == 0) return 0;

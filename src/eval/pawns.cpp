@@ -1,5 +1,6 @@
 #include "eval/pawns.hpp"
 
+#include <bit>
 #include <cstring>
 
 #include "board/see.hpp"
@@ -145,14 +146,37 @@ constexpr PawnMasks makePawnMasks() {
 
 extern constexpr PawnMasks pawnMasks = makePawnMasks();
 
+namespace {
+
+constexpr SquareSet DARK_SQUARES = 0xAA55AA55AA55AA55ULL;
+constexpr SquareSet SECOND_RANK[2] = {0x000000000000FF00ULL, 0x00FF000000000000ULL};
+
+// Bit f for every file f that holds a man of the set.
+inline int filesOf(SquareSet set) {
+    set |= set >> 32;
+    set |= set >> 16;
+    set |= set >> 8;
+    return static_cast<int>(set & 0xFF);
+}
+
+}  // namespace
+
 void computePawns(const Position& pos, PawnEntry& out) {
     const PawnMasks& pm = pawnMasks;
     std::memset(&out, 0, sizeof out);
     int mid[2] = {0, 0}, end[2] = {0, 0};
     for (int c = 0; c < 2; ++c) {
+        const SquareSet pawnSet = pos.typeSquares[c][PAWN_TYPE];
+        const int files = filesOf(pawnSet);
+        out.secondRankPawns[c] = (pawnSet & SECOND_RANK[c]) != 0;
+        out.darkPawns[c] = static_cast<std::uint8_t>(std::popcount(pawnSet & DARK_SQUARES));
+        out.lonePawnSquare[c] = static_cast<std::uint8_t>(lonePawnSquareOf(pos, c, files));
+
         const std::uint8_t* own = pos.pawnFileMask[c];
-        const std::uint8_t* enemy = pos.pawnFileMask[c ^ 1];
-        int files = 0;
+        // The enemy's masks turned to this colour's relative ranks, once per file
+        // (and the empty files either side of the board).
+        std::uint8_t enemy[16];
+        for (int col = 3; col <= 12; ++col) enemy[col] = pm.reversed[pos.pawnFileMask[c ^ 1][col]];
         for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
             const Square sq = *p;
             const int col = sq & 15;
@@ -161,13 +185,9 @@ void computePawns(const Position& pos, PawnEntry& out) {
             v.ownOnFile = own[col];
             v.ownLeft = own[col - 1];
             v.ownRight = own[col + 1];
-            v.enemyOnFile = pm.reversed[enemy[col]];
-            v.enemyLeft = pm.reversed[enemy[col - 1]];
-            v.enemyRight = pm.reversed[enemy[col + 1]];
-
-            if (isSecondRank(sq, c)) out.secondRankPawns[c] |= 1;
-            if (squareColour(sq) == 0) ++out.darkPawns[c];
-            files |= 1 << (col - 4);
+            v.enemyOnFile = enemy[col];
+            v.enemyLeft = enemy[col - 1];
+            v.enemyRight = enemy[col + 1];
 
             // Doubled: an own pawn behind it on the file.
             if (v.ownOnFile & pm.below[v.rank]) {
@@ -199,7 +219,6 @@ void computePawns(const Position& pos, PawnEntry& out) {
                 end[c] += weighted(w, CANDIDATE_END_SCALE) + CANDIDATE_END_FLAT;
             }
         }
-        out.lonePawnSquare[c] = static_cast<std::uint8_t>(lonePawnSquareOf(pos, c, files));
     }
     out.mid = static_cast<std::int16_t>(mid[0] - mid[1]);
     out.end = static_cast<std::int16_t>(end[0] - end[1]);
