@@ -24,6 +24,9 @@ constexpr int ROOK_NEAR_KING_FILE = 10, ROOK_ON_KING_FILE = 10;
 constexpr int bishopPawnMid[9] = {9, 6, 3, 0, -3, -6, -9, -12, -15};
 constexpr int bishopPawnEnd[9] = {12, 8, 4, 0, -4, -8, -12, -16, -20};
 
+// Rooks and queens on their seventh rank, by colour.
+constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
+
 constexpr int SHUT_IN_BISHOP = 50;  // behind a blocked centre pawn
 constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
 
@@ -190,19 +193,23 @@ template <class Count>
                     if (v == 0) mc += ROOK_ON_KING_FILE;
                 }
             }
-            if (seventhMatters && isSeventhRank(sq, c)) {
-                mc += EDITION.rookSeventhMid;
-                ec += EDITION.rookSeventhEnd;
-            }
         }
         for (SquareSet set = types[QUEEN_TYPE]; set; set &= set - 1) {
-            const int n = std::countr_zero(set);
-            const int X = queenMobility<Count>(occ, c, n) - QUEEN_MOBILITY_BASE;
+            const int X = queenMobility<Count>(occ, c, std::countr_zero(set)) - QUEEN_MOBILITY_BASE;
             mc += X;
             ec += QUEEN_MOBILITY_END * X;
-            if (seventhMatters && isSeventhRank(squareOf[n], c)) {
-                mc += EDITION.queenSeventhMid;
-                ec += EDITION.queenSeventhEnd;
+        }
+        if (seventhMatters) {
+            const SquareSet seventh = SEVENTH_RANK[c];
+            if (const SquareSet rooks = types[ROOK_TYPE] & seventh) {
+                const int k = Count::of(rooks);
+                mc += k * EDITION.rookSeventhMid;
+                ec += k * EDITION.rookSeventhEnd;
+            }
+            if (const SquareSet queens = types[QUEEN_TYPE] & seventh) {
+                const int k = Count::of(queens);
+                mc += k * EDITION.queenSeventhMid;
+                ec += k * EDITION.queenSeventhEnd;
             }
         }
         m[c] = mc;
