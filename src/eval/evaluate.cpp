@@ -40,6 +40,14 @@ inline bool outsideWindow(int s, int alpha, [[maybe_unused]] int beta) {
     return s + LAZY_MARGIN <= alpha;
 }
 
+// The endgame rules of a side look only at a knight and a pawn against a
+// piece, or at bishops and pawns whose pawns all stand on one file; the
+// endings with rules of their own are the classes from queen against pawn on.
+inline bool sideHasRule(const MaterialEntry& material, const PawnEntry& pawns, int s) {
+    const int flags = material.sideFlags[s];
+    return (flags & KNIGHT_PAWN_VS_PIECE) || ((flags & ONLY_BISHOPS_AND_PAWNS) && pawns.lonePawnSquare[s]);
+}
+
 }  // namespace
 
 int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
@@ -65,10 +73,7 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     end += pawns.end;
 
     // Step 4: endgame knowledge may lower the scales.
-    // Only a side with bishops and pawns alone, or a knight and a pawn, or one
-    // of the small endings from queen against pawn on has rules to apply.
-    if (((material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE)) ||
-        material.endgameClass >= CLASS_Q_V_P) {
+    if (sideHasRule(material, pawns, 0) || sideHasRule(material, pawns, 1) || material.endgameClass >= CLASS_Q_V_P) {
         applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
         // A rule may set 1 where the table already says 0.
         if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
