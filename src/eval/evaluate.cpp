@@ -100,7 +100,7 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     }
 
     // Step 9: pieces, king shelter, passed pawns.
-    evalPieces(pos, material, pawns, mid, end);
+    if (pos.pieceCount[0] + pos.pieceCount[1] > 2) evalPieces(pos, material, pawns, mid, end);
     evalKingShelter(pos, material, mid);
     evalPassedPawns(pos, pawns, mid, end);
 

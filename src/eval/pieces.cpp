@@ -136,8 +136,9 @@ template <class Count>
                                                const PawnEntry& pawns, int& mid, int& end) {
     const std::uint8_t* board = pos.board;
     const Occupancy occ = occupancyOf(pos);
-    int m[2], e[2];
+    int m[2] = {0, 0}, e[2] = {0, 0};
     for (int c = 0; c < 2; ++c) {
+        if (pos.pieceCount[c] == 1) continue;  // the king alone
         const int enemy = c ^ 1;
         const Square enemyKing = pos.kingSquare(enemy);
         // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
