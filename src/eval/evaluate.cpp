@@ -73,7 +73,9 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     end += pawns.end;
 
     // Step 4: endgame knowledge may lower the scales.
-    if (sideHasRule(material, pawns, 0) || sideHasRule(material, pawns, 1) || material.endgameClass >= CLASS_Q_V_P) {
+    if ((((material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE)) &&
+         (sideHasRule(material, pawns, 0) || sideHasRule(material, pawns, 1))) ||
+        material.endgameClass >= CLASS_Q_V_P) {
         applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
         // A rule may set 1 where the table already says 0.
         if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
