@@ -33,8 +33,8 @@ constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
 constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
 constexpr SquareSet bitOf(const char* name) { return squareBit(name[0] - 'a' + 8 * (name[1] - '1')); }
 
-// Squares where a bishop may be trapped or shut in, where a king shuts in its
-// rook, and where that rook stands, by colour.
+// By colour: the bishop squares of the wing patterns, the king squares that
+// shut in a rook, and the squares of that rook.
 constexpr SquareSet WHITE_TRAP_BISHOP =
     bitOf("a7") | bitOf("b8") | bitOf("h7") | bitOf("g8") | bitOf("a6") | bitOf("h6");
 constexpr SquareSet BLACK_TRAP_BISHOP =
