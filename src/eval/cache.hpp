@@ -42,4 +42,15 @@ void probeCacheTable(Entry& slot, std::uint32_t check, Entry& out, Compute compu
     slot = out;
 }
 
+// The same, read in place: the slot itself, filled first when its check does
+// not match. The reference holds until the next probe of the table.
+template <class Entry, class Compute>
+const Entry& cachedEntry(Entry& slot, std::uint32_t check, Compute compute) {
+    if (slot.checkKey != check) [[unlikely]] {
+        compute(slot);
+        slot.checkKey = check;
+    }
+    return slot;
+}
+
 }  // namespace tallomir

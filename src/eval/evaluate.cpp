@@ -40,6 +40,14 @@ inline bool outsideWindow(int s, int alpha, [[maybe_unused]] int beta) {
     return s + LAZY_MARGIN <= alpha;
 }
 
+// The endgame rules of a side look only at a knight and a pawn against a
+// piece, or at bishops and pawns whose pawns all stand on one file; the
+// endings with rules of their own are the classes from queen against pawn on.
+inline bool sideHasRule(const MaterialEntry& material, const PawnEntry& pawns, int s) {
+    const int flags = material.sideFlags[s];
+    return (flags & KNIGHT_PAWN_VS_PIECE) || ((flags & ONLY_BISHOPS_AND_PAWNS) && pawns.lonePawnSquare[s]);
+}
+
 }  // namespace
 
 int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
@@ -52,8 +60,7 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     }
 
     // Step 1: material table.
-    MaterialEntry material;
-    probeMaterial(caches.material, pos, material);
+    const MaterialEntry& material = materialEntry(caches.material, pos);
     int scaleWhite = material.scale[0], scaleBlack = material.scale[1];
 
     // Step 2: material and piece-square sums.
@@ -61,15 +68,19 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     int end = material.materialEnd + pos.psqEnd;
 
     // Step 3: static pawn structure.
-    PawnEntry pawns;
-    probePawns(caches.pawns, pos, pawns);
+    const PawnEntry& pawns = pawnEntry(caches.pawns, pos);
     mid += pawns.mid;
     end += pawns.end;
 
     // Step 4: endgame knowledge may lower the scales.
-    applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
-    if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
-    if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
+    if ((((material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE)) &&
+         (sideHasRule(material, pawns, 0) || sideHasRule(material, pawns, 1))) ||
+        material.endgameClass >= CLASS_Q_V_P) {
+        applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
+        // A rule may set 1 where the table already says 0.
+        if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
+        if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
+    }
 
     // Step 5: neither side can win.
     if (scaleWhite == 0 && scaleBlack == 0) return 0;
@@ -91,7 +102,7 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     }
 
     // Step 9: pieces, king shelter, passed pawns.
-    evalPieces(pos, material, pawns, mid, end);
+    if (pos.pieceCount[0] + pos.pieceCount[1] > 2) evalPieces(pos, material, pawns, mid, end);
     evalKingShelter(pos, material, mid);
     evalPassedPawns(pos, pawns, mid, end);
 

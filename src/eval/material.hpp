@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "board/position.hpp"
+#include "eval/cache.hpp"
 
 namespace tallomir {
 
@@ -70,6 +71,11 @@ inline constexpr int MATERIAL_TABLE_SIZE = 256;
 
 void computeMaterial(const Position& pos, MaterialEntry& out);
 void probeMaterial(MaterialEntry* table, const Position& pos, MaterialEntry& out);
+// The entry in its slot, valid until the table's next probe.
+inline const MaterialEntry& materialEntry(MaterialEntry* table, const Position& pos) {
+    return cachedEntry(table[keyLow(pos.materialKey) & (MATERIAL_TABLE_SIZE - 1)], keyHigh(pos.materialKey),
+                       [&pos](MaterialEntry& entry) { computeMaterial(pos, entry); });
+}
 // The table holds the entry of pos's material (for tests and diagnostics).
 bool materialEntryCached(MaterialEntry* table, const Position& pos);
 

@@ -1,5 +1,6 @@
 #include "eval/pawns.hpp"
 
+#include <bit>
 #include <cstring>
 
 #include "board/see.hpp"
@@ -145,62 +146,104 @@ constexpr PawnMasks makePawnMasks() {
 
 extern constexpr PawnMasks pawnMasks = makePawnMasks();
 
-void computePawns(const Position& pos, PawnEntry& out) {
+namespace {
+
+constexpr SquareSet DARK_SQUARES = 0xAA55AA55AA55AA55ULL;  // a1 and the squares of its colour
+constexpr SquareSet A_FILE = 0x0101010101010101ULL, H_FILE = A_FILE << 7;
+constexpr SquareSet SECOND_RANK = 0x000000000000FF00ULL;
+
+// Bit f for every file f that holds a man of the set.
+inline int filesOf(SquareSet set) {
+    set |= set >> 32;
+    set |= set >> 16;
+    set |= set >> 8;
+    return static_cast<int>(set & 0xFF);
+}
+// Every square of the files in the 8-bit set.
+inline SquareSet filesSet(int files) { return static_cast<SquareSet>(files) * A_FILE; }
+// The squares of the set and every square above (below) them on their files.
+inline SquareSet fillUp(SquareSet set) {
+    set |= set << 8;
+    set |= set << 16;
+    return set | set << 32;
+}
+inline SquareSet fillDown(SquareSet set) {
+    set |= set >> 8;
+    set |= set >> 16;
+    return set | set >> 32;
+}
+// The squares beside those of the set, on the same rank.
+inline SquareSet besides(SquareSet set) { return ((set << 1) & ~A_FILE) | ((set >> 1) & ~H_FILE); }
+// Few squares are ever counted here: the loop beats the portable count.
+inline int countOf(SquareSet set) {
+    int n = 0;
+    for (; set; set &= set - 1) ++n;
+    return n;
+}
+
+// One side's structure terms. `own` and `enemy` are the pawns seen from the
+// side, its pawns moving up the board (Black's turned over), so a square's
+// rank is the relative rank.
+void scoreSide(const Position& pos, int c, SquareSet own, SquareSet enemy, PawnEntry& out, int& mid, int& end) {
     const PawnMasks& pm = pawnMasks;
-    std::memset(&out, 0, sizeof out);
-    int mid[2] = {0, 0}, end[2] = {0, 0};
-    for (int c = 0; c < 2; ++c) {
-        const std::uint8_t* own = pos.pawnFileMask[c];
-        const std::uint8_t* enemy = pos.pawnFileMask[c ^ 1];
-        int files = 0;
-        for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p) {
-            const Square sq = *p;
-            const int col = sq & 15;
-            PawnView v;
-            v.rank = relativeRank(sq, c);
-            v.ownOnFile = own[col];
-            v.ownLeft = own[col - 1];
-            v.ownRight = own[col + 1];
-            v.enemyOnFile = pm.reversed[enemy[col]];
-            v.enemyLeft = pm.reversed[enemy[col - 1]];
-            v.enemyRight = pm.reversed[enemy[col + 1]];
+    const int files = filesOf(own);
+    const SquareSet isolated = own & filesSet(files & ~((files << 1) | (files >> 1)));
+    const SquareSet doubled = own & fillUp(own << 8);  // an own pawn behind on the file
+    // Open: no pawn in front on the file. Passed: open, and no enemy pawn ahead
+    // on the files beside it either (scored at every evaluation).
+    const SquareSet open = own & ~fillDown((own | enemy) >> 8);
+    const SquareSet passed = open & ~fillDown(besides(enemy >> 8));
+    // A neighbour level with the pawn or behind it can support it: not backward.
+    const SquareSet unsupported = own & ~isolated & ~fillUp(besides(own));
 
-            if (isSecondRank(sq, c)) out.secondRankPawns[c] |= 1;
-            if (squareColour(sq) == 0) ++out.darkPawns[c];
-            files |= 1 << (col - 4);
+    out.passedFiles[c] = static_cast<std::uint8_t>(filesOf(passed));
+    out.secondRankPawns[c] = (own & SECOND_RANK) != 0;
+    const int nDoubled = countOf(doubled), nIsolated = countOf(isolated), nIsolatedOpen = countOf(isolated & open);
+    mid += nDoubled * EDITION.doubledMid + nIsolatedOpen * ISOLATED_OPEN_MID +
+           (nIsolated - nIsolatedOpen) * ISOLATED_CLOSED_MID;
+    end += nDoubled * EDITION.doubledEnd + nIsolated * ISOLATED_END;
 
-            // Doubled: an own pawn behind it on the file.
-            if (v.ownOnFile & pm.below[v.rank]) {
-                mid[c] += EDITION.doubledMid;
-                end[c] += EDITION.doubledEnd;
-            }
-            const bool isolated = (v.ownLeft | v.ownRight) == 0;
-            const bool backward = !isolated && isBackward(v);
-            // Open: no pawn in front of it on its file. Passed: open, and no enemy
-            // pawn ahead on the files beside it either (scored at every evaluation).
-            const bool open = !((v.ownOnFile | v.enemyOnFile) & pm.above[v.rank]);
-            bool candidate = false;
-            if (open) {
-                if (!((v.enemyLeft | v.enemyRight) & pm.above[v.rank]))
-                    out.passedFiles[c] |= static_cast<std::uint8_t>(1 << (col - 4));
-                else
-                    candidate = isCandidate(v);
-            }
-            if (isolated) {
-                mid[c] += open ? ISOLATED_OPEN_MID : ISOLATED_CLOSED_MID;
-                end[c] += ISOLATED_END;
-            } else if (backward) {
-                mid[c] += open ? BACKWARD_OPEN_MID : BACKWARD_CLOSED_MID;
-                end[c] += BACKWARD_END;
-            }
-            if (candidate) {
-                const int w = passedRankWeight[v.rank];
-                mid[c] += weighted(w, CANDIDATE_MID_SCALE) + CANDIDATE_MID_FLAT;
-                end[c] += weighted(w, CANDIDATE_END_SCALE) + CANDIDATE_END_FLAT;
-            }
-        }
-        out.lonePawnSquare[c] = static_cast<std::uint8_t>(lonePawnSquareOf(pos, c, files));
+    // Backward and candidate pawns are judged one by one on their rank masks.
+    const std::uint8_t* ownMask = pos.pawnFileMask[c];
+    const std::uint8_t* enemyMask = pos.pawnFileMask[c ^ 1];
+    auto viewOf = [&](int n) {
+        const int col = (n & 7) + 4;
+        PawnView v;
+        v.rank = n >> 3;
+        v.ownOnFile = ownMask[col];
+        v.ownLeft = ownMask[col - 1];
+        v.ownRight = ownMask[col + 1];
+        v.enemyOnFile = pm.reversed[enemyMask[col]];
+        v.enemyLeft = pm.reversed[enemyMask[col - 1]];
+        v.enemyRight = pm.reversed[enemyMask[col + 1]];
+        return v;
+    };
+    for (SquareSet set = unsupported; set; set &= set - 1) {
+        const int n = std::countr_zero(set);
+        if (!isBackward(viewOf(n))) continue;
+        mid += (open >> n) & 1 ? BACKWARD_OPEN_MID : BACKWARD_CLOSED_MID;
+        end += BACKWARD_END;
     }
+    for (SquareSet set = open & ~passed; set; set &= set - 1) {
+        const int n = std::countr_zero(set);
+        if (!isCandidate(viewOf(n))) continue;
+        const int w = passedRankWeight[n >> 3];
+        mid += weighted(w, CANDIDATE_MID_SCALE) + CANDIDATE_MID_FLAT;
+        end += weighted(w, CANDIDATE_END_SCALE) + CANDIDATE_END_FLAT;
+    }
+    out.lonePawnSquare[c] = static_cast<std::uint8_t>(lonePawnSquareOf(pos, c, files));
+}
+
+}  // namespace
+
+void computePawns(const Position& pos, PawnEntry& out) {
+    std::memset(&out, 0, sizeof out);
+    const SquareSet white = pos.typeSquares[0][PAWN_TYPE], black = pos.typeSquares[1][PAWN_TYPE];
+    out.darkPawns[0] = static_cast<std::uint8_t>(countOf(white & DARK_SQUARES));
+    out.darkPawns[1] = static_cast<std::uint8_t>(countOf(black & DARK_SQUARES));
+    int mid[2] = {0, 0}, end[2] = {0, 0};
+    scoreSide(pos, 0, white, black, out, mid[0], end[0]);
+    scoreSide(pos, 1, __builtin_bswap64(black), __builtin_bswap64(white), out, mid[1], end[1]);
     out.mid = static_cast<std::int16_t>(mid[0] - mid[1]);
     out.end = static_cast<std::int16_t>(end[0] - end[1]);
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "board/position.hpp"
+#include "eval/cache.hpp"
 
 namespace tallomir {
 
@@ -50,6 +51,11 @@ inline constexpr int PAWN_TABLE_SIZE = 16384;
 
 void computePawns(const Position& pos, PawnEntry& out);
 void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out);
+// The entry in its slot, valid until the table's next probe.
+inline const PawnEntry& pawnEntry(PawnEntry* table, const Position& pos) {
+    return cachedEntry(table[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)], keyHigh(pos.pawnKey),
+                       [&pos](PawnEntry& entry) { computePawns(pos, entry); });
+}
 // The table holds the entry of pos's pawns (for tests and diagnostics).
 bool pawnEntryCached(PawnEntry* table, const Position& pos);
 

@@ -24,16 +24,27 @@ constexpr int ROOK_NEAR_KING_FILE = 10, ROOK_ON_KING_FILE = 10;
 constexpr int bishopPawnMid[9] = {9, 6, 3, 0, -3, -6, -9, -12, -15};
 constexpr int bishopPawnEnd[9] = {12, 8, 4, 0, -4, -8, -12, -16, -20};
 
+// Rooks and queens on their seventh rank, by colour.
+constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
+
 constexpr int SHUT_IN_BISHOP = 50;  // behind a blocked centre pawn
 constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
 
 constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
 constexpr SquareSet bitOf(const char* name) { return squareBit(name[0] - 'a' + 8 * (name[1] - '1')); }
 
-constexpr SquareSet WHITE_TRAP_SQUARES =
+// By colour: the bishop squares of the wing patterns, the king squares that
+// shut in a rook, and the squares of that rook.
+constexpr SquareSet WHITE_TRAP_BISHOP =
     bitOf("a7") | bitOf("b8") | bitOf("h7") | bitOf("g8") | bitOf("a6") | bitOf("h6");
-constexpr SquareSet BLACK_TRAP_SQUARES =
+constexpr SquareSet BLACK_TRAP_BISHOP =
     bitOf("a2") | bitOf("b1") | bitOf("h2") | bitOf("g1") | bitOf("a3") | bitOf("h3");
+constexpr SquareSet WHITE_LONG_KING = bitOf("c1") | bitOf("b1"), WHITE_SHORT_KING = bitOf("f1") | bitOf("g1");
+constexpr SquareSet BLACK_LONG_KING = bitOf("c8") | bitOf("b8"), BLACK_SHORT_KING = bitOf("f8") | bitOf("g8");
+constexpr SquareSet WHITE_LONG_ROOK = bitOf("a1") | bitOf("a2") | bitOf("b1");
+constexpr SquareSet WHITE_SHORT_ROOK = bitOf("h1") | bitOf("h2") | bitOf("g1");
+constexpr SquareSet BLACK_LONG_ROOK = bitOf("a8") | bitOf("a7") | bitOf("b8");
+constexpr SquareSet BLACK_SHORT_ROOK = bitOf("h8") | bitOf("h7") | bitOf("g8");
 
 }  // namespace
 
@@ -62,44 +73,57 @@ constexpr OutpostTable outpostTable = makeOutpostTable();
 
 }  // namespace
 
-void evalTrappedPieces(const Position& pos, int& mid, int& end) {
+namespace {
+
+// The wing patterns, for positions with a bishop on one of their squares:
+// bishops that took a wing pawn and are cut off by a pawn that closes the
+// diagonal. A row whose two alternatives both hold counts once.
+[[gnu::noinline]] int trappedBishops(const Position& pos) {
     const std::uint8_t* b = pos.board;
     auto at = [b](const char* name, int code) { return b[named(name)] == code; };
     const int large = EDITION.trappedBishopLarge, small = EDITION.trappedBishopSmall;
-
-    // Bishops that took a wing pawn and are cut off by a pawn that closes the
-    // diagonal. A row whose two alternatives both hold counts once. Most
-    // positions have no man of the bishop's colour on any of those squares.
     int trapped = 0;
-    if (pos.occupied[0] & WHITE_TRAP_SQUARES) {
-        if ((at("a7", W_BISHOP) && at("b6", B_PAWN)) || (at("b8", W_BISHOP) && at("c7", B_PAWN))) trapped -= large;
-        if ((at("h7", W_BISHOP) && at("g6", B_PAWN)) || (at("g8", W_BISHOP) && at("f7", B_PAWN))) trapped -= large;
-        if (at("a6", W_BISHOP) && at("b5", B_PAWN)) trapped -= small;
-        if (at("h6", W_BISHOP) && at("g5", B_PAWN)) trapped -= small;
+    if ((at("a7", W_BISHOP) && at("b6", B_PAWN)) || (at("b8", W_BISHOP) && at("c7", B_PAWN))) trapped -= large;
+    if ((at("h7", W_BISHOP) && at("g6", B_PAWN)) || (at("g8", W_BISHOP) && at("f7", B_PAWN))) trapped -= large;
+    if (at("a6", W_BISHOP) && at("b5", B_PAWN)) trapped -= small;
+    if (at("h6", W_BISHOP) && at("g5", B_PAWN)) trapped -= small;
+    if ((at("a2", B_BISHOP) && at("b3", W_PAWN)) || (at("b1", B_BISHOP) && at("c2", W_PAWN))) trapped += large;
+    if ((at("h2", B_BISHOP) && at("g3", W_PAWN)) || (at("g1", B_BISHOP) && at("f2", W_PAWN))) trapped += large;
+    if (at("a3", B_BISHOP) && at("b4", W_PAWN)) trapped += small;
+    if (at("h3", B_BISHOP) && at("g4", W_PAWN)) trapped += small;
+    return trapped;
+}
+
+// A man of the set on the square.
+constexpr bool on(SquareSet set, const char* name) { return (set & bitOf(name)) != 0; }
+
+}  // namespace
+
+void evalTrappedPieces(const Position& pos, int& mid, int& end) {
+    const SquareSet whiteBishops = pos.typeSquares[0][BISHOP_TYPE], blackBishops = pos.typeSquares[1][BISHOP_TYPE];
+    // Most positions have no bishop on any square of the wing patterns.
+    if ((whiteBishops & WHITE_TRAP_BISHOP) | (blackBishops & BLACK_TRAP_BISHOP)) {
+        const int trapped = trappedBishops(pos);
+        mid += trapped;
+        end += trapped;
     }
-    if (pos.occupied[1] & BLACK_TRAP_SQUARES) {
-        if ((at("a2", B_BISHOP) && at("b3", W_PAWN)) || (at("b1", B_BISHOP) && at("c2", W_PAWN))) trapped += large;
-        if ((at("h2", B_BISHOP) && at("g3", W_PAWN)) || (at("g1", B_BISHOP) && at("f2", W_PAWN))) trapped += large;
-        if (at("a3", B_BISHOP) && at("b4", W_PAWN)) trapped += small;
-        if (at("h3", B_BISHOP) && at("g4", W_PAWN)) trapped += small;
-    }
-    mid += trapped;
-    end += trapped;
 
     // Bishops shut in behind an unmoved, blocked centre pawn.
-    if (at("d2", W_PAWN) && b[named("d3")] != EMPTY && at("c1", W_BISHOP)) mid -= SHUT_IN_BISHOP;
-    if (at("e2", W_PAWN) && b[named("e3")] != EMPTY && at("f1", W_BISHOP)) mid -= SHUT_IN_BISHOP;
-    if (at("d7", B_PAWN) && b[named("d6")] != EMPTY && at("c8", B_BISHOP)) mid += SHUT_IN_BISHOP;
-    if (at("e7", B_PAWN) && b[named("e6")] != EMPTY && at("f8", B_BISHOP)) mid += SHUT_IN_BISHOP;
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
+    if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
+    if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
+    if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
+    if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
 
     // Rooks shut in by a king that stepped aside instead of castling.
-    if ((at("c1", W_KING) || at("b1", W_KING)) && (at("a1", W_ROOK) || at("a2", W_ROOK) || at("b1", W_ROOK)))
+    const SquareSet whiteKing = pos.typeSquares[0][KING_TYPE], blackKing = pos.typeSquares[1][KING_TYPE];
+    const SquareSet whiteRooks = pos.typeSquares[0][ROOK_TYPE], blackRooks = pos.typeSquares[1][ROOK_TYPE];
+    if (((whiteKing & WHITE_LONG_KING) && (whiteRooks & WHITE_LONG_ROOK)) ||
+        ((whiteKing & WHITE_SHORT_KING) && (whiteRooks & WHITE_SHORT_ROOK)))
         mid -= SHUT_IN_ROOK;
-    if ((at("f1", W_KING) || at("g1", W_KING)) && (at("h1", W_ROOK) || at("h2", W_ROOK) || at("g1", W_ROOK)))
-        mid -= SHUT_IN_ROOK;
-    if ((at("c8", B_KING) || at("b8", B_KING)) && (at("a8", B_ROOK) || at("a7", B_ROOK) || at("b8", B_ROOK)))
-        mid += SHUT_IN_ROOK;
-    if ((at("f8", B_KING) || at("g8", B_KING)) && (at("h8", B_ROOK) || at("h7", B_ROOK) || at("g8", B_ROOK)))
+    if (((blackKing & BLACK_LONG_KING) && (blackRooks & BLACK_LONG_ROOK)) ||
+        ((blackKing & BLACK_SHORT_KING) && (blackRooks & BLACK_SHORT_ROOK)))
         mid += SHUT_IN_ROOK;
 }
 
@@ -112,8 +136,9 @@ template <class Count>
                                                const PawnEntry& pawns, int& mid, int& end) {
     const std::uint8_t* board = pos.board;
     const Occupancy occ = occupancyOf(pos);
-    int m[2], e[2];
+    int m[2] = {0, 0}, e[2] = {0, 0};
     for (int c = 0; c < 2; ++c) {
+        if (pos.pieceCount[c] == 1) continue;  // the king alone
         const int enemy = c ^ 1;
         const Square enemyKing = pos.kingSquare(enemy);
         // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
@@ -124,11 +149,13 @@ template <class Count>
             const int n = std::countr_zero(set);
             const Square sq = squareOf[n];
             int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
-            const int bonus = outpostTable.bonus[c][n];
-            if (c == 0)
-                v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
-            else
-                v += bonus * ((board[sq + 17] == B_PAWN) + (board[sq + 15] == B_PAWN));
+            // Outposts lie in the middle of the board only.
+            if (const int bonus = outpostTable.bonus[c][n]) {
+                if (c == 0)
+                    v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
+                else
+                    v += bonus * ((board[sq + 17] == B_PAWN) + (board[sq + 15] == B_PAWN));
+            }
             mc += v;
             ec += v;
         }
@@ -167,19 +194,23 @@ template <class Count>
                     if (v == 0) mc += ROOK_ON_KING_FILE;
                 }
             }
-            if (seventhMatters && isSeventhRank(sq, c)) {
-                mc += EDITION.rookSeventhMid;
-                ec += EDITION.rookSeventhEnd;
-            }
         }
         for (SquareSet set = types[QUEEN_TYPE]; set; set &= set - 1) {
-            const int n = std::countr_zero(set);
-            const int X = queenMobility<Count>(occ, c, n) - QUEEN_MOBILITY_BASE;
+            const int X = queenMobility<Count>(occ, c, std::countr_zero(set)) - QUEEN_MOBILITY_BASE;
             mc += X;
             ec += QUEEN_MOBILITY_END * X;
-            if (seventhMatters && isSeventhRank(squareOf[n], c)) {
-                mc += EDITION.queenSeventhMid;
-                ec += EDITION.queenSeventhEnd;
+        }
+        if (seventhMatters) {
+            const SquareSet seventh = SEVENTH_RANK[c];
+            if (const SquareSet rooks = types[ROOK_TYPE] & seventh) {
+                const int k = Count::of(rooks);
+                mc += k * EDITION.rookSeventhMid;
+                ec += k * EDITION.rookSeventhEnd;
+            }
+            if (const SquareSet queens = types[QUEEN_TYPE] & seventh) {
+                const int k = Count::of(queens);
+                mc += k * EDITION.queenSeventhMid;
+                ec += k * EDITION.queenSeventhEnd;
             }
         }
         m[c] = mc;
