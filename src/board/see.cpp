@@ -1,84 +1,126 @@
 #include "board/see.hpp"
 
+#include <bit>
+
 #include "board/attacks.hpp"
 
 namespace tallomir {
 
 namespace {
 
-// Attackers of one colour, sorted by piece code descending from the front and
-// used from the back: pawns first, the king last. Each man is inserted at
-// most once, and a side has at most sixteen.
-struct AttackerList {
-    int count;
-    Square squares[32];
-};
-
+// The men that can still take on `to`, found from the square sets each time a
+// side is to capture: a man used in the exchange is lifted from `occupied`, so
+// the slider behind it is seen from `to` at once. The sets seen along the
+// diagonals and along the ranks and files are looked up again only after a
+// man on such a line was lifted.
+//
+// Each side takes with its lowest piece code first. Among men of one code the
+// last to join goes first: a slider that joined behind a man used in the
+// exchange, then the men that attacked from the start in reverse piece-list
+// order, then the slider behind the captured en-passant pawn, then the one
+// behind the moving man. The pawns beside `to` go west first.
 struct Exchange {
-    Exchange(const Position& p, Square target) : pos(p), to(target), toNumber(numberOf(target)) {
-        const SquareSet all = p.occupied[0] | p.occupied[1];
-        diagonalSight = diagonalAttacksFor(all, p.diagonalSquares(0) | p.diagonalSquares(1), toNumber);
-        orthogonalSight = orthogonalAttacksFor(all, p.orthogonalSquares(0) | p.orthogonalSquares(1), toNumber);
-        lists[0].count = lists[1].count = 0;
+    Exchange(const Position& p, Square origin, Square target, bool enPassant)
+        : pos(p),
+          from(origin),
+          to(target),
+          victim(enPassant ? enPassantVictim(target) : 0),
+          n(numberOf(target)),
+          diagonals(diagonalLines(n)),
+          orthogonals(orthogonalLines(n)) {
+        occupied = (p.occupied[0] | p.occupied[1]) ^ squareBit(numberOf(from));
+        if (enPassant) occupied ^= squareBit(numberOf(victim));
+        for (int s = 0; s < 2; ++s) {
+            const Square u = to - pawnPush[s];
+            int k = 0;
+            if (p.board[u - 1] == pawnCode[s] && u - 1 != from) pawns[s][k++] = u - 1;
+            if (p.board[u + 1] == pawnCode[s] && u + 1 != from) pawns[s][k++] = u + 1;
+            pawnCount[s] = k;
+        }
     }
 
     const Position& pos;
-    Square to;
-    int toNumber;               // `to` as a SquareNumber
-    SquareSet diagonalSight;    // the first man on each diagonal from `to`
-    SquareSet orthogonalSight;  // the first man on each rank and file from `to`
-    AttackerList lists[2];
+    Square from, to, victim;           // victim: the pawn taken en passant, or 0
+    int n;                             // `to` as a SquareNumber
+    SquareSet diagonals, orthogonals;  // the lines through `to`
+    SquareSet occupied;
+    SquareSet diagonalSight = 0, orthogonalSight = 0;
+    bool diagonalKnown = false, orthogonalKnown = false;
+    Square pawns[2][2];
+    int pawnCount[2], pawnNext[2] = {0, 0};
+    int used[32];  // SquareNumbers of the men used, in turn
+    int usedCount = 0;
 
-    // A later man goes behind earlier men of the same code.
-    void insert(int colour, Square sq) {
-        AttackerList& l = lists[colour];
-        const int code = pos.board[sq];
-        int j = l.count++;
-        while (j > 0 && pos.board[l.squares[j - 1]] < code) {
-            l.squares[j] = l.squares[j - 1];
-            --j;
+    SquareSet diagonal() {
+        if (!diagonalKnown) {
+            diagonalSight = diagonalAttacks(occupied, n);
+            diagonalKnown = true;
         }
-        l.squares[j] = sq;
+        return diagonalSight;
     }
-
-    // Pieces (the king included) in the order of the piece list, then the pawns beside `to`.
-    void collectAttackers(int s) {
-        const SquareSet king = rayTables.kingSteps[toNumber] & squareBit(numberOf(pos.kingSquare(s)));
-        Square found[MAX_NON_PAWNS];
-        const int count =
-            inListOrder(pos, pieceAttackers(pos, s, toNumber, diagonalSight, orthogonalSight) | king, found);
-        for (int i = 0; i < count; ++i) insert(s, found[i]);
-        const Square u = to - pawnPush[s];
-        if (pos.board[u + 1] == pawnCode[s]) insert(s, u + 1);
-        if (pos.board[u - 1] == pawnCode[s]) insert(s, u - 1);
-    }
-
-    // A slider behind the man on sq, on the line through `to`, joins in.
-    void addXray(Square sq) {
-        const int d = rayStep(to - sq);
-        if (d == 0) return;
-        const int away = rayDirection(-d), n = numberOf(sq);
-        const int behind = firstOnRay(pos.occupied[0] | pos.occupied[1], away, n);
-        if (!(rayTables.rays[away][n] & squareBit(behind))) return;
-        const Square w = squareOf[behind];
-        const int code = pos.board[w];
-        if (code & stepMask(d)) insert(colourOf(code), w);
-    }
-
-    int reply(int s, int v) {
-        AttackerList& l = lists[s];
-        if (l.count == 0) return 0;
-        const Square sq = l.squares[--l.count];
-        if (sq == 0) return 0;
-        addXray(sq);
-        if (v == KING_VALUE) return KING_VALUE;
-        int a = pieceValue(pos.board[sq]);
-        if (a == PAWN_VALUE && isBackRank(to)) {
-            a = QUEEN_VALUE;
-            v += QUEEN_VALUE - PAWN_VALUE;
+    SquareSet orthogonal() {
+        if (!orthogonalKnown) {
+            orthogonalSight = orthogonalAttacks(occupied, n);
+            orthogonalKnown = true;
         }
-        const int r = v - reply(s ^ 1, a);
-        return r > 0 ? r : 0;
+        return orthogonalSight;
+    }
+
+    Square lift(int sq) {
+        const SquareSet bit = squareBit(sq);
+        occupied ^= bit;
+        used[usedCount++] = sq;
+        if (bit & diagonals) diagonalKnown = false;
+        if (bit & orthogonals) orthogonalKnown = false;
+        return squareOf[sq];
+    }
+
+    // The order in which a slider joined: the larger, the later.
+    int joined(int sq) const {
+        const int d = rayDirection(rayStep(to - squareOf[sq]));
+        const SquareSet between = (rayTables.rays[d][sq] ^ rayTables.rays[d][n]) & ~squareBit(n);
+        const SquareSet inFront = (pos.occupied[0] | pos.occupied[1]) & between;
+        if (!inFront) return 2 + pos.listIndex[squareOf[sq]];
+        const int f = firstOnRay(inFront, d, sq);
+        if (squareOf[f] == from) return 0;
+        if (squareOf[f] == victim) return 1;
+        int k = usedCount - 1;
+        while (used[k] != f) --k;
+        return 100 + k;
+    }
+
+    int latest(SquareSet men) const {
+        if (!(men & (men - 1))) return std::countr_zero(men);
+        int best = 0, bestOrder = -1;
+        for (; men; men &= men - 1) {
+            const int sq = std::countr_zero(men), order = joined(sq);
+            if (order > bestOrder) {
+                best = sq;
+                bestOrder = order;
+            }
+        }
+        return best;
+    }
+
+    // The next man of colour s to take on `to`, lifted; 0 when s has none.
+    Square next(int s) {
+        if (pawnNext[s] < pawnCount[s]) return lift(numberOf(pawns[s][pawnNext[s]++]));
+        SquareSet m = rayTables.knightJumps[n] & pos.knightSquares(s) & occupied;
+        if (m) return lift(std::countr_zero(m));
+        m = pos.typeSquares[s][BISHOP_TYPE] & occupied & diagonals;
+        if (m && (m &= diagonal())) return lift(latest(m));
+        m = pos.typeSquares[s][ROOK_TYPE] & occupied & orthogonals;
+        if (m && (m &= orthogonal())) return lift(latest(m));
+        m = pos.typeSquares[s][QUEEN_TYPE] & occupied;
+        if (m) {
+            SquareSet seen = 0;
+            if (m & diagonals) seen = diagonal();
+            if (m & orthogonals) seen |= orthogonal();
+            if ((m &= seen)) return lift(latest(m));
+        }
+        m = rayTables.kingSteps[n] & pos.typeSquares[s][KING_TYPE] & occupied;
+        if (m) return lift(std::countr_zero(m));
+        return 0;
     }
 };
 
@@ -86,31 +128,39 @@ struct Exchange {
 
 int staticExchange(const Position& pos, Move move) {
     const Square from = moveFromSquare(move), to = moveToSquare(move);
-    const int c = colourOf(pos.board[from]), e = c ^ 1;
+    const int c = colourOf(pos.board[from]);
     const int kind = moveKind(move);
     int moving = pos.board[from];
     if (kind == PROMOTION) moving = promoPiece[movePromo(move)] | (rankOf(to) == 7 ? WHITE : BLACK);
-    const int movingValue = pieceValue(moving);
 
-    Exchange x(pos, to);
-    x.addXray(from);
     int gain = pieceValue(pos.board[to]);
     if (kind == PROMOTION) gain += pieceValue(moving) - PAWN_VALUE;
-    if (kind == EN_PASSANT) {
-        gain += PAWN_VALUE;
-        x.addXray(enPassantVictim(to));
+    if (kind == EN_PASSANT) gain += PAWN_VALUE;
+    Exchange x(pos, from, to, kind == EN_PASSANT);
+
+    // values[i]: what the i-th capture in the sequence takes, the first being
+    // the enemy's capture of the moving man. A side may stop instead of capturing.
+    int values[34];
+    int depth = 0, v = pieceValue(moving), s = c ^ 1, r = 0;
+    for (Square sq; (sq = x.next(s));) {
+        if (v == KING_VALUE) {
+            r = KING_VALUE;
+            break;
+        }
+        int a = pieceValue(pos.board[sq]);
+        if (a == PAWN_VALUE && isBackRank(to)) {
+            a = QUEEN_VALUE;
+            v += QUEEN_VALUE - PAWN_VALUE;
+        }
+        values[depth++] = v;
+        v = a;
+        s ^= 1;
     }
-    x.collectAttackers(e);
-    if (x.lists[e].count == 0) return gain;
-    x.collectAttackers(c);
-    AttackerList& own = x.lists[c];
-    for (int i = 0; i < own.count; ++i) {
-        if (own.squares[i] != from) continue;
-        for (int j = i; j < own.count - 1; ++j) own.squares[j] = own.squares[j + 1];
-        --own.count;
-        break;
+    while (depth > 0) {
+        r = values[--depth] - r;
+        if (r < 0) r = 0;
     }
-    return gain - x.reply(e, movingValue);
+    return gain - r;
 }
 
 }  // namespace tallomir
