@@ -30,13 +30,6 @@ struct Exchange {
           orthogonals(orthogonalLines(n)) {
         occupied = (p.occupied[0] | p.occupied[1]) ^ squareBit(numberOf(from));
         if (enPassant) occupied ^= squareBit(numberOf(victim));
-        for (int s = 0; s < 2; ++s) {
-            const Square u = to - pawnPush[s];
-            int k = 0;
-            if (p.board[u - 1] == pawnCode[s] && u - 1 != from) pawns[s][k++] = u - 1;
-            if (p.board[u + 1] == pawnCode[s] && u + 1 != from) pawns[s][k++] = u + 1;
-            pawnCount[s] = k;
-        }
     }
 
     const Position& pos;
@@ -47,8 +40,8 @@ struct Exchange {
     SquareSet diagonalSight = 0, orthogonalSight = 0;
     bool diagonalKnown = false, orthogonalKnown = false;
     Square pawns[2][2];
-    int pawnCount[2], pawnNext[2] = {0, 0};
-    int used[32];  // SquareNumbers of the men used, in turn
+    int pawnCount[2] = {-1, -1}, pawnNext[2] = {0, 0};  // -1: not looked for yet
+    int used[32];                                       // SquareNumbers of the men used, in turn
     int usedCount = 0;
 
     SquareSet diagonal() {
@@ -104,6 +97,13 @@ struct Exchange {
 
     // The next man of colour s to take on `to`, lifted; 0 when s has none.
     Square next(int s) {
+        if (pawnCount[s] < 0) {
+            const Square u = to - pawnPush[s];
+            int k = 0;
+            if (pos.board[u - 1] == pawnCode[s] && u - 1 != from) pawns[s][k++] = u - 1;
+            if (pos.board[u + 1] == pawnCode[s] && u + 1 != from) pawns[s][k++] = u + 1;
+            pawnCount[s] = k;
+        }
         if (pawnNext[s] < pawnCount[s]) return lift(numberOf(pawns[s][pawnNext[s]++]));
         SquareSet m = rayTables.knightJumps[n] & pos.knightSquares(s) & occupied;
         if (m) return lift(std::countr_zero(m));
@@ -124,9 +124,11 @@ struct Exchange {
     }
 };
 
-}  // namespace
-
-int staticExchange(const Position& pos, Move move) {
+// The exchange value of move; with signOnly only its sign is right (0 for
+// "not negative", -1 for "negative"), and the sequence stops as soon as the
+// first captures decide it.
+template <bool signOnly>
+[[gnu::always_inline]] inline int exchange(const Position& pos, Move move) {
     const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int c = colourOf(pos.board[from]);
     const int kind = moveKind(move);
@@ -136,12 +138,35 @@ int staticExchange(const Position& pos, Move move) {
     int gain = pieceValue(pos.board[to]);
     if (kind == PROMOTION) gain += pieceValue(moving) - PAWN_VALUE;
     if (kind == EN_PASSANT) gain += PAWN_VALUE;
+    int v = pieceValue(moving);
+    const int e = c ^ 1;
+    const Square u = to - pawnPush[e];
+    Square enemyPawns[2] = {0, 0};
+    int enemyPawnCount = 0;
+    if (pos.board[u - 1] == pawnCode[e]) enemyPawns[enemyPawnCount++] = u - 1;
+    if (pos.board[u + 1] == pawnCode[e]) enemyPawns[enemyPawnCount++] = u + 1;
+    if (enemyPawnCount) {
+        // An enemy pawn takes the moving man back and loses at most itself.
+        if (signOnly && v - PAWN_VALUE > gain && !isBackRank(to)) return -1;
+    } else {
+        // No enemy man that could reach `to` at all: the gain stands.
+        const int n = numberOf(to);
+        if (!(rayTables.knightJumps[n] & pos.knightSquares(e)) &&
+            !(rayTables.kingSteps[n] & pos.typeSquares[e][KING_TYPE]) && !(pos.diagonalSquares(e) & diagonalLines(n)) &&
+            !(pos.orthogonalSquares(e) & orthogonalLines(n)))
+            return gain;
+    }
     Exchange x(pos, from, to, kind == EN_PASSANT);
+    x.pawns[e][0] = enemyPawns[0];
+    x.pawns[e][1] = enemyPawns[1];
+    x.pawnCount[e] = enemyPawnCount;
 
     // values[i]: what the i-th capture in the sequence takes, the first being
-    // the enemy's capture of the moving man. A side may stop instead of capturing.
+    // the enemy's capture of the moving man; what a capture wins back is
+    // never below zero, since a side may stop instead. The king is taken
+    // only by the last capture.
     int values[34];
-    int depth = 0, v = pieceValue(moving), s = c ^ 1, r = 0;
+    int depth = 0, s = e, r = 0;
     for (Square sq; (sq = x.next(s));) {
         if (v == KING_VALUE) {
             r = KING_VALUE;
@@ -151,6 +176,12 @@ int staticExchange(const Position& pos, Move move) {
         if (a == PAWN_VALUE && isBackRank(to)) {
             a = QUEEN_VALUE;
             v += QUEEN_VALUE - PAWN_VALUE;
+        }
+        if (signOnly && depth == 0) {
+            // The enemy wins back at most the moving man, and at least that
+            // less the most its capturer (promoted or not) can cost it.
+            if (v <= gain) return 0;
+            if (v - a - (isBackRank(to) ? QUEEN_VALUE - PAWN_VALUE : 0) > gain) return -1;
         }
         values[depth++] = v;
         v = a;
@@ -162,5 +193,11 @@ int staticExchange(const Position& pos, Move move) {
     }
     return gain - r;
 }
+
+}  // namespace
+
+int staticExchange(const Position& pos, Move move) { return exchange<false>(pos, move); }
+
+bool exchangeHolds(const Position& pos, Move move) { return exchange<true>(pos, move) >= 0; }
 
 }  // namespace tallomir

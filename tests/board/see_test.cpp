@@ -34,8 +34,8 @@ TEST(StaticExchange, SharedVectorsOfThisEdition) {
     }
 }
 
-// The exchange value of every generated move along a random game from fen,
-// folded into one number that depends neither on the generators' order nor on
+// The exchange value of every generated move along a random game from fen
+// (and that the sign test agrees with it), folded into one number that depends neither on the generators' order nor on
 // anything but the values. The game prefers captures, so that exchanges stay
 // on the board, and picks among the legal moves sorted by their code.
 std::uint64_t exchangeChecksum(const std::string& fen) {
@@ -48,8 +48,10 @@ std::uint64_t exchangeChecksum(const std::string& fen) {
         generateEnPassant(pos, all);
         generateCastling(pos, all);
         for (int i = 0; i < all.count; ++i) {
-            std::uint64_t x = (std::uint64_t(ply) << 40) ^ (std::uint64_t(all.moves[i]) << 20) ^
-                              std::uint64_t(staticExchange(pos, all.moves[i]) + 20000);
+            const int value = staticExchange(pos, all.moves[i]);
+            EXPECT_EQ(exchangeHolds(pos, all.moves[i]), value >= 0) << fen << " ply " << ply;
+            std::uint64_t x =
+                (std::uint64_t(ply) << 40) ^ (std::uint64_t(all.moves[i]) << 20) ^ std::uint64_t(value + 20000);
             x *= 0x9E3779B97F4A7C15ULL;
             sum += x ^ (x >> 29);
         }
