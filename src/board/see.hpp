@@ -8,5 +8,7 @@
 namespace tallomir {
 
 int staticExchange(const Position& pos, Move move);
+// Whether staticExchange(pos, move) >= 0, found with as few captures as decide it.
+bool exchangeHolds(const Position& pos, Move move);
 
 }  // namespace tallomir

@@ -148,10 +148,10 @@ bool isGoodCapture(const Position& pos, Move m) {
     if (kind == EN_PASSANT) return true;
     if (kind == PROMOTION && movePromo(m) != 3) return false;
     const int victim = pos.board[moveToSquare(m)];
-    if (victim == EMPTY) return staticExchange(pos, m) >= 0;
+    if (victim == EMPTY) return exchangeHolds(pos, m);
     if (kind == PROMOTION) return true;
     if (pieceValue(victim) >= pieceValue(pos.board[moveFromSquare(m)])) return true;
-    return staticExchange(pos, m) >= 0;
+    return exchangeHolds(pos, m);
 }
 
 int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move m) {
