@@ -66,14 +66,14 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
             const SquareSet checks =
                 ((code & DIAGONAL) ? diagonalChecks : 0) | ((code & ORTHOGONAL) ? orthogonalChecks : 0);
             if (!checks) continue;
-            // Most sliders reach none of those squares: one look at the whole
-            // lines spares the walk along each direction.
-            const SquareSet reach = ((code & DIAGONAL) ? diagonalAttacks(all, n) : 0) |
-                                    ((code & ORTHOGONAL) ? orthogonalAttacks(all, n) : 0);
-            if (!(reach & checks)) continue;
+            // The checking squares the piece reaches; each ray then takes its share of them.
+            const SquareSet reached = (((code & DIAGONAL) ? diagonalAttacksFor(all, checks, n) : 0) |
+                                       ((code & ORTHOGONAL) ? orthogonalAttacksFor(all, checks, n) : 0)) &
+                                      checks;
+            if (!reached) continue;
             for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
                 const int r = rayDirection(*d);
-                for (SquareSet hits = rayAttacks(all, r, n) & checks; hits;) {
+                for (SquareSet hits = rayTables.rays[r][n] & reached; hits;) {
                     const int to = r < 4 ? std::countr_zero(hits) : 63 - std::countl_zero(hits);
                     hits ^= squareBit(to);
                     list.moves[list.count++] = encodeMove(n, squareNumber(to));
