@@ -77,8 +77,26 @@ inline SquareSet fileAttacks(SquareSet occupied, int n) {
     return lineTables.fileAttacks[n >> 3][o] << f;
 }
 
+// Both diagonals through a square at once: the men on their inner squares,
+// multiplied by the square's own factor, index that square's block of
+// attack sets (each factor was found by trial so that occupancies with
+// different attacks never share an index).
+struct DiagonalSquare {
+    SquareSet inner;  // the diagonals' squares through n, n and the board's rim excluded
+    SquareSet factor;
+    std::uint32_t offset;  // the square's first entry in `attacks`
+    std::uint32_t shift;   // 64 minus the number of inner squares
+};
+inline constexpr int DIAGONAL_ATTACK_SETS = 5248;
+struct DiagonalTables {
+    DiagonalSquare square[64];
+    SquareSet attacks[DIAGONAL_ATTACK_SETS];
+};
+extern const DiagonalTables diagonalTables;
+
 inline SquareSet diagonalAttacks(SquareSet occupied, int n) {
-    return lineAttacks(occupied, lineTables.diagonal[n], n) | lineAttacks(occupied, lineTables.antiDiagonal[n], n);
+    const DiagonalSquare& d = diagonalTables.square[n];
+    return diagonalTables.attacks[d.offset + (((occupied & d.inner) * d.factor) >> d.shift)];
 }
 
 inline SquareSet orthogonalAttacks(SquareSet occupied, int n) {
