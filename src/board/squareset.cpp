@@ -70,6 +70,9 @@ constexpr LineTables makeLineTables(const RayTables& rayTable) {
     return t;
 }
 
+// Found by trial: sparse random numbers, the first under which no two
+// occupancies of a square's inner diagonal squares with different attacks
+// share an index (makeDiagonalTables refuses any that do).
 constexpr SquareSet DIAGONAL_FACTORS[64] = {
     0x8008029802002200ULL, 0x4291040808802804ULL, 0x0008180040800300ULL, 0x00088A0202AA1050ULL, 0x000410A800000000ULL,
     0x0009100804040009ULL, 0x0801140121080011ULL, 0xA040808400824000ULL, 0x000008A004040048ULL, 0x0600200440808114ULL,
@@ -88,13 +91,10 @@ constexpr SquareSet DIAGONAL_FACTORS[64] = {
 // The attacks along both diagonals from n, walked ray by ray.
 constexpr SquareSet walkDiagonals(const RayTables& rayTable, SquareSet occupied, int n) {
     SquareSet attacks = 0;
-    for (const int d : {NORTH_WEST, NORTH_EAST}) {
+    for (const int d : {NORTH_WEST, NORTH_EAST, SOUTH_EAST, SOUTH_WEST}) {
         const SquareSet onRay = occupied & rayTable.rays[d][n];
-        attacks |= rayTable.rays[d][n] ^ (onRay ? rayTable.rays[d][std::countr_zero(onRay)] : 0);
-    }
-    for (const int d : {SOUTH_EAST, SOUTH_WEST}) {
-        const SquareSet onRay = occupied & rayTable.rays[d][n];
-        attacks |= rayTable.rays[d][n] ^ (onRay ? rayTable.rays[d][63 - std::countl_zero(onRay)] : 0);
+        const int first = d < 4 ? std::countr_zero(onRay) : 63 - std::countl_zero(onRay);
+        attacks |= rayTable.rays[d][n] ^ (onRay ? rayTable.rays[d][first] : 0);
     }
     return attacks;
 }

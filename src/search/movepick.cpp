@@ -36,6 +36,19 @@ bool preferredQuiet(const Position& pos, Move m, int split) {
     return (pos.board[moveFromSquare(m)] & KNIGHT) || moveTo(m) == split;
 }
 
+// Puts m with score s into place among the first `sorted` entries, which are
+// in order: behind every entry of the same or a higher score.
+inline void insertByScore(MoveList& list, int sorted, Move m, std::int16_t s) {
+    int j = sorted;
+    while (j > 0 && list.scores[j - 1] < s) {
+        list.moves[j] = list.moves[j - 1];
+        list.scores[j] = list.scores[j - 1];
+        --j;
+    }
+    list.moves[j] = m;
+    list.scores[j] = s;
+}
+
 // Captures, promotions and en passant, most valuable victim first: each move
 // is scored as it is inserted among those before it (ties keep their order).
 void sortedCaptures(const Position& pos, MoveList& list) {
@@ -45,15 +58,7 @@ void sortedCaptures(const Position& pos, MoveList& list) {
     if (list.count < 2) return;
     for (int i = 0; i < list.count; ++i) {
         const Move m = list.moves[i];
-        const auto s = static_cast<std::int16_t>(mvvLva(pos, m));
-        int j = i;
-        while (j > 0 && list.scores[j - 1] < s) {
-            list.moves[j] = list.moves[j - 1];
-            list.scores[j] = list.scores[j - 1];
-            --j;
-        }
-        list.moves[j] = m;
-        list.scores[j] = s;
+        insertByScore(list, i, m, static_cast<std::int16_t>(mvvLva(pos, m)));
     }
 }
 
@@ -71,15 +76,7 @@ void sortByHistory(const OrderingTables& ordering, const Position& pos, MoveList
             plain[plainCount++] = m;
             continue;
         }
-        const auto s = static_cast<std::int16_t>(h + HISTORY_OFFSET);
-        int j = sorted++;
-        while (j > 0 && list.scores[j - 1] < s) {
-            list.moves[j] = list.moves[j - 1];
-            list.scores[j] = list.scores[j - 1];
-            --j;
-        }
-        list.moves[j] = m;
-        list.scores[j] = s;
+        insertByScore(list, sorted++, m, static_cast<std::int16_t>(h + HISTORY_OFFSET));
     }
     for (int i = 0; i < plainCount; ++i) {
         list.moves[sorted + i] = plain[i];
@@ -175,18 +172,7 @@ void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& l
 }
 
 void sortMoves(MoveList& list) {
-    for (int i = 1; i < list.count; ++i) {
-        const Move m = list.moves[i];
-        const std::int16_t s = list.scores[i];
-        int j = i;
-        while (j > 0 && list.scores[j - 1] < s) {
-            list.moves[j] = list.moves[j - 1];
-            list.scores[j] = list.scores[j - 1];
-            --j;
-        }
-        list.moves[j] = m;
-        list.scores[j] = s;
-    }
+    for (int i = 1; i < list.count; ++i) insertByScore(list, i, list.moves[i], list.scores[i]);
 }
 
 void copyMoveList(MoveList& destination, const MoveList& source) {
