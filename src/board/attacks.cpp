@@ -2,18 +2,6 @@
 
 namespace tallomir {
 
-bool isAttacked(const Position& pos, int colour, Square t) {
-    const int pawn = pawnCode[colour];
-    const Square u = t - pawnPush[colour];
-    if (pos.board[u + 1] == pawn || pos.board[u - 1] == pawn) return true;
-    const int n = numberOf(t);
-    if (rayTables.knightJumps[n] & pos.knightSquares(colour)) return true;
-    if (rayTables.kingSteps[n] & squareBit(numberOf(pos.kingSquare(colour)))) return true;
-    const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    const SquareSet diagonal = pos.diagonalSquares(colour), orthogonal = pos.orthogonalSquares(colour);
-    return (diagonalAttacksFor(all, diagonal, n) & diagonal) || (orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
-}
-
 SquareSet pieceAttackers(const Position& pos, int colour, int n, SquareSet diagonalSight, SquareSet orthogonalSight) {
     return (rayTables.knightJumps[n] & pos.knightSquares(colour)) | (diagonalSight & pos.diagonalSquares(colour)) |
            (orthogonalSight & pos.orthogonalSquares(colour));

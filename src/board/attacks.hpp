@@ -2,6 +2,8 @@
 // difference-indexed geometry and the occupied squares, without generating moves.
 #pragma once
 
+#include <array>
+
 #include "board/position.hpp"
 
 namespace tallomir {
@@ -15,7 +17,31 @@ struct CheckInfo {
     std::int32_t checkerRay[3];
 };
 
-bool isAttacked(const Position& pos, int colour, Square target);
+// pawnAttackers[c][n]: the squares from which a pawn of colour c attacks n.
+inline constexpr auto pawnAttackers = [] {
+    std::array<std::array<SquareSet, 64>, 2> from{};
+    for (int n = 0; n < 64; ++n) {
+        const int file = n & 7, rank = n >> 3;
+        if (rank > 0 && file > 0) from[0][n] |= squareBit(n - 9);
+        if (rank > 0 && file < 7) from[0][n] |= squareBit(n - 7);
+        if (rank < 7 && file > 0) from[1][n] |= squareBit(n + 7);
+        if (rank < 7 && file < 7) from[1][n] |= squareBit(n + 9);
+    }
+    return from;
+}();
+
+// Whether a man of colour attacks target. The leapers are one set test; the
+// sliders are looked up only on lines where one of them stands.
+inline bool isAttacked(const Position& pos, int colour, Square target) {
+    const int n = numberOf(target);
+    const SquareSet* men = pos.typeSquares[colour];
+    if ((pawnAttackers[colour][n] & men[PAWN_TYPE]) | (rayTables.knightJumps[n] & men[KNIGHT_TYPE]) |
+        (rayTables.kingSteps[n] & men[KING_TYPE]))
+        return true;
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const SquareSet diagonal = men[BISHOP_TYPE] | men[QUEEN_TYPE], orthogonal = men[ROOK_TYPE] | men[QUEEN_TYPE];
+    return (diagonalAttacksFor(all, diagonal, n) & diagonal) || (orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
+}
 bool pathClear(const Position& pos, Square from, Square to);
 // The knights, bishops, rooks and queens of colour that attack SquareNumber n,
 // given the squares seen from n along diagonals and along ranks and files.
