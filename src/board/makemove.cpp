@@ -48,12 +48,15 @@ inline void removeMan(Position& pos, Square sq, int code) {
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
-    for (int j = i; j < count - 1; ++j) {
-        list[j] = list[j + 1];
-        pos.listIndex[list[j]] = static_cast<std::int8_t>(j);
+    // The count is held in a local: the byte stores below could alias it.
+    const int last = count - 1;
+    for (int j = i; j < last; ++j) {
+        const std::uint8_t moved = list[j + 1];
+        list[j] = moved;
+        pos.listIndex[moved] = static_cast<std::int8_t>(j);
     }
-    --count;
-    list[count] = 0;
+    list[last] = 0;
+    count = last;
     if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(pawnRankBit(sq, c));
     const int idx = pieceIndex(code);
     --pos.totalCount;
@@ -78,11 +81,13 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
-    ++count;
-    list[count] = 0;
-    for (int j = count - 1; j > at; --j) {
-        list[j] = list[j - 1];
-        pos.listIndex[list[j]] = static_cast<std::int8_t>(j);
+    const int last = count;
+    count = last + 1;
+    list[last + 1] = 0;
+    for (int j = last; j > at; --j) {
+        const std::uint8_t moved = list[j - 1];
+        list[j] = moved;
+        pos.listIndex[moved] = static_cast<std::int8_t>(j);
     }
     list[at] = static_cast<std::uint8_t>(sq);
     pos.listIndex[sq] = static_cast<std::int8_t>(at);
