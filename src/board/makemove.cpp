@@ -167,7 +167,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
         pos.epSquare = 0;
     }
     const bool pawnMove = piece & PAWN_BITS;
-    if (pawnMove && (to - from == 32 || to - from == -32)) {
+    if (pawnMove && (to ^ from) == 0x20) {  // only a double step changes the row by two
         const int enemyPawn = pawnCode[pos.side];
         if (pos.board[to - 1] == enemyPawn || pos.board[to + 1] == enemyPawn) {
             pos.epSquare = (from + to) / 2;
