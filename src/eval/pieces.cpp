@@ -33,12 +33,13 @@ constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
 constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
 constexpr SquareSet bitOf(const char* name) { return squareBit(name[0] - 'a' + 8 * (name[1] - '1')); }
 
-// By colour: the bishop squares of the wing patterns, the king squares that
-// shut in a rook, and the squares of that rook.
+// By colour: the bishop squares of the wing patterns, the bishops' home
+// squares, the king squares that shut in a rook, and the squares of that rook.
 constexpr SquareSet WHITE_TRAP_BISHOP =
     bitOf("a7") | bitOf("b8") | bitOf("h7") | bitOf("g8") | bitOf("a6") | bitOf("h6");
 constexpr SquareSet BLACK_TRAP_BISHOP =
     bitOf("a2") | bitOf("b1") | bitOf("h2") | bitOf("g1") | bitOf("a3") | bitOf("h3");
+constexpr SquareSet WHITE_HOME_BISHOPS = bitOf("c1") | bitOf("f1"), BLACK_HOME_BISHOPS = bitOf("c8") | bitOf("f8");
 constexpr SquareSet WHITE_LONG_KING = bitOf("c1") | bitOf("b1"), WHITE_SHORT_KING = bitOf("f1") | bitOf("g1");
 constexpr SquareSet BLACK_LONG_KING = bitOf("c8") | bitOf("b8"), BLACK_SHORT_KING = bitOf("f8") | bitOf("g8");
 constexpr SquareSet WHITE_LONG_ROOK = bitOf("a1") | bitOf("a2") | bitOf("b1");
@@ -109,15 +110,19 @@ void evalTrappedPieces(const Position& pos, int& mid, int& end) {
     }
 
     // Bishops shut in behind an unmoved, blocked centre pawn.
-    const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
-    if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
-    if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
-    if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
-    if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
+    if ((whiteBishops & WHITE_HOME_BISHOPS) | (blackBishops & BLACK_HOME_BISHOPS)) {
+        const SquareSet all = pos.occupied[0] | pos.occupied[1];
+        const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
+        if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
+        if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
+        if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
+        if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
+    }
 
     // Rooks shut in by a king that stepped aside instead of castling.
     const SquareSet whiteKing = pos.typeSquares[0][KING_TYPE], blackKing = pos.typeSquares[1][KING_TYPE];
+    if (!((whiteKing & (WHITE_LONG_KING | WHITE_SHORT_KING)) | (blackKing & (BLACK_LONG_KING | BLACK_SHORT_KING))))
+        return;
     const SquareSet whiteRooks = pos.typeSquares[0][ROOK_TYPE], blackRooks = pos.typeSquares[1][ROOK_TYPE];
     if (((whiteKing & WHITE_LONG_KING) && (whiteRooks & WHITE_LONG_ROOK)) ||
         ((whiteKing & WHITE_SHORT_KING) && (whiteRooks & WHITE_SHORT_ROOK)))
@@ -158,8 +163,8 @@ constexpr OutpostDefenders outpostDefenders = makeOutpostDefenders();
 // piece-list order, and a type's terms that depend only on the square's
 // colour or file are counted over the whole set.
 template <int C, class Count>
-[[gnu::always_inline]] inline void scoreSide(const Position& pos, const MaterialEntry& material,
-                                             const PawnEntry& pawns, const Occupancy& occ, int& mc, int& ec) {
+[[gnu::always_inline]] inline void scoreSide(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
+                                             const Occupancy& occ, int& mc, int& ec) {
     constexpr int enemy = C ^ 1;
     const Square enemyKing = pos.kingSquare(enemy);
     const SquareSet* types = pos.typeSquares[C];
