@@ -134,7 +134,7 @@ void evalTrappedPieces(const Position& pos, int& mid, int& end) {
 
 namespace {
 
-// Dark squares (a1 is one) and the a-file, as square sets.
+// The dark squares (a1 is one) as a square set.
 constexpr SquareSet DARK_SQUARES = 0xAA55AA55AA55AA55ULL;
 
 // Own pawns that defend a knight's outpost square, by colour and SquareNumber:
@@ -161,7 +161,7 @@ constexpr OutpostDefenders outpostDefenders = makeOutpostDefenders();
 // One side's piece terms; each piece's terms are independent of the others,
 // so the pieces are taken type by type from the square sets rather than in
 // piece-list order, and a type's terms that depend only on the square's
-// colour or file are counted over the whole set.
+// colour (the bishops' pawn terms) are counted over the whole set.
 template <int C, class Count>
 [[gnu::always_inline]] inline void scoreSide(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
                                              const Occupancy& occ, int& mc, int& ec) {
