@@ -103,8 +103,8 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
 
     // Step 9: pieces, king shelter, passed pawns.
     if (pos.pieceCount[0] + pos.pieceCount[1] > 2) evalPieces(pos, material, pawns, mid, end);
-    evalKingShelter(pos, material, mid);
-    evalPassedPawns(pos, pawns, mid, end);
+    if ((material.sideFlags[0] | material.sideFlags[1]) & FACES_QUEEN) evalKingShelter(pos, material, mid);
+    if (pawns.passedFiles[0] | pawns.passedFiles[1]) evalPassedPawns(pos, pawns, mid, end);
 
     // Step 10: blend.
     int s = blend(mid, end, material.phase);

@@ -33,12 +33,13 @@ constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
 constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
 constexpr SquareSet bitOf(const char* name) { return squareBit(name[0] - 'a' + 8 * (name[1] - '1')); }
 
-// By colour: the bishop squares of the wing patterns, the king squares that
-// shut in a rook, and the squares of that rook.
+// By colour: the bishop squares of the wing patterns, the bishops' home
+// squares, the king squares that shut in a rook, and the squares of that rook.
 constexpr SquareSet WHITE_TRAP_BISHOP =
     bitOf("a7") | bitOf("b8") | bitOf("h7") | bitOf("g8") | bitOf("a6") | bitOf("h6");
 constexpr SquareSet BLACK_TRAP_BISHOP =
     bitOf("a2") | bitOf("b1") | bitOf("h2") | bitOf("g1") | bitOf("a3") | bitOf("h3");
+constexpr SquareSet WHITE_HOME_BISHOPS = bitOf("c1") | bitOf("f1"), BLACK_HOME_BISHOPS = bitOf("c8") | bitOf("f8");
 constexpr SquareSet WHITE_LONG_KING = bitOf("c1") | bitOf("b1"), WHITE_SHORT_KING = bitOf("f1") | bitOf("g1");
 constexpr SquareSet BLACK_LONG_KING = bitOf("c8") | bitOf("b8"), BLACK_SHORT_KING = bitOf("f8") | bitOf("g8");
 constexpr SquareSet WHITE_LONG_ROOK = bitOf("a1") | bitOf("a2") | bitOf("b1");
@@ -109,15 +110,19 @@ void evalTrappedPieces(const Position& pos, int& mid, int& end) {
     }
 
     // Bishops shut in behind an unmoved, blocked centre pawn.
-    const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
-    if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
-    if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
-    if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
-    if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
+    if ((whiteBishops & WHITE_HOME_BISHOPS) | (blackBishops & BLACK_HOME_BISHOPS)) {
+        const SquareSet all = pos.occupied[0] | pos.occupied[1];
+        const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
+        if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
+        if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
+        if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
+        if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
+    }
 
     // Rooks shut in by a king that stepped aside instead of castling.
     const SquareSet whiteKing = pos.typeSquares[0][KING_TYPE], blackKing = pos.typeSquares[1][KING_TYPE];
+    if (!((whiteKing & (WHITE_LONG_KING | WHITE_SHORT_KING)) | (blackKing & (BLACK_LONG_KING | BLACK_SHORT_KING))))
+        return;
     const SquareSet whiteRooks = pos.typeSquares[0][ROOK_TYPE], blackRooks = pos.typeSquares[1][ROOK_TYPE];
     if (((whiteKing & WHITE_LONG_KING) && (whiteRooks & WHITE_LONG_ROOK)) ||
         ((whiteKing & WHITE_SHORT_KING) && (whiteRooks & WHITE_SHORT_ROOK)))
@@ -129,95 +134,108 @@ void evalTrappedPieces(const Position& pos, int& mid, int& end) {
 
 namespace {
 
-// Each piece's terms are independent of the others, so the pieces are taken
-// type by type from the square sets rather than in piece-list order.
-template <class Count>
-[[gnu::always_inline]] inline void scorePieces(const Position& pos, const MaterialEntry& material,
-                                               const PawnEntry& pawns, int& mid, int& end) {
-    const std::uint8_t* board = pos.board;
-    const Occupancy occ = occupancyOf(pos);
-    int m[2] = {0, 0}, e[2] = {0, 0};
-    for (int c = 0; c < 2; ++c) {
-        if (pos.pieceCount[c] == 1) continue;  // the king alone
-        const int enemy = c ^ 1;
-        const Square enemyKing = pos.kingSquare(enemy);
-        // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
-        const bool seventhMatters = (pawns.secondRankPawns[enemy] & 1) || relativeRank(enemyKing, c) == 7;
-        const SquareSet* types = pos.typeSquares[c];
-        int mc = 0, ec = 0;
-        for (SquareSet set = types[KNIGHT_TYPE]; set; set &= set - 1) {
-            const int n = std::countr_zero(set);
-            const Square sq = squareOf[n];
-            int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, c, n) - KNIGHT_MOBILITY_BASE);
-            // Outposts lie in the middle of the board only.
-            if (const int bonus = outpostTable.bonus[c][n]) {
-                if (c == 0)
-                    v += bonus * ((board[sq - 17] == W_PAWN) + (board[sq - 15] == W_PAWN));
-                else
-                    v += bonus * ((board[sq + 17] == B_PAWN) + (board[sq + 15] == B_PAWN));
-            }
-            mc += v;
-            ec += v;
+// The dark squares (a1 is one) as a square set.
+constexpr SquareSet DARK_SQUARES = 0xAA55AA55AA55AA55ULL;
+
+// Own pawns that defend a knight's outpost square, by colour and SquareNumber:
+// the squares diagonally behind it.
+struct OutpostDefenders {
+    SquareSet of[2][64];
+};
+
+constexpr OutpostDefenders makeOutpostDefenders() {
+    OutpostDefenders t{};
+    for (int n = 0; n < 64; ++n) {
+        const int f = n & 7, r = n >> 3;
+        for (int df = -1; df <= 1; df += 2) {
+            if (f + df < 0 || f + df > 7) continue;
+            if (r > 0) t.of[0][n] |= squareBit(n - 8 + df);
+            if (r < 7) t.of[1][n] |= squareBit(n + 8 + df);
         }
-        for (SquareSet set = types[BISHOP_TYPE]; set; set &= set - 1) {
-            const int n = std::countr_zero(set);
-            const int E = diagonalMobility<Count>(occ, c, n) - BISHOP_MOBILITY_BASE;
+    }
+    return t;
+}
+
+constexpr OutpostDefenders outpostDefenders = makeOutpostDefenders();
+
+// One side's piece terms; each piece's terms are independent of the others,
+// so the pieces are taken type by type from the square sets rather than in
+// piece-list order, and a type's terms that depend only on the square's
+// colour (the bishops' pawn terms) are counted over the whole set.
+template <int C, class Count>
+[[gnu::always_inline]] inline void scoreSide(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns,
+                                             const Occupancy& occ, int& mc, int& ec) {
+    constexpr int enemy = C ^ 1;
+    const Square enemyKing = pos.kingSquare(enemy);
+    const SquareSet* types = pos.typeSquares[C];
+    for (SquareSet set = types[KNIGHT_TYPE]; set; set &= set - 1) {
+        const int n = std::countr_zero(set);
+        // Outposts lie in the middle of the board only (elsewhere the bonus is 0).
+        const int v = KNIGHT_MOBILITY_WEIGHT * (knightMobility<Count>(occ, C, n) - KNIGHT_MOBILITY_BASE) +
+                      outpostTable.bonus[C][n] * Count::of(outpostDefenders.of[C][n] & types[PAWN_TYPE]);
+        mc += v;
+        ec += v;
+    }
+    if (const SquareSet bishops = types[BISHOP_TYPE]) {
+        for (SquareSet set = bishops; set; set &= set - 1) {
+            const int E = diagonalMobility<Count>(occ, C, std::countr_zero(set)) - BISHOP_MOBILITY_BASE;
             mc += BISHOP_MOBILITY_MID * E;
             ec += EDITION.bishopMobilityEnd * E;
-            const int dark = pawns.darkPawns[c];
-            if (squareColour(squareOf[n]) == 0) {
-                mc += bishopPawnMid[dark];
-                ec += bishopPawnEnd[dark];
-            } else {
-                const int light = pos.pieceIndexCount[c] - dark;
-                mc -= bishopPawnMid[light];
-                ec -= bishopPawnEnd[light];
-            }
         }
-        for (SquareSet set = types[ROOK_TYPE]; set; set &= set - 1) {
+        // Each bishop against the own pawns on its colour.
+        const int dark = pawns.darkPawns[C], light = pos.pieceIndexCount[C] - dark;
+        const int onDark = Count::of(bishops & DARK_SQUARES), onLight = Count::of(bishops & ~DARK_SQUARES);
+        mc += onDark * bishopPawnMid[dark] - onLight * bishopPawnMid[light];
+        ec += onDark * bishopPawnEnd[dark] - onLight * bishopPawnEnd[light];
+    }
+    if (const SquareSet rooks = types[ROOK_TYPE]) {
+        const bool facesQueen = material.sideFlags[enemy] & FACES_QUEEN;
+        const int kingFile = fileOf(enemyKing);
+        for (SquareSet set = rooks; set; set &= set - 1) {
             const int n = std::countr_zero(set);
-            const Square sq = squareOf[n];
-            const int D = orthogonalMobility<Count>(occ, c, n) - ROOK_MOBILITY_BASE;
+            const int D = orthogonalMobility<Count>(occ, C, n) - ROOK_MOBILITY_BASE;
             mc += ROOK_MOBILITY_MID * D + ROOK_FLAT;
             ec += ROOK_MOBILITY_END * D + ROOK_FLAT;
-            const int col = sq & 15;
-            if (pos.pawnFileMask[c][col] == 0) {
+            const int file = n & 7;
+            if (pos.pawnFileMask[C][file + 4] == 0) {
                 mc += ROOK_HALF_OPEN;
                 ec += ROOK_HALF_OPEN;
-                if (pos.pawnFileMask[enemy][col] == 0) {
+                if (pos.pawnFileMask[enemy][file + 4] == 0) {
                     mc += ROOK_OPEN;
                     ec += ROOK_OPEN;
                 }
-                if (material.sideFlags[enemy] & FACES_QUEEN) {
-                    const int v = std::abs(col - (enemyKing & 15));
+                if (facesQueen) {
+                    const int v = std::abs(file - kingFile);
                     if (v <= 1) mc += ROOK_NEAR_KING_FILE;
                     if (v == 0) mc += ROOK_ON_KING_FILE;
                 }
             }
         }
-        for (SquareSet set = types[QUEEN_TYPE]; set; set &= set - 1) {
-            const int X = queenMobility<Count>(occ, c, std::countr_zero(set)) - QUEEN_MOBILITY_BASE;
-            mc += X;
-            ec += QUEEN_MOBILITY_END * X;
-        }
-        if (seventhMatters) {
-            const SquareSet seventh = SEVENTH_RANK[c];
-            if (const SquareSet rooks = types[ROOK_TYPE] & seventh) {
-                const int k = Count::of(rooks);
-                mc += k * EDITION.rookSeventhMid;
-                ec += k * EDITION.rookSeventhEnd;
-            }
-            if (const SquareSet queens = types[QUEEN_TYPE] & seventh) {
-                const int k = Count::of(queens);
-                mc += k * EDITION.queenSeventhMid;
-                ec += k * EDITION.queenSeventhEnd;
-            }
-        }
-        m[c] = mc;
-        e[c] = ec;
     }
-    mid += m[0] - m[1];
-    end += e[0] - e[1];
+    for (SquareSet set = types[QUEEN_TYPE]; set; set &= set - 1) {
+        const int X = queenMobility<Count>(occ, C, std::countr_zero(set)) - QUEEN_MOBILITY_BASE;
+        mc += X;
+        ec += QUEEN_MOBILITY_END * X;
+    }
+    // Rooks and queens on the seventh: against pawns still at home, or a king cut off on the eighth.
+    constexpr SquareSet seventh = SEVENTH_RANK[C];
+    const SquareSet rooks = types[ROOK_TYPE] & seventh, queens = types[QUEEN_TYPE] & seventh;
+    if ((rooks | queens) && ((pawns.secondRankPawns[enemy] & 1) || relativeRank(enemyKing, C) == 7)) {
+        const int r = Count::of(rooks), q = Count::of(queens);
+        mc += r * EDITION.rookSeventhMid + q * EDITION.queenSeventhMid;
+        ec += r * EDITION.rookSeventhEnd + q * EDITION.queenSeventhEnd;
+    }
+}
+
+template <class Count>
+[[gnu::always_inline]] inline void scorePieces(const Position& pos, const MaterialEntry& material,
+                                               const PawnEntry& pawns, int& mid, int& end) {
+    const Occupancy occ = occupancyOf(pos);
+    int mw = 0, ew = 0, mb = 0, eb = 0;
+    if (pos.pieceCount[0] != 1) scoreSide<0, Count>(pos, material, pawns, occ, mw, ew);  // else the king alone
+    if (pos.pieceCount[1] != 1) scoreSide<1, Count>(pos, material, pawns, occ, mb, eb);
+    mid += mw - mb;
+    end += ew - eb;
 }
 
 TALLOMIR_POPCOUNT_TARGET void scorePiecesCounting(const Position& pos, const MaterialEntry& material,
