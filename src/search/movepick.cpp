@@ -189,6 +189,7 @@ bool enterNextStage(MovePicker& p) {
     Position& pos = *p.pos;
     p.stage = *p.script;
     p.cursor = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;  // only the plain quiets set their own
     p.list.count = 0;
     switch (p.stage) {
         case STAGE_EVASIONS:
@@ -276,7 +277,6 @@ bool accepts(MovePicker& p, Move m) {
 void startPicker(Position& pos, const CheckInfo& checks, MovePicker& p, const Stage* script) {
     p.pos = &pos;
     p.checks = &checks;
-    p.currentScore = PLAIN_MOVE_SCORE;
     p.script = script;
     enterNextStage(p);
 }
@@ -309,7 +309,6 @@ Move nextMove(MovePicker& p) {
     for (;;) {
         while (p.cursor < p.list.count) {
             const Move m = p.list.moves[p.cursor++];
-            p.currentScore = PLAIN_MOVE_SCORE;
             if (accepts(p, m)) return m;
         }
         if (!enterNextStage(p)) return 0;
