@@ -3,6 +3,7 @@
 // chances of the side ahead, clamped and turned to the side to move's view.
 #include "eval/evaluate.hpp"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "editions/edition.hpp"
@@ -50,17 +51,26 @@ inline bool sideHasRule(const MaterialEntry& material, const PawnEntry& pawns, i
 
 }  // namespace
 
-int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
-    // Fenna judges laziness before anything else, on the running material sums.
-    if constexpr (EDITION.lazyFirstOnMaterial) {
-        if (lazyPieceCounts(pos)) {
-            const int s = forSideToMove(pos, pos.material[0] - pos.material[1]);
-            if (outsideWindow(s, alpha, beta)) return s;
-        }
-    }
+// What the evaluation table keeps of a position: the score pair and scales
+// up to the lazy exit, and the final score once a call has got that far.
+// The material term may differ between two fillings of the material table
+// (see computeMaterial), so the entry holds the one it was built on.
+struct EvalEntry {
+    std::uint32_t checkKey;  // high half of the position key; 0 marks an empty slot
+    std::int16_t materialMid;
+    std::int16_t mid;  // steps 2-7, White's view
+    std::int16_t end;
+    std::int16_t score;  // the side to move's view, or NO_EVAL
+    std::uint8_t scale[2];
+};
 
-    // Step 1: material table.
-    const MaterialEntry& material = materialEntry(caches.material, pos);
+namespace {
+
+constexpr std::int16_t NO_EVAL = INT16_MIN;  // beyond EVAL_LIMIT
+
+// Steps 2-7: material, piece squares, pawn structure, endgame scales, tempo
+// and trapped pieces.
+EvalEntry scoreBeforePieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns) {
     int scaleWhite = material.scale[0], scaleBlack = material.scale[1];
 
     // Step 2: material and piece-square sums.
@@ -68,7 +78,6 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     int end = material.materialEnd + pos.psqEnd;
 
     // Step 3: static pawn structure.
-    const PawnEntry& pawns = pawnEntry(caches.pawns, pos);
     mid += pawns.mid;
     end += pawns.end;
 
@@ -82,10 +91,7 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
         if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
     }
 
-    // Step 5: neither side can win.
-    if (scaleWhite == 0 && scaleBlack == 0) return 0;
-
-    // Step 6: tempo.
+    // Step 6: tempo (step 5 is the caller's).
     const int tempo = pos.side == 0 ? TEMPO_BONUS : -TEMPO_BONUS;
     mid += tempo;
     end += tempo;
@@ -93,13 +99,22 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     // Step 7: trapped pieces.
     evalTrappedPieces(pos, mid, end);
 
-    // Step 8: lazy exit on the blended score.
-    if constexpr (!EDITION.lazyFirstOnMaterial) {
-        if (lazyPieceCounts(pos)) {
-            const int s = forSideToMove(pos, blend(mid, end, material.phase));
-            if (outsideWindow(s, alpha, beta)) return s;
-        }
-    }
+    EvalEntry e;
+    e.checkKey = 0;
+    e.materialMid = material.materialMid;
+    e.mid = static_cast<std::int16_t>(mid);
+    e.end = static_cast<std::int16_t>(end);
+    e.score = NO_EVAL;
+    e.scale[0] = static_cast<std::uint8_t>(scaleWhite);
+    e.scale[1] = static_cast<std::uint8_t>(scaleBlack);
+    return e;
+}
+
+// Steps 9-14: pieces, king shelter and passed pawns on top of the score pair
+// of steps 2-7; blend, scale, clamp, side to move's view.
+int scoreWithPieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, const EvalEntry& e) {
+    int mid = e.mid, end = e.end;
+    int scaleWhite = e.scale[0], scaleBlack = e.scale[1];
 
     // Step 9: pieces, king shelter, passed pawns.
     if (pos.pieceCount[0] + pos.pieceCount[1] > 2) evalPieces(pos, material, pawns, mid, end);
@@ -127,20 +142,65 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     return forSideToMove(pos, s);
 }
 
+}  // namespace
+
+int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
+    // Fenna judges laziness before anything else, on the running material sums.
+    if constexpr (EDITION.lazyFirstOnMaterial) {
+        if (lazyPieceCounts(pos)) {
+            const int s = forSideToMove(pos, pos.material[0] - pos.material[1]);
+            if (outsideWindow(s, alpha, beta)) return s;
+        }
+    }
+
+    // Step 1: material table. It is probed at every call, the position's
+    // entry known or not, so that the table fills exactly as it always does.
+    const MaterialEntry& material = materialEntry(caches.material, pos);
+
+    // Steps 2-7, or what an earlier call found for this position on the same
+    // material entry.
+    EvalEntry& known = caches.evals[keyLow(pos.key) & (EVAL_TABLE_SIZE - 1)];
+    const PawnEntry* pawns = nullptr;
+    if (known.checkKey != keyHigh(pos.key) || known.materialMid != material.materialMid) {
+        pawns = &pawnEntry(caches.pawns, pos);
+        known = scoreBeforePieces(pos, material, *pawns);
+        known.checkKey = keyHigh(pos.key);
+    }
+    const int scaleWhite = known.scale[0], scaleBlack = known.scale[1];
+
+    // Step 5: neither side can win.
+    if (scaleWhite == 0 && scaleBlack == 0) return 0;
+
+    // Step 8: lazy exit on the blended score.
+    if constexpr (!EDITION.lazyFirstOnMaterial) {
+        if (lazyPieceCounts(pos)) {
+            const int s = forSideToMove(pos, blend(known.mid, known.end, material.phase));
+            if (outsideWindow(s, alpha, beta)) return s;
+        }
+    }
+    if (known.score != NO_EVAL) return known.score;
+    if (!pawns) pawns = &pawnEntry(caches.pawns, pos);
+    known.score = static_cast<std::int16_t>(scoreWithPieces(pos, material, *pawns, known));
+    return known.score;
+}
+
 const char* EvalCaches::allocate() {
     if (!allocateCacheTable(pawns, PAWN_TABLE_SIZE)) return "pawn";
     if (!allocateCacheTable(material, MATERIAL_TABLE_SIZE)) return "material";
+    if (!allocateCacheTable(evals, EVAL_TABLE_SIZE)) return "evaluation";
     return nullptr;
 }
 
 void EvalCaches::clear() {
     clearCacheTable(pawns, PAWN_TABLE_SIZE);
     clearCacheTable(material, MATERIAL_TABLE_SIZE);
+    clearCacheTable(evals, EVAL_TABLE_SIZE);
 }
 
 void EvalCaches::release() {
     freeCacheTable(pawns, PAWN_TABLE_SIZE);
     freeCacheTable(material, MATERIAL_TABLE_SIZE);
+    freeCacheTable(evals, EVAL_TABLE_SIZE);
 }
 
 }  // namespace tallomir

@@ -12,11 +12,17 @@ inline constexpr int EVAL_LIMIT = MATE_THRESHOLD;
 
 struct PawnEntry;
 struct MaterialEntry;
+struct EvalEntry;
 
-// The pawn and material caches of one searcher.
+inline constexpr int EVAL_TABLE_SIZE = 65536;
+
+// The pawn, material and evaluation caches of one searcher. A position met
+// again (a transposition, or a node evaluated twice) is mostly scored from
+// the evaluation table.
 struct EvalCaches {
     PawnEntry* pawns = nullptr;
     MaterialEntry* material = nullptr;
+    EvalEntry* evals = nullptr;
 
     EvalCaches() = default;
     EvalCaches(const EvalCaches&) = delete;
