@@ -171,10 +171,8 @@ bool hasBishopOnColour(const Position& pos, int side, Square sq) {
     return false;
 }
 
-bool isRecognisedDraw(Position& pos, EvalCaches& caches) {
-    if (pos.totalCount > 4) return false;
-    MaterialEntry material;
-    probeMaterial(caches.material, pos, material);
+bool isFewMenDraw(Position& pos, EvalCaches& caches) {
+    const MaterialEntry& material = materialEntry(caches.material, pos);
     if (!(material.drawFlags & DRAW_CANDIDATE)) return false;
     const int cls = material.endgameClass;
     if (cls >= CLASS_BARE_KINGS && cls <= CLASS_NONE_V_N) return true;

@@ -40,7 +40,12 @@ struct EvalCaches {
 int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta);
 
 // Dead draws the search scores 0 before evaluating: no mate possible, a drawn
-// king and pawn against king, a wrong-coloured bishop.
-bool isRecognisedDraw(Position& pos, EvalCaches& caches);
+// king and pawn against king, a wrong-coloured bishop. All of them have at
+// most four men on the board, kings included; the search asks at every node,
+// so the count is tested here and the rest only for the few positions left.
+bool isFewMenDraw(Position& pos, EvalCaches& caches);
+inline bool isRecognisedDraw(Position& pos, EvalCaches& caches) {
+    return pos.totalCount <= 4 && isFewMenDraw(pos, caches);
+}
 
 }  // namespace tallomir
