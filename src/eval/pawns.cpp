@@ -3,6 +3,7 @@
 #include <bit>
 #include <cstring>
 
+#include "board/attacks.hpp"
 #include "board/see.hpp"
 #include "editions/edition.hpp"
 #include "eval/cache.hpp"
@@ -92,22 +93,17 @@ PawnEntry& slotOf(PawnEntry* table, const Position& pos) { return table[keyLow(p
 }  // namespace
 
 bool pushUncontested(const Position& pos, int c, Square from, Square t) {
-    const int e = c ^ 1;
-    const Square u = t - pawnPush[e];
-    if (pos.board[u + 1] == pawnCode[e] || pos.board[u - 1] == pawnCode[e]) return false;
-    Square w = from - pawnPush[c];
-    while (pos.board[w] == EMPTY) w -= pawnPush[c];
-    const int behind = pos.board[w];
-    if ((behind & ORTHOGONAL) && (behind & colourBits(e))) return false;
-    for (const std::uint8_t* p = pos.pieceList[e]; *p; ++p) {
-        const Square sq = *p;
-        if (!(pos.board[sq] & attackMask(t - sq))) continue;
-        const int step = attackStep(t - sq);
-        Square x = sq + step;
-        while (x != t && pos.board[x] == EMPTY) x += step;
-        if (x == t) return false;
-    }
-    return true;
+    const int e = c ^ 1, n = numberOf(t);
+    const SquareSet* men = pos.typeSquares[e];
+    if ((pawnAttackers[e][n] & men[PAWN_TYPE]) | (rayTables.knightJumps[n] & men[KNIGHT_TYPE]) |
+        (rayTables.kingSteps[n] & men[KING_TYPE]))
+        return false;
+    // Without the pawn on `from` the file through t reaches a rook or queen
+    // behind it; the other lines through t do not pass `from`.
+    const SquareSet all = (pos.occupied[0] | pos.occupied[1]) ^ squareBit(numberOf(from));
+    const SquareSet diagonal = men[BISHOP_TYPE] | men[QUEEN_TYPE], orthogonal = men[ROOK_TYPE] | men[QUEEN_TYPE];
+    return !(diagonalAttacksFor(all, diagonal, n) & diagonal) &&
+           !(orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
 }
 
 namespace {
@@ -290,8 +286,7 @@ void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int&
                 }
             }
             if (!runs && pos.board[stop] == EMPTY &&
-                (pushUncontested(pos, c, sq, stop) ||
-                 staticExchange(pos, encodeMove(numberOf(sq), numberOf(stop))) >= 0))
+                (pushUncontested(pos, c, sq, stop) || exchangeHolds(pos, encodeMove(numberOf(sq), numberOf(stop)))))
                 base = EDITION.passedSafePush;
             base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
                     EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
