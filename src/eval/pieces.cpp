@@ -27,25 +27,7 @@ constexpr int bishopPawnEnd[9] = {12, 8, 4, 0, -4, -8, -12, -16, -20};
 // Rooks and queens on their seventh rank, by colour.
 constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
 
-constexpr int SHUT_IN_BISHOP = 50;  // behind a blocked centre pawn
-constexpr int SHUT_IN_ROOK = 50;    // by a king that walked without castling
-
 constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
-constexpr SquareSet bitOf(const char* name) { return squareBit(name[0] - 'a' + 8 * (name[1] - '1')); }
-
-// By colour: the bishop squares of the wing patterns, the bishops' home
-// squares, the king squares that shut in a rook, and the squares of that rook.
-constexpr SquareSet WHITE_TRAP_BISHOP =
-    bitOf("a7") | bitOf("b8") | bitOf("h7") | bitOf("g8") | bitOf("a6") | bitOf("h6");
-constexpr SquareSet BLACK_TRAP_BISHOP =
-    bitOf("a2") | bitOf("b1") | bitOf("h2") | bitOf("g1") | bitOf("a3") | bitOf("h3");
-constexpr SquareSet WHITE_HOME_BISHOPS = bitOf("c1") | bitOf("f1"), BLACK_HOME_BISHOPS = bitOf("c8") | bitOf("f8");
-constexpr SquareSet WHITE_LONG_KING = bitOf("c1") | bitOf("b1"), WHITE_SHORT_KING = bitOf("f1") | bitOf("g1");
-constexpr SquareSet BLACK_LONG_KING = bitOf("c8") | bitOf("b8"), BLACK_SHORT_KING = bitOf("f8") | bitOf("g8");
-constexpr SquareSet WHITE_LONG_ROOK = bitOf("a1") | bitOf("a2") | bitOf("b1");
-constexpr SquareSet WHITE_SHORT_ROOK = bitOf("h1") | bitOf("h2") | bitOf("g1");
-constexpr SquareSet BLACK_LONG_ROOK = bitOf("a8") | bitOf("a7") | bitOf("b8");
-constexpr SquareSet BLACK_SHORT_ROOK = bitOf("h8") | bitOf("h7") | bitOf("g8");
 
 }  // namespace
 
@@ -74,12 +56,10 @@ constexpr OutpostTable outpostTable = makeOutpostTable();
 
 }  // namespace
 
-namespace {
-
 // The wing patterns, for positions with a bishop on one of their squares:
 // bishops that took a wing pawn and are cut off by a pawn that closes the
 // diagonal. A row whose two alternatives both hold counts once.
-[[gnu::noinline]] int trappedBishops(const Position& pos) {
+int trappedBishops(const Position& pos) {
     const std::uint8_t* b = pos.board;
     auto at = [b](const char* name, int code) { return b[named(name)] == code; };
     const int large = EDITION.trappedBishopLarge, small = EDITION.trappedBishopSmall;
@@ -93,43 +73,6 @@ namespace {
     if (at("a3", B_BISHOP) && at("b4", W_PAWN)) trapped += small;
     if (at("h3", B_BISHOP) && at("g4", W_PAWN)) trapped += small;
     return trapped;
-}
-
-// A man of the set on the square.
-constexpr bool on(SquareSet set, const char* name) { return (set & bitOf(name)) != 0; }
-
-}  // namespace
-
-void evalTrappedPieces(const Position& pos, int& mid, int& end) {
-    const SquareSet whiteBishops = pos.typeSquares[0][BISHOP_TYPE], blackBishops = pos.typeSquares[1][BISHOP_TYPE];
-    // Most positions have no bishop on any square of the wing patterns.
-    if ((whiteBishops & WHITE_TRAP_BISHOP) | (blackBishops & BLACK_TRAP_BISHOP)) {
-        const int trapped = trappedBishops(pos);
-        mid += trapped;
-        end += trapped;
-    }
-
-    // Bishops shut in behind an unmoved, blocked centre pawn.
-    if ((whiteBishops & WHITE_HOME_BISHOPS) | (blackBishops & BLACK_HOME_BISHOPS)) {
-        const SquareSet all = pos.occupied[0] | pos.occupied[1];
-        const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
-        if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
-        if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
-        if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
-        if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
-    }
-
-    // Rooks shut in by a king that stepped aside instead of castling.
-    const SquareSet whiteKing = pos.typeSquares[0][KING_TYPE], blackKing = pos.typeSquares[1][KING_TYPE];
-    if (!((whiteKing & (WHITE_LONG_KING | WHITE_SHORT_KING)) | (blackKing & (BLACK_LONG_KING | BLACK_SHORT_KING))))
-        return;
-    const SquareSet whiteRooks = pos.typeSquares[0][ROOK_TYPE], blackRooks = pos.typeSquares[1][ROOK_TYPE];
-    if (((whiteKing & WHITE_LONG_KING) && (whiteRooks & WHITE_LONG_ROOK)) ||
-        ((whiteKing & WHITE_SHORT_KING) && (whiteRooks & WHITE_SHORT_ROOK)))
-        mid -= SHUT_IN_ROOK;
-    if (((blackKing & BLACK_LONG_KING) && (blackRooks & BLACK_LONG_ROOK)) ||
-        ((blackKing & BLACK_SHORT_KING) && (blackRooks & BLACK_SHORT_ROOK)))
-        mid += SHUT_IN_ROOK;
 }
 
 namespace {
