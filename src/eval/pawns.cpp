@@ -88,6 +88,22 @@ bool unstoppable(const Position& pos, int c, Square sq, Square promo) {
     return distanceBetween(pos.kingSquare(c ^ 1), promo) > d;
 }
 
+// Whether a man of colour c could ever take on t once its pawn has pushed
+// there from `from`: a pawn, knight or king beside t, or a slider on a line
+// through t with no other own man between (the enemy's men between may be
+// used up in the exchange). Where none can, the enemy's capture of the pawn
+// stands and the exchange is lost.
+bool mayRetake(const Position& pos, int c, Square from, Square t) {
+    const int n = numberOf(t);
+    const SquareSet* men = pos.typeSquares[c];
+    if ((pawnAttackers[c][n] & men[PAWN_TYPE]) | (rayTables.knightJumps[n] & men[KNIGHT_TYPE]) |
+        (rayTables.kingSteps[n] & men[KING_TYPE]))
+        return true;
+    const SquareSet own = pos.occupied[c] ^ squareBit(numberOf(from));
+    const SquareSet diagonal = men[BISHOP_TYPE] | men[QUEEN_TYPE], orthogonal = men[ROOK_TYPE] | men[QUEEN_TYPE];
+    return (diagonalAttacksFor(own, diagonal, n) & diagonal) || (orthogonalAttacksFor(own, orthogonal, n) & orthogonal);
+}
+
 PawnEntry& slotOf(PawnEntry* table, const Position& pos) { return table[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)]; }
 
 }  // namespace
@@ -286,7 +302,8 @@ void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int&
                 }
             }
             if (!runs && pos.board[stop] == EMPTY &&
-                (pushUncontested(pos, c, sq, stop) || exchangeHolds(pos, encodeMove(numberOf(sq), numberOf(stop)))))
+                (pushUncontested(pos, c, sq, stop) ||
+                 (mayRetake(pos, c, sq, stop) && exchangeHolds(pos, encodeMove(numberOf(sq), numberOf(stop))))))
                 base = EDITION.passedSafePush;
             base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
                     EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
