@@ -236,7 +236,8 @@ void scoreSide(const Position& pos, int c, SquareSet own, SquareSet enemy, PawnE
         mid += (open >> n) & 1 ? BACKWARD_OPEN_MID : BACKWARD_CLOSED_MID;
         end += BACKWARD_END;
     }
-    for (SquareSet set = open & ~passed; set; set &= set - 1) {
+    // A candidate has a supporter to set against the enemy pawn in its way.
+    for (SquareSet set = open & ~passed & ~isolated & ~unsupported; set; set &= set - 1) {
         const int n = std::countr_zero(set);
         if (!isCandidate(viewOf(n))) continue;
         const int w = passedRankWeight[n >> 3];
