@@ -68,9 +68,9 @@ namespace {
 
 constexpr std::int16_t NO_EVAL = INT16_MIN;  // beyond EVAL_LIMIT
 
-// Steps 2-7: material, piece squares, pawn structure, endgame scales, tempo
-// and trapped pieces.
-EvalEntry scoreBeforePieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns) {
+// Steps 2-7 into the entry: material, piece squares, pawn structure, endgame
+// scales, tempo and trapped pieces.
+void scoreBeforePieces(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, EvalEntry& e) {
     int scaleWhite = material.scale[0], scaleBlack = material.scale[1];
 
     // Step 2: material and piece-square sums.
@@ -99,15 +99,12 @@ EvalEntry scoreBeforePieces(const Position& pos, const MaterialEntry& material, 
     // Step 7: trapped pieces.
     evalTrappedPieces(pos, mid, end);
 
-    EvalEntry e;
-    e.checkKey = 0;
     e.materialMid = material.materialMid;
     e.mid = static_cast<std::int16_t>(mid);
     e.end = static_cast<std::int16_t>(end);
     e.score = NO_EVAL;
     e.scale[0] = static_cast<std::uint8_t>(scaleWhite);
     e.scale[1] = static_cast<std::uint8_t>(scaleBlack);
-    return e;
 }
 
 // Steps 9-14: pieces, king shelter and passed pawns on top of the score pair
@@ -163,8 +160,8 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta) {
     const PawnEntry* pawns = nullptr;
     if (known.checkKey != keyHigh(pos.key) || known.materialMid != material.materialMid) {
         pawns = &pawnEntry(caches.pawns, pos);
-        known = scoreBeforePieces(pos, material, *pawns);
         known.checkKey = keyHigh(pos.key);
+        scoreBeforePieces(pos, material, *pawns, known);
     }
     const int scaleWhite = known.scale[0], scaleBlack = known.scale[1];
 
