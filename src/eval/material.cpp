@@ -76,6 +76,7 @@ int classifyEnding(const SideCounts& w, const SideCounts& b) {
 // a small material edge cannot win, and a single pawn rarely wins against a
 // defender who can give a piece for it.
 int scaleFor(const SideCounts& own, const SideCounts& other) {
+    if (own.pawns > 1) return FULL_SCALE;
     const int W = own.weight(), H = own.heavy(), B = other.weight();
     if (own.pawns == 0) {
         if (W == 1) return 0;
@@ -84,18 +85,17 @@ int scaleFor(const SideCounts& own, const SideCounts& other) {
         if (W - B <= 1 && H <= 2) return 2;
         return FULL_SCALE;
     }
-    if (own.pawns == 1) {
-        int D;
-        if (other.minors() > 0)
-            D = B - 1;
-        else if (other.rooks > 0)
-            D = B - 2;
-        else
-            return FULL_SCALE;
-        if (W == 1) return 4;
-        if (W == 2 && own.knights == 2) return 4;
-        if (W - D <= 1 && H <= 2) return 8;
-    }
+    // A single pawn.
+    int D;
+    if (other.minors() > 0)
+        D = B - 1;
+    else if (other.rooks > 0)
+        D = B - 2;
+    else
+        return FULL_SCALE;
+    if (W == 1) return 4;
+    if (W == 2 && own.knights == 2) return 4;
+    if (W - D <= 1 && H <= 2) return 8;
     return FULL_SCALE;
 }
 
