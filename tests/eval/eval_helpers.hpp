@@ -12,10 +12,10 @@ namespace tallomir::test {
 // Widest window: no lazy exit.
 inline constexpr int WIDE = 30000;
 
-// The evaluation tests' pawn and material caches.
+// The evaluation tests' pawn, material and evaluation caches.
 EvalCaches& testCaches();
 
-// Evaluation on empty pawn and material caches.
+// Evaluation on empty caches.
 int freshEvaluate(Position& pos);
 
 // The colour-reversed position: the board turned half a circle with the

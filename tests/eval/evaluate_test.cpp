@@ -73,6 +73,22 @@ TEST(EvalDriver, RepeatedEvaluationHitsBothTables) {
     EXPECT_TRUE(materialEntryCached(testCaches().material, pos) && pawnEntryCached(testCaches().pawns, pos));
 }
 
+// An evaluation-table entry holds the material term it was built on: once a
+// position with the same counts but another judgement of the bishop pair has
+// refilled the material table, a position met again is scored on the new entry.
+TEST(EvalDriver, EvaluationTableFollowsTheMaterialEntry) {
+    Position open = loadFen("4k3/pppp1ppp/8/8/8/8/PPPP1PPP/2B1KB2 w - - 0 1");
+    Position blocked = loadFen("4k3/pppp1ppp/8/8/4P3/8/PPP2PPP/2B1KB2 w - - 0 1");
+    EvalCaches other;
+    ASSERT_EQ(other.allocate(), nullptr);
+    evaluate(blocked, other, -WIDE, WIDE);
+    const int onBlockedEntry = evaluate(open, other, -WIDE, WIDE);
+    ASSERT_NE(freshEvaluate(open), onBlockedEntry);
+    clearCacheTable(testCaches().material, MATERIAL_TABLE_SIZE);
+    evaluate(blocked, testCaches(), -WIDE, WIDE);
+    EXPECT_EQ(evaluate(open, testCaches(), -WIDE, WIDE), onBlockedEntry);
+}
+
 TEST(EvalDriver, BareKingsKeepTwoSixteenthsOfTheScore) {
     Position pos = loadFen("8/8/8/8/8/2k5/8/K7 w - - 0 1");
     // Phase 256: only the endgame half, king squares plus tempo.
