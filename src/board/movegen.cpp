@@ -89,74 +89,111 @@ void generateCastling(const Position& pos, MoveList& list) {
             append(list, castling.kingFrom, castling.kingTo, CASTLING);
 }
 
-// A piece with one man to take (the common case) appends it straight from the
-// square sets. With more, every destination is written to the list in the
-// order of the piece's directions and kept only when it holds an enemy man,
-// so that no branch depends on what the rays run into.
-void generateCaptures(const Position& pos, MoveList& list) {
-    const int c = pos.side;
-    const int enemy = colourBits(c ^ 1);
-    const SquareSet all = pos.occupied[0] | pos.occupied[1], theirs = pos.occupied[c ^ 1];
-    Move* out = list.moves + list.count;
-    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
-        const Square sq = *p;
-        const int code = pos.board[sq];
-        const SquareNumber from = numberOf(sq);
-        SquareSet reach;
-        if (code & SLIDER_BITS)
-            reach = ((code & DIAGONAL) ? diagonalAttacksFor(all, theirs, from) : 0) |
-                    ((code & ORTHOGONAL) ? orthogonalAttacksFor(all, theirs, from) : 0);
-        else
-            reach = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
-        const SquareSet targets = reach & theirs;
-        if (!targets) continue;
-        if (!(targets & (targets - 1))) {
-            *out++ = encodeMove(from, squareNumber(std::countr_zero(targets)));
-            continue;
+namespace {
+
+// A man with something to take and the squares it can take on.
+struct Taker {
+    Square from;
+    int code;
+    SquareSet targets;
+};
+
+// The moves of one taker onto `victims`. A bishop or queen with two or more
+// of them takes in the order of its directions; every other man's
+// directions run the way the square numbers rise.
+inline Move* appendTakes(Move* out, const Taker& k, SquareSet victims) {
+    const SquareNumber from = numberOf(k.from);
+    if ((k.code & DIAGONAL) && (victims & (victims - 1))) {
+        for (const std::int8_t* d = pieceDirections(k.code); *d; ++d) {
+            const SquareSet on = victims & rayTables.rays[rayDirection(*d)][from];
+            if (on) *out++ = encodeMove(from, squareNumber(std::countr_zero(on)));
         }
-        if (code & SLIDER_BITS) {
-            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-                const int r = rayDirection(*d);
-                const int n = firstOnRay(all, r, from);
-                *out = encodeMove(from, squareNumber(n));
-                out += (theirs & rayTables.rays[r][from]) >> n & 1;
-            }
+        return out;
+    }
+    for (; victims; victims &= victims - 1) {
+        const Move m = encodeMove(from, squareNumber(std::countr_zero(victims)));
+        if (!(k.code & PAWN_BITS) || !isBackRank(squareOf[moveTo(m)])) {
+            *out++ = m;
         } else {
-            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-                const Square s = sq + *d;
-                *out = encodeMove(from, squareNumber(numberOf(s) & 63));
-                out += (pos.board[s] & enemy) != 0;
-            }
+            for (int kind : PROMOTION_ORDER) *out++ = static_cast<Move>(m | kind);
         }
     }
-    // Only the pawns that can take or promote are looked at, in list order.
+    return out;
+}
+
+}  // namespace
+
+// The takers are found first, the pawns in list order and then the pieces by
+// type from the knights up (the piece list holds the king, the queens, rooks,
+// bishops and knights in this order, each type in list order). Their moves
+// are then written victim type by victim type, which is the order wanted.
+void generateCaptures(const Position& pos, MoveList& list) {
+    const int c = pos.side, e = c ^ 1;
+    const SquareSet all = pos.occupied[0] | pos.occupied[1], theirs = pos.occupied[e];
+    Taker takers[MAX_NON_PAWNS + MAX_PAWNS];
+    int count = 0;
+    SquareSet hit = 0;
+    const auto add = [&](Square from, SquareSet targets) {
+        if (!targets) return;
+        takers[count++] = {from, pos.board[from], targets};
+        hit |= targets;
+    };
+
     constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
     constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
     const SquareSet pawns = pos.pawnSquares(c);
-    const SquareSet movers = (c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
-                                     : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7))) |
-                             (pawns & SEVENTH_RANK[c]);
-    const int push = pawnPush[c];
-    const auto pawnCaptures = [&](Square sq) {
-        if (isSeventhRank(sq, c)) {
-            list.count = static_cast<int>(out - list.moves);
-            if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
-            if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
-            if (pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
-            out = list.moves + list.count;
-            return;
-        }
-        const SquareNumber from = numberOf(sq);
-        *out = encodeMove(from, squareNumber(numberOf(sq + push - 1) & 63));
-        out += (pos.board[sq + push - 1] & enemy) != 0;
-        *out = encodeMove(from, squareNumber(numberOf(sq + push + 1) & 63));
-        out += (pos.board[sq + push + 1] & enemy) != 0;
-    };
-    if (movers && !(movers & (movers - 1))) {
-        pawnCaptures(squareOf[std::countr_zero(movers)]);
-    } else if (movers) {
+    const SquareSet capturing = c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
+                                       : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7));
+    if (capturing && !(capturing & (capturing - 1))) {
+        const int n = std::countr_zero(capturing);
+        add(squareOf[n], pawnAttackers[e][n] & theirs);
+    } else if (capturing) {
         for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
-            if (movers & squareBit(numberOf(*p))) pawnCaptures(*p);
+            if (capturing & squareBit(numberOf(*p))) add(*p, pawnAttackers[e][numberOf(*p)] & theirs);
+    }
+    const int pawnTakers = count;
+
+    const std::uint8_t* men = pos.pieceList[c];
+    const std::int32_t* counts = pos.pieceIndexCount + c;  // by 2 * type
+    const int rooks = 1 + counts[2 * QUEEN_TYPE], bishops = rooks + counts[2 * ROOK_TYPE];
+    const int knights = bishops + counts[2 * BISHOP_TYPE], end = pos.pieceCount[c];
+    for (int i = knights; i < end; ++i) add(men[i], rayTables.knightJumps[numberOf(men[i])] & theirs);
+    for (int i = bishops; i < knights; ++i) add(men[i], diagonalAttacksFor(all, theirs, numberOf(men[i])) & theirs);
+    for (int i = rooks; i < bishops; ++i) add(men[i], orthogonalAttacksFor(all, theirs, numberOf(men[i])) & theirs);
+    for (int i = 1; i < rooks; ++i) {
+        const SquareNumber n = numberOf(men[i]);
+        add(men[i], (diagonalAttacksFor(all, theirs, n) | orthogonalAttacksFor(all, theirs, n)) & theirs);
+    }
+    add(men[0], rayTables.kingSteps[numberOf(men[0])] & theirs);
+
+    Move* out = list.moves + list.count;
+    const auto take = [&](int first, int last, SquareSet victims) {
+        for (int i = first; i < last; ++i)
+            if (const SquareSet t = takers[i].targets & victims) out = appendTakes(out, takers[i], t);
+    };
+    const SquareSet pawnVictims = hit & pos.pawnSquares(e);
+    for (int type = KING_TYPE; hit != pawnVictims; --type) {
+        if (const SquareSet victims = hit & pos.typeSquares[e][type]) {
+            take(0, count, victims);
+            hit ^= victims;
+        }
+    }
+    if (pawnVictims) take(0, pawnTakers, pawnVictims);
+    if (pos.epSquare) {
+        list.count = static_cast<int>(out - list.moves);
+        generateEnPassant(pos, list);
+        out = list.moves + list.count;
+    }
+    if (pawnVictims) take(pawnTakers, count, pawnVictims);
+
+    // The promotions without a capture: queens first, then rooks, bishops and knights.
+    const int push = pawnPush[c];
+    if (pawns & SEVENTH_RANK[c]) {
+        for (int kind : {promotionBits(PROMO_QUEEN), promotionBits(PROMO_ROOK), promotionBits(PROMO_BISHOP),
+                         promotionBits(PROMO_KNIGHT)})
+            for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
+                if (isSeventhRank(*p, c) && pos.board[*p + push] == EMPTY)
+                    *out++ = encodeMove(numberOf(*p), numberOf(*p + push), kind);
     }
     list.count = static_cast<int>(out - list.moves);
 }

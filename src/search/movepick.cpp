@@ -49,19 +49,6 @@ inline void insertByScore(MoveList& list, int sorted, Move m, std::int16_t s) {
     list.scores[j] = s;
 }
 
-// Captures, promotions and en passant, most valuable victim first: each move
-// is scored as it is inserted among those before it (ties keep their order).
-void sortedCaptures(const Position& pos, MoveList& list) {
-    list.count = 0;
-    generateCaptures(pos, list);
-    generateEnPassant(pos, list);
-    if (list.count < 2) return;
-    for (int i = 0; i < list.count; ++i) {
-        const Move m = list.moves[i];
-        insertByScore(list, i, m, static_cast<std::int16_t>(mvvLva(pos, m)));
-    }
-}
-
 // Quiet moves by history, highest first, ties in generation order. The
 // moves without history (the lowest score) need no sorting: they are set
 // apart in their order and follow the others.
@@ -201,7 +188,7 @@ bool enterNextStage(MovePicker& p) {
             setSingle(p.list, p.hashMove);
             break;
         case STAGE_CAPTURES:
-            sortedCaptures(pos, p.list);
+            generateCaptures(pos, p.list);
             p.badCaptures.count = 0;
             break;
         case STAGE_KILLERS:
@@ -226,7 +213,7 @@ bool enterNextStage(MovePicker& p) {
             sortMoves(p.list);
             break;
         case STAGE_Q_CAPTURES:
-            sortedCaptures(pos, p.list);
+            generateCaptures(pos, p.list);
             break;
         case STAGE_Q_CHECKS:
             generateQuietChecks(pos, p.list);
