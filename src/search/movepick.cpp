@@ -128,14 +128,13 @@ int mvvLva(const Position& pos, Move m) {
 }
 
 bool isGoodCapture(const Position& pos, Move m) {
-    const int kind = moveKind(m);
-    if (kind == EN_PASSANT) return true;
-    if (kind == PROMOTION && movePromo(m) != 3) return false;
-    const int victim = pos.board[moveToSquare(m)];
-    if (victim == EMPTY) return exchangeHolds(pos, m);
-    if (kind == PROMOTION) return true;
-    if (pieceValue(victim) >= pieceValue(pos.board[moveFromSquare(m)])) return true;
-    return exchangeHolds(pos, m);
+    if (!(m & PROMOTION)) {
+        if (pieceValue(pos.board[moveToSquare(m)]) >= pieceValue(pos.board[moveFromSquare(m)])) return true;
+        return exchangeHolds(pos, m);
+    }
+    if (moveKind(m) == EN_PASSANT) return true;
+    if (movePromo(m) != PROMO_QUEEN) return false;
+    return pos.board[moveToSquare(m)] != EMPTY || exchangeHolds(pos, m);
 }
 
 int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move m) {
