@@ -93,7 +93,7 @@ namespace {
 
 // A man with something to take and the squares it can take on.
 struct Taker {
-    Square from;
+    SquareNumber from;
     int code;
     SquareSet targets;
 };
@@ -102,17 +102,18 @@ struct Taker {
 // of them takes in the order of its directions; every other man's
 // directions run the way the square numbers rise.
 inline Move* appendTakes(Move* out, const Taker& k, SquareSet victims) {
-    const SquareNumber from = numberOf(k.from);
+    constexpr SquareSet BACK_RANKS = 0xFF000000000000FFULL;
     if ((k.code & DIAGONAL) && (victims & (victims - 1))) {
         for (const std::int8_t* d = pieceDirections(k.code); *d; ++d) {
-            const SquareSet on = victims & rayTables.rays[rayDirection(*d)][from];
-            if (on) *out++ = encodeMove(from, squareNumber(std::countr_zero(on)));
+            const SquareSet on = victims & rayTables.rays[rayDirection(*d)][k.from];
+            if (on) *out++ = encodeMove(k.from, squareNumber(std::countr_zero(on)));
         }
         return out;
     }
+    const bool promotes = (k.code & PAWN_BITS) && (victims & BACK_RANKS);
     for (; victims; victims &= victims - 1) {
-        const Move m = encodeMove(from, squareNumber(std::countr_zero(victims)));
-        if (!(k.code & PAWN_BITS) || !isBackRank(squareOf[moveTo(m)])) {
+        const Move m = encodeMove(k.from, squareNumber(std::countr_zero(victims)));
+        if (!promotes) {
             *out++ = m;
         } else {
             for (int kind : PROMOTION_ORDER) *out++ = static_cast<Move>(m | kind);
@@ -135,7 +136,7 @@ void generateCaptures(const Position& pos, MoveList& list) {
     SquareSet hit = 0;
     const auto add = [&](Square from, SquareSet targets) {
         if (!targets) return;
-        takers[count++] = {from, pos.board[from], targets};
+        takers[count++] = {numberOf(from), pos.board[from], targets};
         hit |= targets;
     };
 
