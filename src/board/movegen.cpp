@@ -205,21 +205,23 @@ void generatePreferredQuiets(const Position& pos, MoveList& list) {
 
 bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst) {
     const int c = pos.side, e = c ^ 1;
-    const int enemy = colourBits(e);
     const Square k = pos.pieceList[c][0];
     const int r1 = checks.checkerRay[0], r2 = checks.count > 1 ? checks.checkerRay[1] : 0;
     const Square t = checks.checkerSquare[0];
     const int push = pawnPush[c];
     list.count = 0;
 
-    // Step 2: king moves, never straight away from a sliding checker.
-    for (const std::int8_t* d = pieceDirections(pos.board[k]); *d; ++d) {
-        if (*d == -r1 || *d == -r2) continue;
-        const Square s = k + *d;
-        if (pos.board[s] != EMPTY && !(pos.board[s] & enemy)) continue;
-        if (verify && isAttacked(pos, e, s)) continue;
+    // Step 2: king moves, never straight away from a sliding checker. The
+    // king's steps, taken in their order, reach its squares in ascending order.
+    const SquareNumber kn = numberOf(k);
+    SquareSet steps = rayTables.kingSteps[kn] & ~pos.occupied[c];
+    if (r1) steps &= ~rayTables.rays[rayDirection(-r1)][kn];
+    if (r2) steps &= ~rayTables.rays[rayDirection(-r2)][kn];
+    for (; steps; steps &= steps - 1) {
+        const int to = std::countr_zero(steps);
+        if (verify && isAttacked(pos, e, squareOf[to])) continue;
         if (stopAtFirst) return true;
-        append(list, k, s);
+        list.moves[list.count++] = encodeMove(kn, squareNumber(to));
     }
     // Step 3: against a double check only the king can move.
     if (checks.count >= 2) return false;
