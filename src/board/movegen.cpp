@@ -23,16 +23,42 @@ inline void appendPawnMove(MoveList& list, Square from, Square to) {
     }
 }
 
-// Quiet moves of one non-pawn man; Keep decides per destination.
-template <typename Keep>
-inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int code, Keep keep) {
+// Moves from one square to each of `targets`, lowest square first or highest first.
+inline void appendUpwards(MoveList& list, SquareNumber from, SquareSet targets) {
+    for (; targets; targets &= targets - 1)
+        list.moves[list.count++] = encodeMove(from, squareNumber(std::countr_zero(targets)));
+}
+inline void appendDownwards(MoveList& list, SquareNumber from, SquareSet targets) {
+    while (targets) {
+        const int to = 63 - std::countl_zero(targets);
+        targets ^= squareBit(to);
+        list.moves[list.count++] = encodeMove(from, squareNumber(to));
+    }
+}
+
+// Quiet moves of one non-pawn man onto the squares of `allowed`: direction by
+// direction and, along a ray, nearest first. The steps of a leaper reach its
+// squares in ascending order, so its set is read from the lowest square up.
+inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int code, SquareSet allowed) {
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const SquareNumber from = numberOf(sq);
+    if (!(code & SLIDER_BITS)) {
+        const SquareSet steps = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
+        appendUpwards(list, from, steps & ~all & allowed);
+        return;
+    }
+    // All the piece's empty squares at once; each ray then takes its share.
+    const SquareSet reach = (((code & DIAGONAL) ? diagonalAttacks(all, from) : 0) |
+                             ((code & ORTHOGONAL) ? orthogonalAttacks(all, from) : 0)) &
+                            ~all & allowed;
+    if (!reach) return;
     for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-        if (code & SLIDER_BITS) {
-            for (Square s = sq + *d; pos.board[s] == EMPTY; s += *d)
-                if (keep(s)) append(list, sq, s);
-        } else if (pos.board[sq + *d] == EMPTY && keep(sq + *d)) {
-            append(list, sq, sq + *d);
-        }
+        const int r = rayDirection(*d);
+        const SquareSet targets = rayTables.rays[r][from] & reach;
+        if (r < 4)
+            appendUpwards(list, from, targets);
+        else
+            appendDownwards(list, from, targets);
     }
 }
 
@@ -164,8 +190,7 @@ void generateCaptures(const Position& pos, MoveList& list) {
 void generateOtherQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
     const int s = preferredSquare(pos);
-    const auto notPreferred = [s](Square to) { return numberOf(to) != s; };
-    const auto any = [](Square) { return true; };
+    const SquareSet notPreferred = ~squareBit(s), any = ~SquareSet{0};
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
         const int code = pos.board[sq];
@@ -188,8 +213,10 @@ void generateOtherQuiets(const Position& pos, MoveList& list) {
 void generatePreferredQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
     const int s = preferredSquare(pos);
-    const auto onPreferred = [s](Square to) { return numberOf(to) == s; };
-    const auto any = [](Square) { return true; };
+    const Square preferred = squareOf[s];
+    const SquareSet any = ~SquareSet{0};
+    // Rooks, queens and the king have one move at most here: onto the preferred square.
+    const bool open = pos.board[preferred] == EMPTY;
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
         const int code = pos.board[sq];
@@ -197,8 +224,8 @@ void generatePreferredQuiets(const Position& pos, MoveList& list) {
             quietMovesOf(pos, list, sq, code, any);
         } else if ((code & SLIDER_BITS) == DIAGONAL) {
             if (numberOf(sq) == s) quietMovesOf(pos, list, sq, code, any);
-        } else {
-            quietMovesOf(pos, list, sq, code, onPreferred);
+        } else if (open && (code & attackMask(preferred - sq)) && pathClear(pos, sq, preferred)) {
+            append(list, sq, preferred);
         }
     }
 }
