@@ -183,9 +183,8 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
 
 namespace {
 
-// Generates and orders the list of the script's next stage; false at the end
-// of the script, where the picker stays.
-bool enterNextStage(MovePicker& p) {
+// Generates and orders the list of the script's next stage, one before its end.
+void enterNextStage(MovePicker& p) {
     Position& pos = *p.pos;
     p.stage = *p.script;
     p.cursor = 0;
@@ -233,10 +232,9 @@ bool enterNextStage(MovePicker& p) {
             generateCastlingChecks(pos, p.list);
             break;
         case STAGE_END:
-            return false;
+            break;
     }
     ++p.script;
-    return true;
 }
 
 // Whether the current stage hands out move m; lists hold pseudo-legal moves
@@ -311,7 +309,8 @@ Move nextMove(MovePicker& p) {
             const Move m = p.list.moves[p.cursor++];
             if (accepts(p, m)) return m;
         }
-        if (!enterNextStage(p)) return 0;
+        if (*p.script == STAGE_END) return 0;  // where the picker stays
+        enterNextStage(p);
     }
 }
 
