@@ -230,7 +230,11 @@ void generatePreferredQuiets(const Position& pos, MoveList& list) {
     }
 }
 
-bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst) {
+namespace {
+
+// One body for each use, so that neither flag is tested move by move.
+template <bool verify, bool stopAtFirst>
+bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
     const int c = pos.side, e = c ^ 1;
     const Square k = pos.pieceList[c][0];
     const int r1 = checks.checkerRay[0], r2 = checks.count > 1 ? checks.checkerRay[1] : 0;
@@ -302,6 +306,13 @@ bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& chec
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst) {
+    if (verify) return stopAtFirst ? evasions<true, true>(pos, list, checks) : evasions<true, false>(pos, list, checks);
+    return stopAtFirst ? evasions<false, true>(pos, list, checks) : evasions<false, false>(pos, list, checks);
 }
 
 }  // namespace tallomir
