@@ -78,11 +78,10 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
                     list.moves[list.count++] = encodeMove(n, squareNumber(to));
                 }
             }
-        } else if ((code & KNIGHT) && (rayTables.knightJumps[n] & knightChecks)) {
-            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-                const Square to = from + *d;
-                if (pos.board[to] == EMPTY && (attackMask(king - to) & KNIGHT)) append(list, from, to);
-            }
+        } else if (code & KNIGHT) {
+            // The knight's steps reach its squares in ascending order.
+            for (SquareSet hits = rayTables.knightJumps[n] & knightChecks; hits; hits &= hits - 1)
+                list.moves[list.count++] = encodeMove(n, squareNumber(std::countr_zero(hits)));
         }
     }
 
