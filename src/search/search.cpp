@@ -297,10 +297,8 @@ inline int storeBounds(TranspositionTable& tt, std::uint32_t kLow, std::uint32_t
 
 }  // namespace
 
-int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
-    // Step 1: below one ply the quiescence search takes over.
-    if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
-
+// Step 1, the quiescence search below one ply, is search() in the header.
+int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
     // Step 2: count the node.
     countNode(ply);
     pv[0] = 0;
