@@ -422,7 +422,7 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
         makeMove(pos, undo, m);
         if (newDepth >= ONE_PLY) tt_.prefetch(keyLow(pos.key));
         int w;
-        if (nodeType != PV_NODE || best == NO_SCORE) {
+        if (!pvNode || best == NO_SCORE) {
             w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
         } else {
             w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE);
