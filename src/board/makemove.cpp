@@ -187,8 +187,11 @@ template <bool Make>
 }  // namespace
 
 void makeMove(Position& pos, UndoRecord& undo, Move move) {
-    // Step 1-2: squares and the record of what unmake needs.
-    const SquareNumber nf = moveFrom(move), nt = moveTo(move);
+    // Step 1-2: squares and the record of what unmake needs. The square
+    // numbers come from an int copy of the move: taken from the 16-bit Move,
+    // they were kept, and spilled, in two widths each.
+    const int bits = move;
+    const SquareNumber nf = squareNumber(bits >> 6 & 63), nt = squareNumber(bits & 63);
     const Square from = squareOf[nf], to = squareOf[nt];
     const int piece = pos.board[from];
     const int idx = pieceIndex(piece);
