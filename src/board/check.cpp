@@ -24,16 +24,25 @@ bool isDrawByRuleAfterQuietPlies(Position& pos) {
     return false;
 }
 
+namespace {
+
+// Castling, promotion and en passant are made and tested on the board; out of
+// line, so that the common case saves no registers for them.
+[[gnu::noinline]] bool specialMoveGivesCheck(Position& pos, Move move) {
+    const int m = pos.side;
+    UndoRecord undo;
+    makeMove(pos, undo, move);
+    const bool result = isAttacked(pos, m, pos.pieceList[m ^ 1][0]);
+    unmakeMove(pos, undo, move);
+    return result;
+}
+
+}  // namespace
+
 bool givesCheck(Position& pos, Move move) {
+    if (moveKind(move) != NORMAL) return specialMoveGivesCheck(pos, move);
     const int m = pos.side;
     const Square k = pos.pieceList[m ^ 1][0];
-    if (moveKind(move) != NORMAL) {
-        UndoRecord undo;
-        makeMove(pos, undo, move);
-        const bool result = isAttacked(pos, m, k);
-        unmakeMove(pos, undo, move);
-        return result;
-    }
     const Square from = moveFromSquare(move), to = moveToSquare(move);
     const int code = pos.board[from];
     const int d = k - to;

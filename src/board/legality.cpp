@@ -17,18 +17,26 @@ void generateLegal(Position& pos, MoveList& list) {
     filterLegal(pos, list);
 }
 
+namespace {
+
+// Two pawns leave the rank at once: only a real make shows a pin along it.
+// Out of line, so that the common tests below save no registers for it.
+[[gnu::noinline]] bool isLegalEnPassant(Position& pos, Move move) {
+    const int c = pos.side;
+    UndoRecord undo;
+    makeMove(pos, undo, move);
+    const bool attacked = isAttacked(pos, c ^ 1, pos.pieceList[c][0]);
+    unmakeMove(pos, undo, move);
+    return !attacked;
+}
+
+}  // namespace
+
 bool isLegalOnKingLine(Position& pos, Move move) {
+    if (moveKind(move) == EN_PASSANT) return isLegalEnPassant(pos, move);
     const int c = pos.side;
     const Square k = pos.pieceList[c][0];
     const Square from = moveFromSquare(move), to = moveToSquare(move);
-    if (moveKind(move) == EN_PASSANT) {
-        // Two pawns leave the rank at once: only a real make shows a pin along it.
-        UndoRecord undo;
-        makeMove(pos, undo, move);
-        const bool attacked = isAttacked(pos, c ^ 1, k);
-        unmakeMove(pos, undo, move);
-        return !attacked;
-    }
     if (pos.board[from] & KING) return !isAttacked(pos, c ^ 1, to);
     if (isPinned(pos, c, from)) return rayStep(k - to) == rayStep(k - from);
     return true;

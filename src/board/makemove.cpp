@@ -35,16 +35,32 @@ inline void restoreState(Position& pos, const SavedState& saved) {
     std::memcpy(reinterpret_cast<unsigned char*>(&pos) + offsetof(Position, side), &saved, sizeof saved);
 }
 
-// The three primitives keep board, lists, counts, pawn masks and material in
-// step; with Update they also maintain the piece-square sums and the keys
-// (make passes true, unmake restores those from the undo record instead).
+// The key and the piece-square pair of a man of each pieceIndex on each
+// square side by side, so that make finds both with one index.
+struct ManEntry {
+    HashKey key;
+    PsqPair psq;
+};
+using ManTable = std::array<std::array<ManEntry, 64>, 12>;
+const ManTable manTable = [] {
+    ManTable t{};
+    for (int idx = 0; idx < 12; ++idx)
+        for (int n = 0; n < 64; ++n) t[idx][n] = {manKey(idx, squareNumber(n)), pieceSquare(idx, squareNumber(n))};
+    return t;
+}();
+
+// The three primitives keep board, lists, square sets, counts, pawn masks and
+// material in step for a man of `code`, pieceIndex idx, on the Square sq
+// numbered n; with Update they also maintain the piece-square sums and the
+// keys (make passes true, unmake restores those from the undo record instead).
 template <bool Update>
-inline void removeMan(Position& pos, Square sq, int code) {
-    const int c = colourOf(code);
+inline void removeMan(Position& pos, Square sq, SquareNumber n, int code, int idx) {
+    const int c = idx & 1;
     const int i = pos.listIndex[sq];
     pos.board[sq] = EMPTY;
     pos.listIndex[sq] = -1;
-    pos.toggleSquares(c, code, squareBit(numberOf(sq)));
+    pos.occupied[c] ^= squareBit(n);
+    pos.typeSquares[c][idx >> 1] ^= squareBit(n);
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
@@ -58,26 +74,26 @@ inline void removeMan(Position& pos, Square sq, int code) {
     list[last] = 0;
     count = last;
     if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(pawnRankBit(sq, c));
-    const int idx = pieceIndex(code);
     --pos.totalCount;
     --pos.pieceIndexCount[idx];
     pos.material[c] -= pieceValue(code);
     if constexpr (Update) {
-        const PsqPair& e = pieceSquare(idx, numberOf(sq));
-        pos.psqMid -= e.mid;
-        pos.psqEnd -= e.end;
-        const HashKey k = manKey(idx, numberOf(sq));
-        pos.key ^= k;
-        if (pawn) pos.pawnKey ^= k;
+        const ManEntry& e = manTable[idx][n];
+        pos.psqMid -= e.psq.mid;
+        pos.psqEnd -= e.psq.end;
+        pos.key ^= e.key;
+        if (pawn) pos.pawnKey ^= e.key;
         pos.materialKey ^= materialKeyEntry(idx, pos.pieceIndexCount[idx]);
     }
 }
 
+// Puts the man at list position `at`.
 template <bool Update>
-inline void addMan(Position& pos, Square sq, int code, int at) {
-    const int c = colourOf(code);
+inline void addMan(Position& pos, Square sq, SquareNumber n, int code, int idx, int at) {
+    const int c = idx & 1;
     pos.board[sq] = static_cast<std::uint8_t>(code);
-    pos.toggleSquares(c, code, squareBit(numberOf(sq)));
+    pos.occupied[c] ^= squareBit(n);
+    pos.typeSquares[c][idx >> 1] ^= squareBit(n);
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
@@ -92,30 +108,30 @@ inline void addMan(Position& pos, Square sq, int code, int at) {
     list[at] = static_cast<std::uint8_t>(sq);
     pos.listIndex[sq] = static_cast<std::int8_t>(at);
     if (pawn) pos.pawnFileMask[c][sq & 15] ^= static_cast<std::uint8_t>(pawnRankBit(sq, c));
-    const int idx = pieceIndex(code);
     ++pos.totalCount;
     ++pos.pieceIndexCount[idx];
     pos.material[c] += pieceValue(code);
     if constexpr (Update) {
-        const PsqPair& e = pieceSquare(idx, numberOf(sq));
-        pos.psqMid += e.mid;
-        pos.psqEnd += e.end;
-        const HashKey k = manKey(idx, numberOf(sq));
-        pos.key ^= k;
-        if (pawn) pos.pawnKey ^= k;
+        const ManEntry& e = manTable[idx][n];
+        pos.psqMid += e.psq.mid;
+        pos.psqEnd += e.psq.end;
+        pos.key ^= e.key;
+        if (pawn) pos.pawnKey ^= e.key;
         pos.materialKey ^= materialKeyEntry(idx, pos.pieceIndexCount[idx] - 1);
     }
 }
 
 template <bool Update>
-inline void moveMan(Position& pos, Square from, Square to, int code) {
+inline void moveMan(Position& pos, Square from, Square to, SquareNumber nf, SquareNumber nt, int code, int idx) {
+    const int c = idx & 1;
     const int i = pos.listIndex[from];
-    const int c = colourOf(code);
     pos.board[from] = EMPTY;
     pos.listIndex[from] = -1;
     pos.board[to] = static_cast<std::uint8_t>(code);
     pos.listIndex[to] = static_cast<std::int8_t>(i);
-    pos.toggleSquares(c, code, squareBit(numberOf(from)) | squareBit(numberOf(to)));
+    const SquareSet bits = squareBit(nf) | squareBit(nt);
+    pos.occupied[c] ^= bits;
+    pos.typeSquares[c][idx >> 1] ^= bits;
     const bool pawn = code & PAWN_BITS;
     if (pawn) {
         pos.pawnList[c][i] = static_cast<std::uint8_t>(to);
@@ -125,41 +141,77 @@ inline void moveMan(Position& pos, Square from, Square to, int code) {
         pos.pieceList[c][i] = static_cast<std::uint8_t>(to);
     }
     if constexpr (Update) {
-        const int idx = pieceIndex(code);
-        const SquareNumber nf = numberOf(from), nt = numberOf(to);
-        const PsqPair& ef = pieceSquare(idx, nf);
-        const PsqPair& et = pieceSquare(idx, nt);
-        pos.psqMid += et.mid - ef.mid;
-        pos.psqEnd += et.end - ef.end;
-        const HashKey k = manKey(idx, nf) ^ manKey(idx, nt);
+        const ManEntry& ef = manTable[idx][nf];
+        const ManEntry& et = manTable[idx][nt];
+        pos.psqMid += et.psq.mid - ef.psq.mid;
+        pos.psqEnd += et.psq.end - ef.psq.end;
+        const HashKey k = ef.key ^ et.key;
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
     }
 }
 
+// The rare moves are kept out of line, so that the code of the common ones
+// stays short. The rook of the castling whose king went to kingTo, there or back.
+template <bool Make>
+[[gnu::noinline]] void moveCastlingRook(Position& pos, Square kingTo) {
+    const Castling& r = castlingTo(kingTo);
+    const Square from = Make ? r.rookFrom : r.rookTo, to = Make ? r.rookTo : r.rookFrom;
+    const int code = pos.board[from];
+    moveMan<Make>(pos, from, to, numberOf(from), numberOf(to), code, pieceIndex(code));
+}
+
+// The pawn of a promotion leaves its list; the new piece joins its own
+// behind the pieces of its kind and of the kinds above it.
+[[gnu::noinline]] void makePromotion(Position& pos, UndoRecord& undo, Move move) {
+    const SquareNumber nf = moveFrom(move), nt = moveTo(move);
+    const Square from = squareOf[nf], to = squareOf[nt];
+    const int pawn = pos.board[from], us = colourOf(pawn);
+    undo.promotedPawnIndex = pos.listIndex[from];
+    removeMan<true>(pos, from, nf, pawn, pieceIndex(pawn));
+    const int newCode = promoPiece[movePromo(move)] | colourBits(us);
+    int at = pos.pieceCount[us];
+    while (at > 0 && newCode > pos.board[pos.pieceList[us][at - 1]]) --at;
+    addMan<true>(pos, to, nt, newCode, pieceIndex(newCode), at);
+    pos.lastCaptureSquare = to;
+}
+
+[[gnu::noinline]] void unmakePromotion(Position& pos, const UndoRecord& undo, Move move) {
+    const SquareNumber nf = moveFrom(move), nt = moveTo(move);
+    const Square from = squareOf[nf], to = squareOf[nt];
+    const int piece = pos.board[to], pawn = pawnCode[colourOf(piece)];
+    removeMan<false>(pos, to, nt, piece, pieceIndex(piece));
+    addMan<false>(pos, from, nf, pawn, pieceIndex(pawn), undo.promotedPawnIndex);
+}
+
 }  // namespace
 
 void makeMove(Position& pos, UndoRecord& undo, Move move) {
-    // Step 1-2: squares and the record of what unmake needs.
-    const Square from = moveFromSquare(move), to = moveToSquare(move);
+    // Step 1-2: squares and the record of what unmake needs. The square
+    // numbers come from an int copy of the move: taken from the 16-bit Move,
+    // they were kept, and spilled, in two widths each.
+    const int bits = move;
+    const SquareNumber nf = squareNumber(bits >> 6 & 63), nt = squareNumber(bits & 63);
+    const Square from = squareOf[nf], to = squareOf[nt];
     const int piece = pos.board[from];
+    const int idx = pieceIndex(piece);
     const int kind = moveKind(move);
+    const int us = idx & 1;
     saveState(pos, undo.state);
 
     // Step 3-4: history and side to move.
     pos.keyHistory[pos.historyCount++] = pos.key;
     pos.key ^= sideKey();
-    pos.side ^= 1;
+    pos.side = us ^ 1;
 
     // Step 5: castling rights lost by touching a king or rook square.
-    if (pos.castling) {
-        const int rights = pos.castling & castleMask[from] & castleMask[to];
-        if (rights != pos.castling) {
-            pos.key ^= castleKey[pos.castling ^ rights];
+    if (const int castling = pos.castling) {
+        const int rights = castling & castleMask[from] & castleMask[to];
+        if (rights != castling) {
+            pos.key ^= castleKey[castling ^ rights];
             pos.castling = rights;
         }
     }
-    undo.captured = 0;
 
     // Step 6-7: en passant, set only when a capture is really possible.
     if (pos.epSquare) {
@@ -168,7 +220,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     }
     const bool pawnMove = piece & PAWN_BITS;
     if (pawnMove && (to ^ from) == 0x20) {  // only a double step changes the row by two
-        const int enemyPawn = pawnCode[pos.side];
+        const int enemyPawn = pawnCode[us ^ 1];
         if (pos.board[to - 1] == enemyPawn || pos.board[to + 1] == enemyPawn) {
             pos.epSquare = (from + to) / 2;
             pos.key ^= epKey(to);
@@ -183,52 +235,42 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     // Step 9: capture.
     const Square captureSquare = kind == EN_PASSANT ? enPassantVictim(to) : to;
     const int victim = pos.board[captureSquare];
+    undo.capturedPiece = static_cast<std::uint8_t>(victim);
     if (victim != EMPTY) {
+        undo.captureSquare = static_cast<std::uint8_t>(captureSquare);
         undo.capturedIndex = pos.listIndex[captureSquare];
-        undo.captured = 1;
-        undo.captureSquare = captureSquare;
-        undo.capturedPiece = victim;
-        removeMan<true>(pos, captureSquare, victim);
+        removeMan<true>(pos, captureSquare, numberOf(captureSquare), victim, pieceIndex(victim));
         pos.fiftyCount = 0;
         pos.lastCaptureSquare = to;
     }
 
     // Step 10: promotion or plain move.
     if (kind == PROMOTION) {
-        undo.promotedPawnIndex = pos.listIndex[from];
-        removeMan<true>(pos, from, piece);
-        const int newCode = promoPiece[movePromo(move)] | (rankOf(to) == 7 ? WHITE : BLACK);
-        const int c = pos.side ^ 1;
-        int at = pos.pieceCount[c];
-        while (at > 0 && newCode > pos.board[pos.pieceList[c][at - 1]]) --at;
-        addMan<true>(pos, to, newCode, at);
-        pos.lastCaptureSquare = to;
+        makePromotion(pos, undo, move);
     } else {
-        moveMan<true>(pos, from, to, piece);
+        moveMan<true>(pos, from, to, nf, nt, piece, idx);
     }
 
     // Step 11: the rook of a castling move.
-    if (kind == CASTLING) {
-        const Castling& r = castlingTo(to);
-        moveMan<true>(pos, r.rookFrom, r.rookTo, colourBits(pos.side ^ 1) | ORTHOGONAL);
-    }
+    if (kind == CASTLING) moveCastlingRook<true>(pos, to);
 }
 
 void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
-    const Square from = moveFromSquare(move), to = moveToSquare(move);
+    const SquareNumber nf = moveFrom(move), nt = moveTo(move);
+    const Square from = squareOf[nf], to = squareOf[nt];
     const int piece = pos.board[to];
+    const int idx = pieceIndex(piece);
     const int kind = moveKind(move);
-    if (kind == CASTLING) {
-        const Castling& r = castlingTo(to);
-        moveMan<false>(pos, r.rookTo, r.rookFrom, pos.board[r.rookTo]);
-    }
+    if (kind == CASTLING) moveCastlingRook<false>(pos, to);
     if (kind == PROMOTION) {
-        removeMan<false>(pos, to, piece);
-        addMan<false>(pos, from, pawnCode[undo.state.side], undo.promotedPawnIndex);
+        unmakePromotion(pos, undo, move);
     } else {
-        moveMan<false>(pos, to, from, piece);
+        moveMan<false>(pos, to, from, nt, nf, piece, idx);
     }
-    if (undo.captured) addMan<false>(pos, undo.captureSquare, undo.capturedPiece, undo.capturedIndex);
+    if (const int victim = undo.capturedPiece) {
+        const Square sq = undo.captureSquare;
+        addMan<false>(pos, sq, numberOf(sq), victim, pieceIndex(victim), undo.capturedIndex);
+    }
     --pos.historyCount;
     restoreState(pos, undo.state);
 }

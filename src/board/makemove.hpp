@@ -20,13 +20,14 @@ struct SavedState {
     HashKey materialKey;
 };
 
+// What unmake needs besides the saved fields: the man taken (EMPTY for none)
+// with its square and list position, and the list position of a promoted pawn.
 struct UndoRecord {
     SavedState state;
-    std::uint8_t captured;
-    std::int32_t captureSquare;
-    std::int32_t capturedPiece;
-    std::int32_t capturedIndex;
-    std::int32_t promotedPawnIndex;
+    std::uint8_t capturedPiece;
+    std::uint8_t captureSquare;
+    std::int8_t capturedIndex;
+    std::int8_t promotedPawnIndex;
 };
 
 void makeMove(Position& pos, UndoRecord& undo, Move move);

@@ -23,16 +23,42 @@ inline void appendPawnMove(MoveList& list, Square from, Square to) {
     }
 }
 
-// Quiet moves of one non-pawn man; Keep decides per destination.
-template <typename Keep>
-inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int code, Keep keep) {
+// Moves from one square to each of `targets`, lowest square first or highest first.
+inline void appendUpwards(MoveList& list, SquareNumber from, SquareSet targets) {
+    for (; targets; targets &= targets - 1)
+        list.moves[list.count++] = encodeMove(from, squareNumber(std::countr_zero(targets)));
+}
+inline void appendDownwards(MoveList& list, SquareNumber from, SquareSet targets) {
+    while (targets) {
+        const int to = 63 - std::countl_zero(targets);
+        targets ^= squareBit(to);
+        list.moves[list.count++] = encodeMove(from, squareNumber(to));
+    }
+}
+
+// Quiet moves of one non-pawn man onto the squares of `allowed`: direction by
+// direction and, along a ray, nearest first. The steps of a leaper reach its
+// squares in ascending order, so its set is read from the lowest square up.
+inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int code, SquareSet allowed) {
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    const SquareNumber from = numberOf(sq);
+    if (!(code & SLIDER_BITS)) {
+        const SquareSet steps = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
+        appendUpwards(list, from, steps & ~all & allowed);
+        return;
+    }
+    // All the piece's empty squares at once; each ray then takes its share.
+    const SquareSet reach = (((code & DIAGONAL) ? diagonalAttacks(all, from) : 0) |
+                             ((code & ORTHOGONAL) ? orthogonalAttacks(all, from) : 0)) &
+                            ~all & allowed;
+    if (!reach) return;
     for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-        if (code & SLIDER_BITS) {
-            for (Square s = sq + *d; pos.board[s] == EMPTY; s += *d)
-                if (keep(s)) append(list, sq, s);
-        } else if (pos.board[sq + *d] == EMPTY && keep(sq + *d)) {
-            append(list, sq, sq + *d);
-        }
+        const int r = rayDirection(*d);
+        const SquareSet targets = rayTables.rays[r][from] & reach;
+        if (r < 4)
+            appendUpwards(list, from, targets);
+        else
+            appendDownwards(list, from, targets);
     }
 }
 
@@ -89,74 +115,112 @@ void generateCastling(const Position& pos, MoveList& list) {
             append(list, castling.kingFrom, castling.kingTo, CASTLING);
 }
 
-// A piece with one man to take (the common case) appends it straight from the
-// square sets. With more, every destination is written to the list in the
-// order of the piece's directions and kept only when it holds an enemy man,
-// so that no branch depends on what the rays run into.
-void generateCaptures(const Position& pos, MoveList& list) {
-    const int c = pos.side;
-    const int enemy = colourBits(c ^ 1);
-    const SquareSet all = pos.occupied[0] | pos.occupied[1], theirs = pos.occupied[c ^ 1];
-    Move* out = list.moves + list.count;
-    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
-        const Square sq = *p;
-        const int code = pos.board[sq];
-        const SquareNumber from = numberOf(sq);
-        SquareSet reach;
-        if (code & SLIDER_BITS)
-            reach = ((code & DIAGONAL) ? diagonalAttacksFor(all, theirs, from) : 0) |
-                    ((code & ORTHOGONAL) ? orthogonalAttacksFor(all, theirs, from) : 0);
-        else
-            reach = (code & KNIGHT) ? rayTables.knightJumps[from] : rayTables.kingSteps[from];
-        const SquareSet targets = reach & theirs;
-        if (!targets) continue;
-        if (!(targets & (targets - 1))) {
-            *out++ = encodeMove(from, squareNumber(std::countr_zero(targets)));
-            continue;
+namespace {
+
+// A man with something to take and the squares it can take on.
+struct Taker {
+    SquareNumber from;
+    int code;
+    SquareSet targets;
+};
+
+// The moves of one taker onto `victims`. A bishop or queen with two or more
+// of them takes in the order of its directions; every other man's
+// directions run the way the square numbers rise.
+inline Move* appendTakes(Move* out, const Taker& k, SquareSet victims) {
+    constexpr SquareSet BACK_RANKS = 0xFF000000000000FFULL;
+    if ((k.code & DIAGONAL) && (victims & (victims - 1))) {
+        for (const std::int8_t* d = pieceDirections(k.code); *d; ++d) {
+            const SquareSet on = victims & rayTables.rays[rayDirection(*d)][k.from];
+            if (on) *out++ = encodeMove(k.from, squareNumber(std::countr_zero(on)));
         }
-        if (code & SLIDER_BITS) {
-            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-                const int r = rayDirection(*d);
-                const int n = firstOnRay(all, r, from);
-                *out = encodeMove(from, squareNumber(n));
-                out += (theirs & rayTables.rays[r][from]) >> n & 1;
-            }
+        return out;
+    }
+    const bool promotes = (k.code & PAWN_BITS) && (victims & BACK_RANKS);
+    for (; victims; victims &= victims - 1) {
+        const Move m = encodeMove(k.from, squareNumber(std::countr_zero(victims)));
+        if (!promotes) {
+            *out++ = m;
         } else {
-            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-                const Square s = sq + *d;
-                *out = encodeMove(from, squareNumber(numberOf(s) & 63));
-                out += (pos.board[s] & enemy) != 0;
-            }
+            for (int kind : PROMOTION_ORDER) *out++ = static_cast<Move>(m | kind);
         }
     }
-    // Only the pawns that can take or promote are looked at, in list order.
+    return out;
+}
+
+}  // namespace
+
+// The takers are found first, the pawns in list order and then the pieces by
+// type from the knights up (the piece list holds the king, the queens, rooks,
+// bishops and knights in this order, each type in list order). Their moves
+// are then written victim type by victim type, which is the order wanted.
+void generateCaptures(const Position& pos, MoveList& list) {
+    const int c = pos.side, e = c ^ 1;
+    const SquareSet all = pos.occupied[0] | pos.occupied[1], theirs = pos.occupied[e];
+    Taker takers[MAX_NON_PAWNS + MAX_PAWNS];
+    int count = 0;
+    SquareSet hit = 0;
+    const auto add = [&](Square from, SquareSet targets) {
+        if (!targets) return;
+        takers[count++] = {numberOf(from), pos.board[from], targets};
+        hit |= targets;
+    };
+
     constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
     constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
     const SquareSet pawns = pos.pawnSquares(c);
-    const SquareSet movers = (c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
-                                     : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7))) |
-                             (pawns & SEVENTH_RANK[c]);
-    const int push = pawnPush[c];
-    const auto pawnCaptures = [&](Square sq) {
-        if (isSeventhRank(sq, c)) {
-            list.count = static_cast<int>(out - list.moves);
-            if (pos.board[sq + push - 1] & enemy) appendPawnMove(list, sq, sq + push - 1);
-            if (pos.board[sq + push + 1] & enemy) appendPawnMove(list, sq, sq + push + 1);
-            if (pos.board[sq + push] == EMPTY) appendPawnMove(list, sq, sq + push);
-            out = list.moves + list.count;
-            return;
-        }
-        const SquareNumber from = numberOf(sq);
-        *out = encodeMove(from, squareNumber(numberOf(sq + push - 1) & 63));
-        out += (pos.board[sq + push - 1] & enemy) != 0;
-        *out = encodeMove(from, squareNumber(numberOf(sq + push + 1) & 63));
-        out += (pos.board[sq + push + 1] & enemy) != 0;
-    };
-    if (movers && !(movers & (movers - 1))) {
-        pawnCaptures(squareOf[std::countr_zero(movers)]);
-    } else if (movers) {
+    const SquareSet capturing = c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
+                                       : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7));
+    if (capturing && !(capturing & (capturing - 1))) {
+        const int n = std::countr_zero(capturing);
+        add(squareOf[n], pawnAttackers[e][n] & theirs);
+    } else if (capturing) {
         for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
-            if (movers & squareBit(numberOf(*p))) pawnCaptures(*p);
+            if (capturing & squareBit(numberOf(*p))) add(*p, pawnAttackers[e][numberOf(*p)] & theirs);
+    }
+    const int pawnTakers = count;
+
+    const std::uint8_t* men = pos.pieceList[c];
+    const std::int32_t* counts = pos.pieceIndexCount + c;  // by 2 * type
+    const int rooks = 1 + counts[2 * QUEEN_TYPE], bishops = rooks + counts[2 * ROOK_TYPE];
+    const int knights = bishops + counts[2 * BISHOP_TYPE], end = pos.pieceCount[c];
+    for (int i = knights; i < end; ++i) add(men[i], rayTables.knightJumps[numberOf(men[i])] & theirs);
+    for (int i = bishops; i < knights; ++i) add(men[i], diagonalAttacksFor(all, theirs, numberOf(men[i])) & theirs);
+    for (int i = rooks; i < bishops; ++i) add(men[i], orthogonalAttacksFor(all, theirs, numberOf(men[i])) & theirs);
+    for (int i = 1; i < rooks; ++i) {
+        const SquareNumber n = numberOf(men[i]);
+        add(men[i], (diagonalAttacksFor(all, theirs, n) | orthogonalAttacksFor(all, theirs, n)) & theirs);
+    }
+    add(men[0], rayTables.kingSteps[numberOf(men[0])] & theirs);
+
+    Move* out = list.moves + list.count;
+    const auto take = [&](int first, int last, SquareSet victims) {
+        for (int i = first; i < last; ++i)
+            if (const SquareSet t = takers[i].targets & victims) out = appendTakes(out, takers[i], t);
+    };
+    const SquareSet pawnVictims = hit & pos.pawnSquares(e);
+    for (int type = KING_TYPE; hit != pawnVictims; --type) {
+        if (const SquareSet victims = hit & pos.typeSquares[e][type]) {
+            take(0, count, victims);
+            hit ^= victims;
+        }
+    }
+    if (pawnVictims) take(0, pawnTakers, pawnVictims);
+    if (pos.epSquare) {
+        list.count = static_cast<int>(out - list.moves);
+        generateEnPassant(pos, list);
+        out = list.moves + list.count;
+    }
+    if (pawnVictims) take(pawnTakers, count, pawnVictims);
+
+    // The promotions without a capture: queens first, then rooks, bishops and knights.
+    const int push = pawnPush[c];
+    if (pawns & SEVENTH_RANK[c]) {
+        for (int kind : {promotionBits(PROMO_QUEEN), promotionBits(PROMO_ROOK), promotionBits(PROMO_BISHOP),
+                         promotionBits(PROMO_KNIGHT)})
+            for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
+                if (isSeventhRank(*p, c) && pos.board[*p + push] == EMPTY)
+                    *out++ = encodeMove(numberOf(*p), numberOf(*p + push), kind);
     }
     list.count = static_cast<int>(out - list.moves);
 }
@@ -164,8 +228,7 @@ void generateCaptures(const Position& pos, MoveList& list) {
 void generateOtherQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
     const int s = preferredSquare(pos);
-    const auto notPreferred = [s](Square to) { return numberOf(to) != s; };
-    const auto any = [](Square) { return true; };
+    const SquareSet notPreferred = ~squareBit(s), any = ~SquareSet{0};
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
         const int code = pos.board[sq];
@@ -188,8 +251,10 @@ void generateOtherQuiets(const Position& pos, MoveList& list) {
 void generatePreferredQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
     const int s = preferredSquare(pos);
-    const auto onPreferred = [s](Square to) { return numberOf(to) == s; };
-    const auto any = [](Square) { return true; };
+    const Square preferred = squareOf[s];
+    const SquareSet any = ~SquareSet{0};
+    // Rooks, queens and the king have one move at most here: onto the preferred square.
+    const bool open = pos.board[preferred] == EMPTY;
     for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
         const Square sq = *p;
         const int code = pos.board[sq];
@@ -197,29 +262,35 @@ void generatePreferredQuiets(const Position& pos, MoveList& list) {
             quietMovesOf(pos, list, sq, code, any);
         } else if ((code & SLIDER_BITS) == DIAGONAL) {
             if (numberOf(sq) == s) quietMovesOf(pos, list, sq, code, any);
-        } else {
-            quietMovesOf(pos, list, sq, code, onPreferred);
+        } else if (open && (code & attackMask(preferred - sq)) && pathClear(pos, sq, preferred)) {
+            append(list, sq, preferred);
         }
     }
 }
 
-bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst) {
+namespace {
+
+// One body for each use, so that neither flag is tested move by move.
+template <bool verify, bool stopAtFirst>
+bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
     const int c = pos.side, e = c ^ 1;
-    const int enemy = colourBits(e);
     const Square k = pos.pieceList[c][0];
     const int r1 = checks.checkerRay[0], r2 = checks.count > 1 ? checks.checkerRay[1] : 0;
     const Square t = checks.checkerSquare[0];
     const int push = pawnPush[c];
     list.count = 0;
 
-    // Step 2: king moves, never straight away from a sliding checker.
-    for (const std::int8_t* d = pieceDirections(pos.board[k]); *d; ++d) {
-        if (*d == -r1 || *d == -r2) continue;
-        const Square s = k + *d;
-        if (pos.board[s] != EMPTY && !(pos.board[s] & enemy)) continue;
-        if (verify && isAttacked(pos, e, s)) continue;
+    // Step 2: king moves, never straight away from a sliding checker. The
+    // king's steps, taken in their order, reach its squares in ascending order.
+    const SquareNumber kn = numberOf(k);
+    SquareSet steps = rayTables.kingSteps[kn] & ~pos.occupied[c];
+    if (r1) steps &= ~rayTables.rays[rayDirection(-r1)][kn];
+    if (r2) steps &= ~rayTables.rays[rayDirection(-r2)][kn];
+    for (; steps; steps &= steps - 1) {
+        const int to = std::countr_zero(steps);
+        if (verify && isAttacked(pos, e, squareOf[to])) continue;
         if (stopAtFirst) return true;
-        append(list, k, s);
+        list.moves[list.count++] = encodeMove(kn, squareNumber(to));
     }
     // Step 3: against a double check only the king can move.
     if (checks.count >= 2) return false;
@@ -273,6 +344,13 @@ bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& chec
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst) {
+    if (verify) return stopAtFirst ? evasions<true, true>(pos, list, checks) : evasions<true, false>(pos, list, checks);
+    return stopAtFirst ? evasions<false, true>(pos, list, checks) : evasions<false, false>(pos, list, checks);
 }
 
 }  // namespace tallomir

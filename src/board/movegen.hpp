@@ -23,6 +23,12 @@ int preferredSquare(const Position& pos);
 void generateAll(const Position& pos, MoveList& list);
 void generateEnPassant(const Position& pos, MoveList& list);
 void generateCastling(const Position& pos, MoveList& list);
+// Captures, promotions and en passant in the order the search tries them:
+// victims by type from the queen down and, for one victim type, the takers by
+// type from the pawn up (en passant after the pawns' captures of pawns); ties
+// in pawn-list and piece-list order, each man's own in the order of its
+// directions and of its promotions (queen, knight, rook, bishop). The
+// promotions without a capture close the list: queens, rooks, bishops, knights.
 void generateCaptures(const Position& pos, MoveList& list);
 // The quiet moves except castling, in two lists that the picker orders apart.
 // Preferred: every knight move, every move of a bishop standing on the

@@ -8,11 +8,10 @@ namespace tallomir {
 
 namespace {
 
-// The men that can still take on `to`, found from the square sets each time a
-// side is to capture: a man used in the exchange is lifted from `occupied`, so
-// the slider behind it is seen from `to` at once. The sets seen along the
-// diagonals and along the ranks and files are looked up again only after a
-// man on such a line was lifted.
+// The men of both sides that can take on `to` next, kept in one square set:
+// a man used in the exchange is lifted from `occupied` and from the set, and
+// when it stood on a line through `to` the sliders seen from `to` along that
+// kind of line join the set (those behind it among them).
 //
 // Each side takes with its lowest piece code first. Among men of one code the
 // last to join goes first: a slider that joined behind a man used in the
@@ -27,44 +26,41 @@ struct Exchange {
           victim(enPassant ? enPassantVictim(target) : 0),
           n(numberOf(target)),
           diagonals(diagonalLines(n)),
-          orthogonals(orthogonalLines(n)) {
+          orthogonals(orthogonalLines(n)),
+          diagonalMen(p.diagonalSquares(0) | p.diagonalSquares(1)),
+          orthogonalMen(p.orthogonalSquares(0) | p.orthogonalSquares(1)) {
         occupied = (p.occupied[0] | p.occupied[1]) ^ squareBit(numberOf(from));
         if (enPassant) occupied ^= squareBit(numberOf(victim));
+        const SquareSet* white = p.typeSquares[0];
+        const SquareSet* black = p.typeSquares[1];
+        SquareSet men = (pawnAttackers[0][n] & white[PAWN_TYPE]) | (pawnAttackers[1][n] & black[PAWN_TYPE]) |
+                        (rayTables.knightJumps[n] & (white[KNIGHT_TYPE] | black[KNIGHT_TYPE])) |
+                        (rayTables.kingSteps[n] & (white[KING_TYPE] | black[KING_TYPE]));
+        if (diagonalMen & diagonals) men |= diagonalAttacks(occupied, n) & diagonalMen;
+        if (orthogonalMen & orthogonals) men |= orthogonalAttacks(occupied, n) & orthogonalMen;
+        attackers = men & occupied;
     }
 
     const Position& pos;
     Square from, to, victim;           // victim: the pawn taken en passant, or 0
     int n;                             // `to` as a SquareNumber
     SquareSet diagonals, orthogonals;  // the lines through `to`
+    SquareSet diagonalMen, orthogonalMen;
     SquareSet occupied;
-    SquareSet diagonalSight = 0, orthogonalSight = 0;
-    bool diagonalKnown = false, orthogonalKnown = false;
-    Square pawns[2][2];
-    int pawnCount[2] = {-1, -1}, pawnNext[2] = {0, 0};  // -1: not looked for yet
-    int used[32];                                       // SquareNumbers of the men used, in turn
+    SquareSet attackers;
+    int used[32];  // SquareNumbers of the men used, in turn
     int usedCount = 0;
-
-    SquareSet diagonal() {
-        if (!diagonalKnown) {
-            diagonalSight = diagonalAttacks(occupied, n);
-            diagonalKnown = true;
-        }
-        return diagonalSight;
-    }
-    SquareSet orthogonal() {
-        if (!orthogonalKnown) {
-            orthogonalSight = orthogonalAttacks(occupied, n);
-            orthogonalKnown = true;
-        }
-        return orthogonalSight;
-    }
 
     Square lift(int sq) {
         const SquareSet bit = squareBit(sq);
         occupied ^= bit;
+        attackers ^= bit;
         used[usedCount++] = sq;
-        if (bit & diagonals) diagonalKnown = false;
-        if (bit & orthogonals) orthogonalKnown = false;
+        // Only sliders still on the lines and not yet taking can join.
+        if ((bit & diagonals) && (diagonalMen & diagonals & occupied & ~attackers))
+            attackers |= diagonalAttacks(occupied, n) & diagonalMen & occupied;
+        if ((bit & orthogonals) && (orthogonalMen & orthogonals & occupied & ~attackers))
+            attackers |= orthogonalAttacks(occupied, n) & orthogonalMen & occupied;
         return squareOf[sq];
     }
 
@@ -97,30 +93,16 @@ struct Exchange {
 
     // The next man of colour s to take on `to`, lifted; 0 when s has none.
     Square next(int s) {
-        if (pawnCount[s] < 0) {
-            const Square u = to - pawnPush[s];
-            int k = 0;
-            if (pos.board[u - 1] == pawnCode[s] && u - 1 != from) pawns[s][k++] = u - 1;
-            if (pos.board[u + 1] == pawnCode[s] && u + 1 != from) pawns[s][k++] = u + 1;
-            pawnCount[s] = k;
-        }
-        if (pawnNext[s] < pawnCount[s]) return lift(numberOf(pawns[s][pawnNext[s]++]));
-        SquareSet m = rayTables.knightJumps[n] & pos.knightSquares(s) & occupied;
-        if (m) return lift(std::countr_zero(m));
-        m = pos.typeSquares[s][BISHOP_TYPE] & occupied & diagonals;
-        if (m && (m &= diagonal())) return lift(latest(m));
-        m = pos.typeSquares[s][ROOK_TYPE] & occupied & orthogonals;
-        if (m && (m &= orthogonal())) return lift(latest(m));
-        m = pos.typeSquares[s][QUEEN_TYPE] & occupied;
-        if (m) {
-            SquareSet seen = 0;
-            if (m & diagonals) seen = diagonal();
-            if (m & orthogonals) seen |= orthogonal();
-            if ((m &= seen)) return lift(latest(m));
-        }
-        m = rayTables.kingSteps[n] & pos.typeSquares[s][KING_TYPE] & occupied;
-        if (m) return lift(std::countr_zero(m));
-        return 0;
+        const SquareSet mine = attackers & pos.occupied[s];
+        if (!mine) return 0;
+        const SquareSet* men = pos.typeSquares[s];
+        SquareSet m;
+        if ((m = mine & men[PAWN_TYPE])) return lift(std::countr_zero(m));
+        if ((m = mine & men[KNIGHT_TYPE])) return lift(std::countr_zero(m));
+        if ((m = mine & men[BISHOP_TYPE])) return lift(latest(m));
+        if ((m = mine & men[ROOK_TYPE])) return lift(latest(m));
+        if ((m = mine & men[QUEEN_TYPE])) return lift(latest(m));
+        return lift(std::countr_zero(mine));
     }
 };
 
@@ -141,11 +123,7 @@ template <bool signOnly>
     int v = pieceValue(moving);
     const int e = c ^ 1;
     const Square u = to - pawnPush[e];
-    Square enemyPawns[2] = {0, 0};
-    int enemyPawnCount = 0;
-    if (pos.board[u - 1] == pawnCode[e]) enemyPawns[enemyPawnCount++] = u - 1;
-    if (pos.board[u + 1] == pawnCode[e]) enemyPawns[enemyPawnCount++] = u + 1;
-    if (enemyPawnCount) {
+    if (pos.board[u - 1] == pawnCode[e] || pos.board[u + 1] == pawnCode[e]) {
         // An enemy pawn takes the moving man back and loses at most itself.
         if (signOnly && v - PAWN_VALUE > gain && !isBackRank(to)) return -1;
     } else {
@@ -157,9 +135,6 @@ template <bool signOnly>
             return gain;
     }
     Exchange x(pos, from, to, kind == EN_PASSANT);
-    x.pawns[e][0] = enemyPawns[0];
-    x.pawns[e][1] = enemyPawns[1];
-    x.pawnCount[e] = enemyPawnCount;
 
     // values[i]: what the i-th capture in the sequence takes, the first being
     // the enemy's capture of the moving man; what a capture wins back is

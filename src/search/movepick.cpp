@@ -49,19 +49,6 @@ inline void insertByScore(MoveList& list, int sorted, Move m, std::int16_t s) {
     list.scores[j] = s;
 }
 
-// Captures, promotions and en passant, most valuable victim first: each move
-// is scored as it is inserted among those before it (ties keep their order).
-void sortedCaptures(const Position& pos, MoveList& list) {
-    list.count = 0;
-    generateCaptures(pos, list);
-    generateEnPassant(pos, list);
-    if (list.count < 2) return;
-    for (int i = 0; i < list.count; ++i) {
-        const Move m = list.moves[i];
-        insertByScore(list, i, m, static_cast<std::int16_t>(mvvLva(pos, m)));
-    }
-}
-
 // Quiet moves by history, highest first, ties in generation order. The
 // moves without history (the lowest score) need no sorting: they are set
 // apart in their order and follow the others.
@@ -141,14 +128,13 @@ int mvvLva(const Position& pos, Move m) {
 }
 
 bool isGoodCapture(const Position& pos, Move m) {
-    const int kind = moveKind(m);
-    if (kind == EN_PASSANT) return true;
-    if (kind == PROMOTION && movePromo(m) != 3) return false;
-    const int victim = pos.board[moveToSquare(m)];
-    if (victim == EMPTY) return exchangeHolds(pos, m);
-    if (kind == PROMOTION) return true;
-    if (pieceValue(victim) >= pieceValue(pos.board[moveFromSquare(m)])) return true;
-    return exchangeHolds(pos, m);
+    if (!(m & PROMOTION)) {
+        if (pieceValue(pos.board[moveToSquare(m)]) >= pieceValue(pos.board[moveFromSquare(m)])) return true;
+        return exchangeHolds(pos, m);
+    }
+    if (moveKind(m) == EN_PASSANT) return true;
+    if (movePromo(m) != PROMO_QUEEN) return false;
+    return pos.board[moveToSquare(m)] != EMPTY || exchangeHolds(pos, m);
 }
 
 int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move m) {
@@ -183,9 +169,8 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
 
 namespace {
 
-// Generates and orders the list of the script's next stage; false at the end
-// of the script, where the picker stays.
-bool enterNextStage(MovePicker& p) {
+// Generates and orders the list of the script's next stage, one before its end.
+void enterNextStage(MovePicker& p) {
     Position& pos = *p.pos;
     p.stage = *p.script;
     p.cursor = 0;
@@ -201,7 +186,7 @@ bool enterNextStage(MovePicker& p) {
             setSingle(p.list, p.hashMove);
             break;
         case STAGE_CAPTURES:
-            sortedCaptures(pos, p.list);
+            generateCaptures(pos, p.list);
             p.badCaptures.count = 0;
             break;
         case STAGE_KILLERS:
@@ -226,17 +211,16 @@ bool enterNextStage(MovePicker& p) {
             sortMoves(p.list);
             break;
         case STAGE_Q_CAPTURES:
-            sortedCaptures(pos, p.list);
+            generateCaptures(pos, p.list);
             break;
         case STAGE_Q_CHECKS:
             generateQuietChecks(pos, p.list);
             generateCastlingChecks(pos, p.list);
             break;
         case STAGE_END:
-            return false;
+            break;
     }
     ++p.script;
-    return true;
 }
 
 // Whether the current stage hands out move m; lists hold pseudo-legal moves
@@ -311,7 +295,8 @@ Move nextMove(MovePicker& p) {
             const Move m = p.list.moves[p.cursor++];
             if (accepts(p, m)) return m;
         }
-        if (!enterNextStage(p)) return 0;
+        if (*p.script == STAGE_END) return 0;  // where the picker stays
+        enterNextStage(p);
     }
 }
 

@@ -86,6 +86,6 @@ void copyMoveList(MoveList& destination, const MoveList& source);
 
 // Quiet moves that may give check, and checking castlings (quiescence's first ply).
 void generateQuietChecks(const Position& pos, MoveList& list);
-void generateCastlingChecks(Position& pos, MoveList& list);
+void generateCastlingChecks(const Position& pos, MoveList& list);
 
 }  // namespace tallomir

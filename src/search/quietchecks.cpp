@@ -1,7 +1,6 @@
 // Quiet moves that may give check, for the first ply of the quiescence search.
 // Nothing here tests legality; the picker filters by exchange value and isLegal.
 #include "board/castling.hpp"
-#include "board/makemove.hpp"
 #include "search/movepick.hpp"
 
 namespace tallomir {
@@ -79,11 +78,10 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
                     list.moves[list.count++] = encodeMove(n, squareNumber(to));
                 }
             }
-        } else if ((code & KNIGHT) && (rayTables.knightJumps[n] & knightChecks)) {
-            for (const std::int8_t* d = pieceDirections(code); *d; ++d) {
-                const Square to = from + *d;
-                if (pos.board[to] == EMPTY && (attackMask(king - to) & KNIGHT)) append(list, from, to);
-            }
+        } else if (code & KNIGHT) {
+            // The knight's steps reach its squares in ascending order.
+            for (SquareSet hits = rayTables.knightJumps[n] & knightChecks; hits; hits &= hits - 1)
+                list.moves[list.count++] = encodeMove(n, squareNumber(std::countr_zero(hits)));
         }
     }
 
@@ -98,17 +96,21 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
     }
 }
 
-void generateCastlingChecks(Position& pos, MoveList& list) {
+// Only sliders can give check after a castling: the leapers did not attack
+// the enemy king before it and still do not. So the lines from the enemy king
+// are looked up on the board as it stands after the castling.
+void generateCastlingChecks(const Position& pos, MoveList& list) {
     const int side = pos.side;
+    const int enemyKing = numberOf(pos.pieceList[side ^ 1][0]);
     for (const Castling& c : castlings[side]) {
         if (!(pos.castling & c.right)) continue;
         if (!castlingPathEmpty(pos, c) || isAttacked(pos, side ^ 1, c.crossed)) continue;
-        const Move m = encodeMove(numberOf(c.kingFrom), numberOf(c.kingTo), CASTLING);
-        UndoRecord undo;
-        makeMove(pos, undo, m);
-        const bool check = isAttacked(pos, side, pos.pieceList[side ^ 1][0]);
-        unmakeMove(pos, undo, m);
-        if (check) list.moves[list.count++] = m;
+        const SquareSet rookMove = squareBit(numberOf(c.rookFrom)) | squareBit(numberOf(c.rookTo));
+        const SquareSet after = (pos.occupied[0] | pos.occupied[1]) ^ rookMove ^ squareBit(numberOf(c.kingFrom)) ^
+                                squareBit(numberOf(c.kingTo));
+        if ((diagonalAttacks(after, enemyKing) & pos.diagonalSquares(side)) ||
+            (orthogonalAttacks(after, enemyKing) & (pos.orthogonalSquares(side) ^ rookMove)))
+            list.moves[list.count++] = encodeMove(numberOf(c.kingFrom), numberOf(c.kingTo), CASTLING);
     }
 }
 

@@ -297,10 +297,8 @@ inline int storeBounds(TranspositionTable& tt, std::uint32_t kLow, std::uint32_t
 
 }  // namespace
 
-int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
-    // Step 1: below one ply the quiescence search takes over.
-    if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
-
+// Step 1, the quiescence search below one ply, is search() in the header.
+int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
     // Step 2: count the node.
     countNode(ply);
     pv[0] = 0;
@@ -377,37 +375,42 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
     const bool singleReply = inCheck && picker.list.count == 1;
     const int balance = materialBalance(pos);
     const int frontier = ply - dp;
+    // What the reductions and the futility test ask of the node alone stays
+    // the same for all its moves.
+    const bool pvNode = nodeType == PV_NODE;
+    const bool mayReduce = !pvNode && !inCheck;
+    const bool frontierNode = mayReduce && frontier > FRONTIER_MIN_DISTANCE;
+    const int frontierAlpha = frontierNode ? frontierMargin(frontier) + balance : 0;
+    const bool lateNode = mayReduce && depth >= EDITION.lmrMinDepth;
+    const bool futilityNode =
+        mayReduce && depth < EDITION.futilityBelow && pos.pieceCount[side ^ 1] > FUTILITY_MIN_ENEMY_PIECES;
+    const int futileBound = balance + futilityMargin(depth);
 
     // Step 11: the move loop.
     while (const Move m = nextMove(picker)) {
         // Step 11.1: extensions.
-        int newDepth = depth + extension(pos, m, singleReply, nodeType == PV_NODE) - ONE_PLY;
+        int newDepth = depth + extension(pos, m, singleReply, pvNode) - ONE_PLY;
         bool frontierReduced = false, lateReduced = false;
 
         // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
-        if (frontier > FRONTIER_MIN_DISTANCE && nodeType != PV_NODE && !inCheck &&
-            pos.board[moveToSquare(m)] == EMPTY && moveKind(m) != PROMOTION &&
-            alpha > frontierMargin(frontier) + balance) {
+        if (frontierNode && alpha > frontierAlpha && pos.board[moveToSquare(m)] == EMPTY && moveKind(m) != PROMOTION) {
             newDepth -= ONE_PLY;
             frontierReduced = true;
         }
 
         // Step 11.3: late-move reduction of quiet moves that rarely cut off.
-        if (depth >= EDITION.lmrMinDepth && nodeType != PV_NODE && !inCheck && searchedCount >= LATE_MOVE_COUNT &&
-            newDepth < depth && picker.currentScore < LATE_MOVE_LIMIT) {
+        if (lateNode && searchedCount >= LATE_MOVE_COUNT && newDepth < depth && picker.currentScore < LATE_MOVE_LIMIT) {
             newDepth -= ONE_PLY;
             lateReduced = true;
         }
 
         // Step 11.4: futility near the leaves: a quiet move that cannot lift the
         // balance to alpha is pruned (its bound kept as the best so far) or reduced.
-        if (depth < EDITION.futilityBelow && nodeType != PV_NODE &&
-            pos.pieceCount[side ^ 1] > FUTILITY_MIN_ENEMY_PIECES && !inCheck && newDepth < depth &&
-            !isTactical(pos, m) && !isPawnMoveToSeventhOrEighth(pos, m) && balance + futilityMargin(depth) <= alpha) {
-            const int f = balance + futilityMargin(depth);
+        if (futilityNode && futileBound <= alpha && newDepth < depth && !isTactical(pos, m) &&
+            !isPawnMoveToSeventhOrEighth(pos, m)) {
             if (depth < EDITION.futilitySecondMarginBelow) {
-                if (f > best) {
-                    best = f;
+                if (futileBound > best) {
+                    best = futileBound;
                     pv[0] = 0;
                 }
                 continue;
@@ -419,7 +422,7 @@ int Searcher::search(Position& pos, int alpha, int beta, int depth, int ply, Mov
         makeMove(pos, undo, m);
         if (newDepth >= ONE_PLY) tt_.prefetch(keyLow(pos.key));
         int w;
-        if (nodeType != PV_NODE || best == NO_SCORE) {
+        if (!pvNode || best == NO_SCORE) {
             w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
         } else {
             w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE);

@@ -68,7 +68,13 @@ private:
     // defined only there.
     friend struct SearcherTestAccess;
 
-    int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType);
+    // Below one ply the quiescence search takes over, before a search node
+    // sets up its frame.
+    int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
+        if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
+        return searchNode(pos, alpha, beta, depth, ply, pv, nodeType);
+    }
+    int searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType);
     int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv);
     void iterativeDeepening(const Position& root);
     int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration);

@@ -8,7 +8,6 @@ namespace tallomir {
 
 namespace {
 
-constexpr int BUCKET_SIZE = 4;
 constexpr int SPARE_ENTRIES = 3;
 constexpr int MIN_MEGABYTES = 4;
 constexpr int MAX_MEGABYTES = 1024;
@@ -17,7 +16,6 @@ constexpr int FEW_MEN = 3;
 
 // The stored forms of depths and bounds; see TTEntry.
 inline std::uint8_t storedDepth(int depth) { return static_cast<std::uint8_t>(depth - DEPTH_NONE); }
-inline int depthOf(std::uint8_t stored) { return stored + DEPTH_NONE; }
 inline std::int16_t storedLower(int bound) { return static_cast<std::int16_t>(bound ^ NO_LOWER); }
 inline std::int16_t storedUpper(int bound) { return static_cast<std::int16_t>(bound ^ NO_UPPER); }
 
@@ -74,26 +72,6 @@ void TranspositionTable::clear() {
     written_ = false;
 }
 
-bool TranspositionTable::probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
-    if (!entries_) return false;
-    TTEntry* bucket = entries_ + (keyLow & indexMask_);
-    for (int i = 0; i < BUCKET_SIZE; ++i) {
-        TTEntry& e = bucket[i];
-        if (e.check != keyHigh) continue;
-        // A position whose key has a zero high half matches an empty entry,
-        // which then takes the generation: the table is no longer all zero.
-        written_ = true;
-        e.generation = static_cast<std::uint8_t>(generation_);
-        out.move = e.move;
-        out.lowerDepth = depthOf(e.lowerDepth);
-        out.upperDepth = depthOf(e.upperDepth);
-        out.lowerBound = e.lowerBound ^ NO_LOWER;
-        out.upperBound = e.upperBound ^ NO_UPPER;
-        return true;
-    }
-    return false;
-}
-
 void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower,
                                int upper) {
     if (!entries_) return;
@@ -101,7 +79,7 @@ void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move
     TTEntry* bucket = entries_ + (keyLow & indexMask_);
     TTEntry* victim = nullptr;
     int victimRating = 0;
-    for (int i = 0; i < BUCKET_SIZE; ++i) {
+    for (int i = 0; i < TT_BUCKET_SIZE; ++i) {
         TTEntry& e = bucket[i];
         if (e.check == keyHigh) {
             // Refresh the matching entry: each part only by a search at least as deep.

@@ -35,10 +35,15 @@ struct TTEntry {
 };
 static_assert(sizeof(TTEntry) == 16, "the size rule counts on 16-byte entries");
 
+inline constexpr int TT_BUCKET_SIZE = 4;
+
 inline constexpr int DEPTH_NONE = -128;
 inline constexpr int DEPTH_PV = -127;  // a principal-variation move without a score
 inline constexpr int NO_LOWER = -30000;
 inline constexpr int NO_UPPER = 30000;
+
+// A depth as an entry keeps it.
+inline int depthOf(std::uint8_t stored) { return stored + DEPTH_NONE; }
 
 struct TTProbe {
     Move move;
@@ -70,7 +75,26 @@ public:
     // and with few men left every store overwrites (deep results of earlier
     // searches must not crowd out the endgame's exact ones).
     void newSearch(const Position& root);
-    bool probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out);
+    // Inline: every search node probes, and most find nothing.
+    bool probe(std::uint32_t keyLow, std::uint32_t keyHigh, TTProbe& out) {
+        if (!entries_) return false;
+        TTEntry* bucket = entries_ + (keyLow & indexMask_);
+        for (int i = 0; i < TT_BUCKET_SIZE; ++i) {
+            TTEntry& e = bucket[i];
+            if (e.check != keyHigh) continue;
+            // A position whose key has a zero high half matches an empty entry,
+            // which then takes the generation: the table is no longer all zero.
+            written_ = true;
+            e.generation = static_cast<std::uint8_t>(generation_);
+            out.move = e.move;
+            out.lowerDepth = depthOf(e.lowerDepth);
+            out.upperDepth = depthOf(e.upperDepth);
+            out.lowerBound = e.lowerBound ^ NO_LOWER;
+            out.upperBound = e.upperBound ^ NO_UPPER;
+            return true;
+        }
+        return false;
+    }
     void store(std::uint32_t keyLow, std::uint32_t keyHigh, Move move, int depth, int lower, int upper);
     // Share of the entries stored by this search, in permille.
     double hashfullPermille() const;

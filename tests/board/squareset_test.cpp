@@ -2,6 +2,7 @@
 // over the mailbox board.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "board/makemove.hpp"
 #include "board/position.hpp"
 #include "board/squareset.hpp"
+#include "search/movepick.hpp"
 #include "support.hpp"
 
 namespace tallomir {
@@ -132,6 +134,12 @@ std::vector<Move> captures(const Position& pos) {
         if (pos.board[*p + push + 1] & enemy) add(*p, *p + push + 1);
         if (isSeventhRank(*p, c) && pos.board[*p + push] == EMPTY) add(*p, *p + push);
     }
+    if (pos.epSquare)
+        for (Square from : {pos.epSquare - push + 1, pos.epSquare - push - 1})
+            if (pos.board[from] == pawnCode[c])
+                out.push_back(encodeMove(numberOf(from), numberOf(pos.epSquare), EN_PASSANT));
+    // The picker's order: the higher ordering score first, ties in the order found.
+    std::stable_sort(out.begin(), out.end(), [&](Move a, Move b) { return mvvLva(pos, a) > mvvLva(pos, b); });
     return out;
 }
 
