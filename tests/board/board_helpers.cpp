@@ -22,6 +22,15 @@ std::vector<Move> legalMoves(Position& pos) {
     return std::vector<Move>(list.moves, list.moves + list.count);
 }
 
+std::vector<Move> pseudoLegalMoves(const Position& pos) {
+    MoveList list;
+    list.count = 0;
+    generateAll(pos, list);
+    generateEnPassant(pos, list);
+    generateCastling(pos, list);
+    return std::vector<Move>(list.moves, list.moves + list.count);
+}
+
 Move randomMove(Position& pos, Rng& rng) {
     const std::vector<Move> moves = legalMoves(pos);
     if (moves.empty()) return 0;

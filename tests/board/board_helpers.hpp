@@ -28,6 +28,8 @@ private:
 inline Square sq(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
 
 std::vector<Move> legalMoves(Position& pos);
+// Every pseudo-legal move: the full generator, en passant and castling.
+std::vector<Move> pseudoLegalMoves(const Position& pos);
 
 // A legal move chosen at random, with a strong bias towards the moves that
 // exercise the rare paths of make/unmake: castling, en passant, promotions and

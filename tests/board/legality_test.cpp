@@ -147,12 +147,7 @@ TEST(Validity, AgreeWithTheGeneratorsOnEveryMoveCode) {
         Position pos = test::loadFen(start);
         test::Rng rng(555);
         for (int ply = 0; ply < 30; ++ply) {
-            MoveList list;
-            list.count = 0;
-            generateAll(pos, list);
-            generateEnPassant(pos, list);
-            generateCastling(pos, list);
-            std::vector<Move> pseudo(list.moves, list.moves + list.count);
+            std::vector<Move> pseudo = test::pseudoLegalMoves(pos);
             std::sort(pseudo.begin(), pseudo.end());
             std::vector<Move> codes(pseudo);
             for (int code = 0; code < 4096; ++code) codes.push_back(static_cast<Move>(code));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "board/board_helpers.hpp"
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
 #include "board/movegen.hpp"
@@ -42,16 +43,10 @@ std::uint64_t exchangeChecksum(const std::string& fen) {
     Position pos = test::loadFen(fen);
     std::uint64_t sum = 0, seed = 0x2545F4914F6CDD1DULL;
     for (int ply = 0; ply < 48; ++ply) {
-        MoveList all;
-        all.count = 0;
-        generateAll(pos, all);
-        generateEnPassant(pos, all);
-        generateCastling(pos, all);
-        for (int i = 0; i < all.count; ++i) {
-            const int value = staticExchange(pos, all.moves[i]);
-            EXPECT_EQ(exchangeHolds(pos, all.moves[i]), value >= 0) << fen << " ply " << ply;
-            std::uint64_t x =
-                (std::uint64_t(ply) << 40) ^ (std::uint64_t(all.moves[i]) << 20) ^ std::uint64_t(value + 20000);
+        for (const Move move : test::pseudoLegalMoves(pos)) {
+            const int value = staticExchange(pos, move);
+            EXPECT_EQ(exchangeHolds(pos, move), value >= 0) << fen << " ply " << ply;
+            std::uint64_t x = (std::uint64_t(ply) << 40) ^ (std::uint64_t(move) << 20) ^ std::uint64_t(value + 20000);
             x *= 0x9E3779B97F4A7C15ULL;
             sum += x ^ (x >> 29);
         }
