@@ -8,6 +8,10 @@ namespace {
 
 constexpr int PROMOTION_ORDER[4] = {promotionBits(PROMO_QUEEN), promotionBits(PROMO_KNIGHT), promotionBits(PROMO_ROOK),
                                     promotionBits(PROMO_BISHOP)};
+// The promotions without a capture as the capture stages hand them out: by
+// the value of the new piece.
+constexpr int PUSH_PROMOTION_ORDER[4] = {promotionBits(PROMO_QUEEN), promotionBits(PROMO_ROOK),
+                                         promotionBits(PROMO_BISHOP), promotionBits(PROMO_KNIGHT)};
 
 inline void append(MoveList& list, Square from, Square to, int kind = 0) {
     list.moves[list.count++] = encodeMove(numberOf(from), numberOf(to), kind);
@@ -213,11 +217,10 @@ void generateCaptures(const Position& pos, MoveList& list) {
     }
     if (pawnVictims) take(pawnTakers, count, pawnVictims);
 
-    // The promotions without a capture: queens first, then rooks, bishops and knights.
+    // The promotions without a capture, pawn by pawn for each new piece.
     const int push = pawnPush[c];
     if (pawns & SEVENTH_RANK[c]) {
-        for (int kind : {promotionBits(PROMO_QUEEN), promotionBits(PROMO_ROOK), promotionBits(PROMO_BISHOP),
-                         promotionBits(PROMO_KNIGHT)})
+        for (int kind : PUSH_PROMOTION_ORDER)
             for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
                 if (isSeventhRank(*p, c) && pos.board[*p + push] == EMPTY)
                     *out++ = encodeMove(numberOf(*p), numberOf(*p + push), kind);
