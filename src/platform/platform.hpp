@@ -34,7 +34,9 @@ double processorSeconds();
 // clearing pass; nullptr when the system refuses. Where the system offers
 // large pages for it (transparent huge pages on Linux, large pages on Windows
 // for a process that holds the right), the table gets them: the search reads
-// it at random, and large pages save most address-translation misses.
+// it at random, and large pages save most address-translation misses. Its
+// pages are in memory on return: a page first touched by the search would
+// cost the search's clock the system's work of clearing it.
 void* allocateTable(std::size_t bytes);
 // Gives back a table of allocateTable (nullptr is ignored).
 void freeTable(void* table, std::size_t bytes);

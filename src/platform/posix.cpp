@@ -50,19 +50,40 @@ double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PE
 
 namespace {
 constexpr std::size_t HUGE_PAGE = std::size_t{2} << 20;
+constexpr std::size_t PAGE = 4096;
 
 std::size_t mappedSize(std::size_t bytes) { return (bytes + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE; }
+
+// Faults in the pages of a new table while the engine waits for a command
+// (clearing one 2 MB page takes the kernel about a millisecond). False when
+// the system has no memory for them.
+bool populate(void* table, std::size_t size) {
+#ifdef MADV_POPULATE_WRITE
+    if (::madvise(table, size, MADV_POPULATE_WRITE) == 0) return true;
+    if (errno == ENOMEM) return false;
+#endif
+    // A kernel without the request: writing one byte per page does the same.
+    volatile char* bytes = static_cast<volatile char*>(table);
+    for (std::size_t i = 0; i < size; i += PAGE) bytes[i] = 0;
+    return true;
+}
+
+void* populated(void* table, std::size_t size) {
+    if (populate(table, size)) return table;
+    ::munmap(table, size);
+    return nullptr;
+}
 }  // namespace
 
-// Anonymous mappings come zeroed, and pages are only touched when the search
-// first writes them. A table of 2 MB or more is aligned to 2 MB (by mapping
-// one huge page more and trimming) so that the kernel can back it with huge
-// pages where it is allowed to (transparent huge pages in "madvise" mode).
+// Anonymous mappings come zeroed. A table of 2 MB or more is aligned to 2 MB
+// (by mapping one huge page more and trimming) so that the kernel can back
+// it with huge pages where it is allowed to (transparent huge pages in
+// "madvise" mode).
 void* allocateTable(std::size_t bytes) {
     if (bytes == 0) return nullptr;
     if (bytes < HUGE_PAGE) {
         void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        return p == MAP_FAILED ? nullptr : p;
+        return p == MAP_FAILED ? nullptr : populated(p, bytes);
     }
     const std::size_t size = mappedSize(bytes);
     void* raw = ::mmap(nullptr, size + HUGE_PAGE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -76,7 +97,7 @@ void* allocateTable(std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
     ::madvise(table, size, MADV_HUGEPAGE);
 #endif
-    return table;
+    return populated(table, size);
 }
 
 void freeTable(void* table, std::size_t bytes) {

@@ -113,8 +113,9 @@ std::size_t largePageSize() {
 
 // Committed memory comes zeroed from the system. A table of at least one
 // large page is rounded up to whole large pages and placed on them when the
-// process may; otherwise, or when the system has no free large pages left,
-// it gets ordinary pages.
+// process may (large pages are in memory from the start); otherwise, or when
+// the system has no free large pages left, it gets ordinary pages, which are
+// touched here one by one so that the system maps them now.
 void* allocateTable(std::size_t bytes) {
     if (bytes == 0) return nullptr;
     if (const std::size_t page = largePageSize(); page > 0 && bytes >= page) {
@@ -122,7 +123,12 @@ void* allocateTable(std::size_t bytes) {
         if (void* table = VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES, PAGE_READWRITE))
             return table;
     }
-    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    void* table = VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (table) {
+        volatile char* p = static_cast<volatile char*>(table);
+        for (std::size_t i = 0; i < bytes; i += 4096) p[i] = 0;
+    }
+    return table;
 }
 
 void freeTable(void* table, std::size_t) {
