@@ -26,8 +26,8 @@ bool isDrawByRuleAfterQuietPlies(Position& pos) {
 
 namespace {
 
-// Castling, promotion and en passant are made and tested on the board; out of
-// line, so that the common case saves no registers for them.
+// Castling and en passant are made and tested on the board; out of line, so
+// that the common case saves no registers for them.
 [[gnu::noinline]] bool specialMoveGivesCheck(Position& pos, Move move) {
     const int m = pos.side;
     UndoRecord undo;
@@ -40,11 +40,13 @@ namespace {
 }  // namespace
 
 bool givesCheck(Position& pos, Move move) {
-    if (moveKind(move) != NORMAL) return specialMoveGivesCheck(pos, move);
+    const int kind = moveKind(move);
+    if (kind != NORMAL && kind != PROMOTION) return specialMoveGivesCheck(pos, move);
     const int m = pos.side;
     const Square k = pos.pieceList[m ^ 1][0];
     const Square from = moveFromSquare(move), to = moveToSquare(move);
-    const int code = pos.board[from];
+    // A promotion checks as the new piece would from its square.
+    const int code = kind == PROMOTION ? promoPiece[movePromo(move)] | colourBits(m) : pos.board[from];
     const int d = k - to;
     if (code & attackMask(d)) {
         const int step = attackStep(d);
