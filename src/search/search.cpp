@@ -6,6 +6,7 @@
 #include "board/legality.hpp"
 #include "board/makemove.hpp"
 #include "board/see.hpp"
+#include "board/zobrist.hpp"
 #include "editions/edition.hpp"
 #include "eval/evaluate.hpp"
 #include "search/movepick.hpp"
@@ -14,6 +15,19 @@
 namespace tallomir {
 
 namespace {
+
+// The key after a move, as far as it picks the table bucket to fetch while
+// the move is tested and made: castling rights, the promoted piece and the
+// en-passant square of a double step are left out.
+inline HashKey bucketKeyAfter(const Position& pos, Move m) {
+    const SquareNumber nf = moveFrom(m), nt = moveTo(m);
+    const int piece = pos.board[squareOf[nf]];
+    const int idx = pieceIndex(piece);
+    HashKey k = pos.key ^ sideKey() ^ manKey(idx, nf) ^ manKey(idx, nt);
+    if (const int victim = pos.board[squareOf[nt]]) k ^= manKey(pieceIndex(victim), nt);
+    if (pos.epSquare) k ^= epKey(pos.epSquare);
+    return k;
+}
 
 // The null move is tried only when beta is no mate score, and by a side with
 // at least NULL_MIN_PIECES pieces (the king counts); with at most
@@ -388,6 +402,8 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
 
     // Step 11: the move loop.
     while (const Move m = nextMove(picker)) {
+        if (depth > ONE_PLY) tt_.prefetch(keyLow(bucketKeyAfter(pos, m)));
+
         // Step 11.1: extensions.
         int newDepth = depth + extension(pos, m, singleReply, pvNode) - ONE_PLY;
         bool frontierReduced = false, lateReduced = false;
@@ -420,7 +436,6 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
 
         // Step 11.5: search the move; later moves of a PV node get a null window first.
         makeMove(pos, undo, m);
-        if (newDepth >= ONE_PLY) tt_.prefetch(keyLow(pos.key));
         int w;
         if (!pvNode || best == NO_SCORE) {
             w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
