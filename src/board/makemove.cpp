@@ -184,9 +184,11 @@ template <bool Make>
     addMan<false>(pos, from, nf, pawn, pieceIndex(pawn), undo.promotedPawnIndex);
 }
 
-}  // namespace
-
-void makeMove(Position& pos, UndoRecord& undo, Move move) {
+// The body of make. Plain is a move of no special kind made when no en
+// passant capture is possible, as most are: that copy has no tests and no
+// code for the rest, and so keeps its values in registers.
+template <bool Plain>
+inline void makeAnyMove(Position& pos, UndoRecord& undo, Move move) {
     // Step 1-2: squares and the record of what unmake needs. The square
     // numbers come from an int copy of the move: taken from the 16-bit Move,
     // they were kept, and spilled, in two widths each.
@@ -195,7 +197,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     const Square from = squareOf[nf], to = squareOf[nt];
     const int piece = pos.board[from];
     const int idx = pieceIndex(piece);
-    const int kind = moveKind(move);
+    const int kind = Plain ? NORMAL : moveKind(move);
     const int us = idx & 1;
     saveState(pos, undo.state);
 
@@ -214,7 +216,7 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     }
 
     // Step 6-7: en passant, set only when a capture is really possible.
-    if (pos.epSquare) {
+    if (!Plain && pos.epSquare) {
         pos.key ^= epKey(pos.epSquare);
         pos.epSquare = 0;
     }
@@ -253,6 +255,17 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
 
     // Step 11: the rook of a castling move.
     if (kind == CASTLING) moveCastlingRook<true>(pos, to);
+}
+
+[[gnu::noinline]] void makeSpecialMove(Position& pos, UndoRecord& undo, Move move) {
+    makeAnyMove<false>(pos, undo, move);
+}
+
+}  // namespace
+
+void makeMove(Position& pos, UndoRecord& undo, Move move) {
+    if (moveKind(move) != NORMAL || pos.epSquare) return makeSpecialMove(pos, undo, move);
+    makeAnyMove<true>(pos, undo, move);
 }
 
 void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
