@@ -36,16 +36,20 @@ inline void restoreState(Position& pos, const SavedState& saved) {
 }
 
 // The key and the piece-square pair of a man of each pieceIndex on each
-// square side by side, so that make finds both with one index.
+// square side by side, so that make finds both with one index. The pair is
+// widened to the sums' own width, which saves make the sign extensions.
 struct ManEntry {
     HashKey key;
-    PsqPair psq;
+    std::int32_t mid, end;
 };
 using ManTable = std::array<std::array<ManEntry, 64>, 12>;
 const ManTable manTable = [] {
     ManTable t{};
     for (int idx = 0; idx < 12; ++idx)
-        for (int n = 0; n < 64; ++n) t[idx][n] = {manKey(idx, squareNumber(n)), pieceSquare(idx, squareNumber(n))};
+        for (int n = 0; n < 64; ++n) {
+            const PsqPair& psq = pieceSquare(idx, squareNumber(n));
+            t[idx][n] = {manKey(idx, squareNumber(n)), psq.mid, psq.end};
+        }
     return t;
 }();
 
@@ -79,8 +83,8 @@ inline void removeMan(Position& pos, Square sq, SquareNumber n, int code, int id
     pos.material[c] -= pieceValue(code);
     if constexpr (Update) {
         const ManEntry& e = manTable[idx][n];
-        pos.psqMid -= e.psq.mid;
-        pos.psqEnd -= e.psq.end;
+        pos.psqMid -= e.mid;
+        pos.psqEnd -= e.end;
         pos.key ^= e.key;
         if (pawn) pos.pawnKey ^= e.key;
         pos.materialKey ^= materialKeyEntry(idx, pos.pieceIndexCount[idx]);
@@ -113,8 +117,8 @@ inline void addMan(Position& pos, Square sq, SquareNumber n, int code, int idx, 
     pos.material[c] += pieceValue(code);
     if constexpr (Update) {
         const ManEntry& e = manTable[idx][n];
-        pos.psqMid += e.psq.mid;
-        pos.psqEnd += e.psq.end;
+        pos.psqMid += e.mid;
+        pos.psqEnd += e.end;
         pos.key ^= e.key;
         if (pawn) pos.pawnKey ^= e.key;
         pos.materialKey ^= materialKeyEntry(idx, pos.pieceIndexCount[idx] - 1);
@@ -143,8 +147,8 @@ inline void moveMan(Position& pos, Square from, Square to, SquareNumber nf, Squa
     if constexpr (Update) {
         const ManEntry& ef = manTable[idx][nf];
         const ManEntry& et = manTable[idx][nt];
-        pos.psqMid += et.psq.mid - ef.psq.mid;
-        pos.psqEnd += et.psq.end - ef.psq.end;
+        pos.psqMid += et.mid - ef.mid;
+        pos.psqEnd += et.end - ef.end;
         const HashKey k = ef.key ^ et.key;
         pos.key ^= k;
         if (pawn) pos.pawnKey ^= k;
