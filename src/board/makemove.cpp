@@ -272,7 +272,9 @@ void makeMove(Position& pos, UndoRecord& undo, Move move) {
     makeAnyMove<true>(pos, undo, move);
 }
 
-void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
+namespace {
+
+[[gnu::noinline]] void unmakeSpecialMove(Position& pos, const UndoRecord& undo, Move move) {
     const SquareNumber nf = moveFrom(move), nt = moveTo(move);
     const Square from = squareOf[nf], to = squareOf[nt];
     const int piece = pos.board[to];
@@ -288,6 +290,20 @@ void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
         const Square sq = undo.captureSquare;
         addMan<false>(pos, sq, numberOf(sq), victim, pieceIndex(victim), undo.capturedIndex);
     }
+    --pos.historyCount;
+    restoreState(pos, undo.state);
+}
+
+}  // namespace
+
+// A move of no special kind that took nothing, the most common, is taken
+// back inline; the rest out of line.
+void unmakeMove(Position& pos, const UndoRecord& undo, Move move) {
+    if (moveKind(move) != NORMAL || undo.capturedPiece) return unmakeSpecialMove(pos, undo, move);
+    const SquareNumber nf = moveFrom(move), nt = moveTo(move);
+    const Square from = squareOf[nf], to = squareOf[nt];
+    const int piece = pos.board[to];
+    moveMan<false>(pos, to, from, nt, nf, piece, pieceIndex(piece));
     --pos.historyCount;
     restoreState(pos, undo.state);
 }
