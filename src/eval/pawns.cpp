@@ -108,20 +108,6 @@ PawnEntry& slotOf(PawnEntry* table, const Position& pos) { return table[keyLow(p
 
 }  // namespace
 
-bool pushUncontested(const Position& pos, int c, Square from, Square t) {
-    const int e = c ^ 1, n = numberOf(t);
-    const SquareSet* men = pos.typeSquares[e];
-    if ((pawnAttackers[e][n] & men[PAWN_TYPE]) | (rayTables.knightJumps[n] & men[KNIGHT_TYPE]) |
-        (rayTables.kingSteps[n] & men[KING_TYPE]))
-        return false;
-    // Without the pawn on `from` the file through t reaches a rook or queen
-    // behind it; the other lines through t do not pass `from`.
-    const SquareSet all = (pos.occupied[0] | pos.occupied[1]) ^ squareBit(numberOf(from));
-    const SquareSet diagonal = men[BISHOP_TYPE] | men[QUEEN_TYPE], orthogonal = men[ROOK_TYPE] | men[QUEEN_TYPE];
-    return !(diagonalAttacksFor(all, diagonal, n) & diagonal) &&
-           !(orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
-}
-
 namespace {
 
 constexpr PawnMasks makePawnMasks() {
@@ -270,47 +256,76 @@ void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out) {
                     [&pos](PawnEntry& entry) { computePawns(pos, entry); });
 }
 
-void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {
-    const PawnMasks& pm = pawnMasks;
-    for (int c = 0; c < 2; ++c) {
-        int files = pawns.passedFiles[c];
-        if (!files) continue;
-        const int e = c ^ 1, sign = c == 0 ? 1 : -1;
-        const Square ownKing = pos.kingSquare(c), enemyKing = pos.kingSquare(e);
-        for (; files; files &= files - 1) {
-            const int col = pm.lowestBit[files] + 4;
-            const int rho = pm.highestBit[pos.pawnFileMask[c][col]];
-            const Square sq = makeSquare(col - 4, c == 0 ? rho : 7 - rho);
-            const Square stop = sq + pawnPush[c];
-            const Square promo = makeSquare(col - 4, c == 0 ? 7 : 0);
-            const int w = passedRankWeight[rho];
+namespace {
 
-            mid += sign * (weighted(w, PASSED_MID_SCALE) + EDITION.passedMidFlat);
-            end += sign * EDITION.passedEndFlat;
-            // On the first three ranks the weight is 0 and the base cannot show.
-            if (w == 0) continue;
-            int base = EDITION.passedBase;
-            bool runs = false;
-            if (pos.pieceCount[e] <= 1) {
-                // Only the enemy king can stop it: a pawn outside its square, or
-                // one escorted by its own king (unless that king stands on the
-                // pawn's own file and it is a rook file).
-                const bool escorted = distanceBetween(ownKing, promo) <= 1 && distanceBetween(ownKing, sq) <= 1 &&
-                                      !((ownKing & 15) == col && (col == 4 || col == 11));
-                if (unstoppable(pos, c, sq, promo) || escorted) {
-                    base = EDITION.passedUnstoppable;
-                    runs = true;
-                }
+// The enemy men that may take on t (see pushUncontested); with the king alone
+// only its steps and the pawns count.
+[[gnu::always_inline]] inline bool uncontested(const Position& pos, int c, Square from, Square t, bool kingOnly) {
+    const int e = c ^ 1, n = numberOf(t);
+    const SquareSet* men = pos.typeSquares[e];
+    if ((pawnAttackers[e][n] & men[PAWN_TYPE]) | (rayTables.kingSteps[n] & men[KING_TYPE])) return false;
+    if (kingOnly) return true;
+    if (rayTables.knightJumps[n] & men[KNIGHT_TYPE]) return false;
+    // Without the pawn on `from` the file through t reaches a rook or queen
+    // behind it; the other lines through t do not pass `from`.
+    const SquareSet all = (pos.occupied[0] | pos.occupied[1]) ^ squareBit(numberOf(from));
+    const SquareSet diagonal = men[BISHOP_TYPE] | men[QUEEN_TYPE], orthogonal = men[ROOK_TYPE] | men[QUEEN_TYPE];
+    return !(diagonalAttacksFor(all, diagonal, n) & diagonal) &&
+           !(orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
+}
+
+// The passed pawns of colour c on the files of the set, in c's own view.
+template <int c>
+[[gnu::always_inline]] inline void scorePassed(const Position& pos, int files, int& mid, int& end) {
+    constexpr int e = c ^ 1;
+    const PawnMasks& pm = pawnMasks;
+    const Square ownKing = pos.kingSquare(c), enemyKing = pos.kingSquare(e);
+    const bool kingOnly = pos.pieceCount[e] <= 1;
+    for (; files; files &= files - 1) {
+        const int col = pm.lowestBit[files] + 4;
+        const int rho = pm.highestBit[pos.pawnFileMask[c][col]];
+        const int w = passedRankWeight[rho];
+
+        mid += weighted(w, PASSED_MID_SCALE) + EDITION.passedMidFlat;
+        end += EDITION.passedEndFlat;
+        // On the first three ranks the weight is 0 and the base cannot show.
+        if (w == 0) continue;
+        const Square sq = makeSquare(col - 4, c == 0 ? rho : 7 - rho);
+        const Square stop = sq + pawnPush[c];
+        const Square promo = makeSquare(col - 4, c == 0 ? 7 : 0);
+        int base = EDITION.passedBase;
+        bool runs = false;
+        if (kingOnly) {
+            // Only the enemy king can stop it: a pawn outside its square, or
+            // one escorted by its own king (unless that king stands on the
+            // pawn's own file and it is a rook file).
+            const bool escorted = distanceBetween(ownKing, promo) <= 1 && distanceBetween(ownKing, sq) <= 1 &&
+                                  !((ownKing & 15) == col && (col == 4 || col == 11));
+            if (escorted || unstoppable(pos, c, sq, promo)) {
+                base = EDITION.passedUnstoppable;
+                runs = true;
             }
-            if (!runs && pos.board[stop] == EMPTY &&
-                (pushUncontested(pos, c, sq, stop) ||
-                 (mayRetake(pos, c, sq, stop) && exchangeHolds(pos, encodeMove(numberOf(sq), numberOf(stop))))))
-                base = EDITION.passedSafePush;
-            base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
-                    EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
-            if (base > 0) end += sign * weighted(w, base);
         }
+        if (!runs && pos.board[stop] == EMPTY &&
+            (uncontested(pos, c, sq, stop, kingOnly) ||
+             (mayRetake(pos, c, sq, stop) && exchangeHolds(pos, encodeMove(numberOf(sq), numberOf(stop))))))
+            base = EDITION.passedSafePush;
+        base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
+                EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
+        if (base > 0) end += weighted(w, base);
     }
+}
+
+}  // namespace
+
+bool pushUncontested(const Position& pos, int c, Square from, Square t) { return uncontested(pos, c, from, t, false); }
+
+void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {
+    int mw = 0, ew = 0, mb = 0, eb = 0;
+    if (pawns.passedFiles[0]) scorePassed<0>(pos, pawns.passedFiles[0], mw, ew);
+    if (pawns.passedFiles[1]) scorePassed<1>(pos, pawns.passedFiles[1], mb, eb);
+    mid += mw - mb;
+    end += ew - eb;
 }
 
 }  // namespace tallomir
