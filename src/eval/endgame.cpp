@@ -162,6 +162,25 @@ int normaliseEndgame(const Position& pos, int s, Square* list) {
     return n;
 }
 
+namespace {
+
+// normaliseEndgame for the endings of the scale rules: the pawn side s has
+// one pawn and at most one piece, the other side no pawn and at most one
+// piece. Only the men are listed, without the closing 0.
+[[gnu::always_inline]] inline void normaliseOnePawn(const Position& pos, int s, Square* list) {
+    const int e = s ^ 1;
+    const Square pawn = pos.pawnList[s][0];
+    const int flip = (fileOf(pawn) >= 4 ? 0x0F : 0) ^ (s == 1 ? 0xF0 : 0);
+    Square* l = list;
+    *l++ = pos.pieceList[s][0] ^ flip;
+    if (pos.pieceCount[s] > 1) *l++ = pos.pieceList[s][1] ^ flip;
+    *l++ = pawn ^ flip;
+    *l++ = pos.pieceList[e][0] ^ flip;
+    if (pos.pieceCount[e] > 1) *l = pos.pieceList[e][1] ^ flip;
+}
+
+}  // namespace
+
 bool hasBishopOnColour(const Position& pos, int side, Square sq) {
     const int colour = squareColour(sq);
     for (const std::uint8_t* p = pos.pieceList[side] + 1; *p; ++p) {
@@ -246,7 +265,7 @@ void applyEndgameRules(const Position& pos, const MaterialEntry& material, const
             return;
     }
     Square list[NORMALISED_LIST_SIZE];
-    normaliseEndgame(pos, s, list);
+    normaliseOnePawn(pos, s, list);
     const bool strongToMove = pos.side != s;
     bool draw = false;
     switch (material.endgameClass) {
