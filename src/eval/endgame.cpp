@@ -190,15 +190,13 @@ bool hasBishopOnColour(const Position& pos, int side, Square sq) {
     return false;
 }
 
-bool isFewMenDraw(Position& pos, EvalCaches& caches) {
-    const MaterialEntry& material = materialEntry(caches.material, pos);
-    if (!(material.drawFlags & DRAW_CANDIDATE)) return false;
+bool isFewMenDraw(const Position& pos, const MaterialEntry& material) {
     const int cls = material.endgameClass;
     if (cls >= CLASS_BARE_KINGS && cls <= CLASS_NONE_V_N) return true;
     if (cls == CLASS_P_V_NONE || cls == CLASS_NONE_V_P) {
         const int s = cls == CLASS_P_V_NONE ? 0 : 1;
         Square list[NORMALISED_LIST_SIZE];
-        normaliseEndgame(pos, s, list);
+        normaliseOnePawn(pos, s, list);
         return kingPawnDraw(list[1], list[0], list[2], pos.side != s);
     }
     if (cls == CLASS_B_V_B) return squareColour(pos.pieceList[0][1]) == squareColour(pos.pieceList[1][1]);
