@@ -214,7 +214,9 @@ bool isFewMenDraw(const Position& pos, const MaterialEntry& material) {
 void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& scaleWhite,
                        int& scaleBlack) {
     int* scale[2] = {&scaleWhite, &scaleBlack};
-    for (int s = 0; s < 2; ++s) {
+    const bool sideRules =
+        (material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE);
+    for (int s = 0; sideRules && s < 2; ++s) {
         const int flags = material.sideFlags[s];
         if (!(flags & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE))) continue;
         const Square enemyKing = pos.kingSquare(s ^ 1);

@@ -2,6 +2,8 @@
 // and the scale rules that shrink a material edge known not to win.
 #pragma once
 
+#include <cstdint>
+
 #include "board/position.hpp"
 #include "eval/material.hpp"
 #include "eval/pawns.hpp"
@@ -19,6 +21,15 @@ int normaliseEndgame(const Position& pos, int s, Square* list);
 
 // A bishop of `side` (besides the king) standing on a square of sq's colour.
 bool hasBishopOnColour(const Position& pos, int side, Square sq);
+
+// The endgame classes with a drawing rule of their own in applyEndgameRules.
+inline constexpr std::uint32_t CLASSES_WITH_RULES =
+    1u << CLASS_Q_V_P | 1u << CLASS_P_V_Q | 1u << CLASS_R_V_P | 1u << CLASS_P_V_R | 1u << CLASS_B_V_P |
+    1u << CLASS_P_V_B | 1u << CLASS_N_V_P | 1u << CLASS_P_V_N | 1u << CLASS_NP_V_NONE | 1u << CLASS_NONE_V_NP |
+    1u << CLASS_RP_V_R | 1u << CLASS_R_V_RP | 1u << CLASS_BP_V_B | 1u << CLASS_B_V_BP;
+inline bool classHasRule(int endgameClass) {
+    return endgameClass >= CLASS_Q_V_P && ((CLASSES_WITH_RULES >> endgameClass) & 1);
+}
 
 // May lower either scale to 0 or 1.
 void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& scaleWhite,

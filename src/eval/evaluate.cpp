@@ -42,8 +42,8 @@ inline bool outsideWindow(int s, int alpha, [[maybe_unused]] int beta) {
 }
 
 // The endgame rules of a side look only at a knight and a pawn against a
-// piece, or at bishops and pawns whose pawns all stand on one file; the
-// endings with rules of their own are the classes from queen against pawn on.
+// piece, or at bishops and pawns whose pawns all stand on one file; a side
+// whose rules cannot apply leaves the call to the classes with rules of their own.
 inline bool sideHasRule(const MaterialEntry& material, const PawnEntry& pawns, int s) {
     const int flags = material.sideFlags[s];
     return (flags & KNIGHT_PAWN_VS_PIECE) || ((flags & ONLY_BISHOPS_AND_PAWNS) && pawns.lonePawnSquare[s]);
@@ -84,7 +84,7 @@ void scoreBeforePieces(const Position& pos, const MaterialEntry& material, const
     // Step 4: endgame knowledge may lower the scales.
     if ((((material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE)) &&
          (sideHasRule(material, pawns, 0) || sideHasRule(material, pawns, 1))) ||
-        material.endgameClass >= CLASS_Q_V_P) {
+        classHasRule(material.endgameClass)) {
         applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
         // A rule may set 1 where the table already says 0.
         if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
