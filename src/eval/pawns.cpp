@@ -274,6 +274,17 @@ namespace {
            !(orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
 }
 
+// The passed pawn's middlegame term by relative rank.
+struct PassedMidTable {
+    int bonus[8];
+};
+constexpr PassedMidTable makePassedMidTable() {
+    PassedMidTable t{};
+    for (int r = 0; r < 8; ++r) t.bonus[r] = weighted(passedRankWeight[r], PASSED_MID_SCALE) + EDITION.passedMidFlat;
+    return t;
+}
+constexpr PassedMidTable passedMid = makePassedMidTable();
+
 // The passed pawns of colour c on the files of the set, in c's own view.
 template <int c>
 [[gnu::always_inline]] inline void scorePassed(const Position& pos, int files, int& mid, int& end) {
@@ -286,7 +297,7 @@ template <int c>
         const int rho = pm.highestBit[pos.pawnFileMask[c][col]];
         const int w = passedRankWeight[rho];
 
-        mid += weighted(w, PASSED_MID_SCALE) + EDITION.passedMidFlat;
+        mid += passedMid.bonus[rho];
         end += EDITION.passedEndFlat;
         // On the first three ranks the weight is 0 and the base cannot show.
         if (w == 0) continue;
@@ -312,7 +323,8 @@ template <int c>
             base = EDITION.passedSafePush;
         base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
                 EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
-        if (base > 0) end += weighted(w, base);
+        // Both factors are positive here: the rounding is a shift.
+        if (base > 0) end += (w * base + 128) >> 8;
     }
 }
 
