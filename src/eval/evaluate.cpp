@@ -85,10 +85,11 @@ void scoreBeforePieces(const Position& pos, const MaterialEntry& material, const
     if ((((material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE)) &&
          (sideHasRule(material, pawns, 0) || sideHasRule(material, pawns, 1))) ||
         classHasRule(material.endgameClass)) {
-        applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
+        int ruleWhite = scaleWhite, ruleBlack = scaleBlack;
+        applyEndgameRules(pos, material, pawns, ruleWhite, ruleBlack);
         // A rule may set 1 where the table already says 0.
-        if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
-        if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
+        if (ruleWhite < scaleWhite) scaleWhite = ruleWhite;
+        if (ruleBlack < scaleBlack) scaleBlack = ruleBlack;
     }
 
     // Step 6: tempo (step 5 is the caller's).
