@@ -42,11 +42,15 @@ inline bool outsideWindow(int s, int alpha, [[maybe_unused]] int beta) {
 }
 
 // The endgame rules of a side look only at a knight and a pawn against a
-// piece, or at bishops and pawns whose pawns all stand on one file; a side
-// whose rules cannot apply leaves the call to the classes with rules of their own.
+// piece, or at bishops and pawns whose pawns all stand on one file: a rook
+// file, or any file against a lone bishop. A side whose rules cannot apply
+// leaves the call to the classes with rules of their own.
 inline bool sideHasRule(const MaterialEntry& material, const PawnEntry& pawns, int s) {
     const int flags = material.sideFlags[s];
-    return (flags & KNIGHT_PAWN_VS_PIECE) || ((flags & ONLY_BISHOPS_AND_PAWNS) && pawns.lonePawnSquare[s]);
+    if (flags & KNIGHT_PAWN_VS_PIECE) return true;
+    const int lone = pawns.lonePawnSquare[s];
+    return (flags & ONLY_BISHOPS_AND_PAWNS) && lone &&
+           ((flags & LONE_BISHOP_VS_PIECE) || fileOf(lone) == 0 || fileOf(lone) == 7);
 }
 
 }  // namespace
