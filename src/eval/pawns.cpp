@@ -77,14 +77,16 @@ int lonePawnSquareOf(const Position& pos, int c, int files) {
     return (pm.highestBit[own] + 4) * 16 + col;
 }
 
-// Square rule: no own man in front of the pawn on its file, and the enemy
-// king too far from the promotion square to catch it.
-bool unstoppable(const Position& pos, int c, Square sq, Square promo) {
-    const int col = sq & 15, rank = relativeRank(sq, c);
-    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p)
-        if ((*p & 15) == col && relativeRank(*p, c) > rank) return false;
-    const Square from = isSecondRank(sq, c) ? sq + pawnPush[c] : sq;
-    const int d = distanceBetween(from, promo) + (pos.side != c ? 1 : 0);
+// Square rule for a pawn of colour c on its relative rank 3 or higher (so
+// without its double step): no own man in front of it on its file, and the
+// enemy king too far from the promotion square to catch it.
+template <int c>
+[[gnu::always_inline]] inline bool unstoppable(const Position& pos, Square sq, int rank, Square promo) {
+    const int n = numberOf(sq), row = n & ~7;
+    const SquareSet file = SquareSet{0x0101010101010101ULL} << (n & 7);
+    const SquareSet ahead = c == 0 ? file & (~SquareSet{0} << (row + 8)) : file & ((SquareSet{1} << row) - 1);
+    if (pos.occupied[c] & ahead) return false;
+    const int d = 7 - rank + (pos.side != c ? 1 : 0);
     return distanceBetween(pos.kingSquare(c ^ 1), promo) > d;
 }
 
@@ -312,7 +314,7 @@ template <int c>
             // pawn's own file and it is a rook file).
             const bool escorted = distanceBetween(ownKing, promo) <= 1 && distanceBetween(ownKing, sq) <= 1 &&
                                   !((ownKing & 15) == col && (col == 4 || col == 11));
-            if (escorted || unstoppable(pos, c, sq, promo)) {
+            if (escorted || unstoppable<c>(pos, sq, rho, promo)) {
                 base = EDITION.passedUnstoppable;
                 runs = true;
             }
