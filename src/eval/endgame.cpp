@@ -145,29 +145,8 @@ bool kingPawnDraw(Square pawn, Square strongKing, Square weakKing, bool m) {
     return fileOf(strongKing) == 0 && fileOf(weakKing) == 2 && rankOf(weakKing) > pawnRank;
 }
 
-}  // namespace
-
-int normaliseEndgame(const Position& pos, int s, Square* list) {
-    int n = 0;
-    for (const std::uint8_t* p = pos.pieceList[s]; *p; ++p) list[n++] = *p;
-    for (const std::uint8_t* p = pos.pawnList[s]; *p; ++p) list[n++] = *p;
-    for (const std::uint8_t* p = pos.pieceList[s ^ 1]; *p; ++p) list[n++] = *p;
-    for (const std::uint8_t* p = pos.pawnList[s ^ 1]; *p; ++p) list[n++] = *p;
-    list[n] = 0;
-    int flip = 0;
-    const Square firstPawn = pos.pawnList[s][0];
-    if (firstPawn && fileOf(firstPawn) >= 4) flip ^= 0x0F;
-    if (s == 1) flip ^= 0xF0;
-    for (int i = 0; i < n; ++i) list[i] ^= flip;
-    return n;
-}
-
-namespace {
-
-// normaliseEndgame for the endings of the scale rules: the pawn side s has
-// one pawn and at most one piece, the other side no pawn and at most one
-// piece. Only the men are listed, without the closing 0.
-[[gnu::always_inline]] inline void normaliseOnePawn(const Position& pos, int s, Square* list) {
+// normaliseEndgame, inline for the scale rules.
+[[gnu::always_inline]] inline int normaliseOnePawn(const Position& pos, int s, Square* list) {
     const int e = s ^ 1;
     const Square pawn = pos.pawnList[s][0];
     const int flip = (fileOf(pawn) >= 4 ? 0x0F : 0) ^ (s == 1 ? 0xF0 : 0);
@@ -176,10 +155,14 @@ namespace {
     if (pos.pieceCount[s] > 1) *l++ = pos.pieceList[s][1] ^ flip;
     *l++ = pawn ^ flip;
     *l++ = pos.pieceList[e][0] ^ flip;
-    if (pos.pieceCount[e] > 1) *l = pos.pieceList[e][1] ^ flip;
+    if (pos.pieceCount[e] > 1) *l++ = pos.pieceList[e][1] ^ flip;
+    *l = 0;
+    return static_cast<int>(l - list);
 }
 
 }  // namespace
+
+int normaliseEndgame(const Position& pos, int s, Square* list) { return normaliseOnePawn(pos, s, list); }
 
 bool hasBishopOnColour(const Position& pos, int side, Square sq) {
     const int colour = squareColour(sq);

@@ -10,12 +10,13 @@
 
 namespace tallomir {
 
-// Room for every man of both sides plus the terminating 0.
-inline constexpr int NORMALISED_LIST_SIZE = 2 * (MAX_NON_PAWNS + MAX_PAWNS) + 1;
+// Room for the men of a normalised ending plus the terminating 0.
+inline constexpr int NORMALISED_LIST_SIZE = 6;
 
-// Lists the men for an ending with pawn side s: s's pieces (king first), s's
-// pawns, the other side's pieces (king first), its pawns, then 0. Squares are
-// mirrored so that s plays up the board with its first pawn on files a-d.
+// Lists the men of an ending in which side s has one pawn and at most one
+// piece besides its king, and the other side no pawn and at most one piece:
+// s's king, its piece, its pawn, the other king, its piece, then 0. Squares
+// are mirrored so that s plays up the board with its pawn on files a-d.
 // Returns the number of men listed.
 int normaliseEndgame(const Position& pos, int s, Square* list);
 
