@@ -145,22 +145,24 @@ bool kingPawnDraw(Square pawn, Square strongKing, Square weakKing, bool m) {
     return fileOf(strongKing) == 0 && fileOf(weakKing) == 2 && rankOf(weakKing) > pawnRank;
 }
 
+// normaliseEndgame, inline for the scale rules.
+[[gnu::always_inline]] inline int normaliseOnePawn(const Position& pos, int s, Square* list) {
+    const int e = s ^ 1;
+    const Square pawn = pos.pawnList[s][0];
+    const int flip = (fileOf(pawn) >= 4 ? 0x0F : 0) ^ (s == 1 ? 0xF0 : 0);
+    Square* l = list;
+    *l++ = pos.pieceList[s][0] ^ flip;
+    if (pos.pieceCount[s] > 1) *l++ = pos.pieceList[s][1] ^ flip;
+    *l++ = pawn ^ flip;
+    *l++ = pos.pieceList[e][0] ^ flip;
+    if (pos.pieceCount[e] > 1) *l++ = pos.pieceList[e][1] ^ flip;
+    *l = 0;
+    return static_cast<int>(l - list);
+}
+
 }  // namespace
 
-int normaliseEndgame(const Position& pos, int s, Square* list) {
-    int n = 0;
-    for (const std::uint8_t* p = pos.pieceList[s]; *p; ++p) list[n++] = *p;
-    for (const std::uint8_t* p = pos.pawnList[s]; *p; ++p) list[n++] = *p;
-    for (const std::uint8_t* p = pos.pieceList[s ^ 1]; *p; ++p) list[n++] = *p;
-    for (const std::uint8_t* p = pos.pawnList[s ^ 1]; *p; ++p) list[n++] = *p;
-    list[n] = 0;
-    int flip = 0;
-    const Square firstPawn = pos.pawnList[s][0];
-    if (firstPawn && fileOf(firstPawn) >= 4) flip ^= 0x0F;
-    if (s == 1) flip ^= 0xF0;
-    for (int i = 0; i < n; ++i) list[i] ^= flip;
-    return n;
-}
+int normaliseEndgame(const Position& pos, int s, Square* list) { return normaliseOnePawn(pos, s, list); }
 
 bool hasBishopOnColour(const Position& pos, int side, Square sq) {
     const int colour = squareColour(sq);
@@ -171,15 +173,13 @@ bool hasBishopOnColour(const Position& pos, int side, Square sq) {
     return false;
 }
 
-bool isFewMenDraw(Position& pos, EvalCaches& caches) {
-    const MaterialEntry& material = materialEntry(caches.material, pos);
-    if (!(material.drawFlags & DRAW_CANDIDATE)) return false;
+bool isFewMenDraw(const Position& pos, const MaterialEntry& material) {
     const int cls = material.endgameClass;
     if (cls >= CLASS_BARE_KINGS && cls <= CLASS_NONE_V_N) return true;
     if (cls == CLASS_P_V_NONE || cls == CLASS_NONE_V_P) {
         const int s = cls == CLASS_P_V_NONE ? 0 : 1;
         Square list[NORMALISED_LIST_SIZE];
-        normaliseEndgame(pos, s, list);
+        normaliseOnePawn(pos, s, list);
         return kingPawnDraw(list[1], list[0], list[2], pos.side != s);
     }
     if (cls == CLASS_B_V_B) return squareColour(pos.pieceList[0][1]) == squareColour(pos.pieceList[1][1]);
@@ -197,7 +197,9 @@ bool isFewMenDraw(Position& pos, EvalCaches& caches) {
 void applyEndgameRules(const Position& pos, const MaterialEntry& material, const PawnEntry& pawns, int& scaleWhite,
                        int& scaleBlack) {
     int* scale[2] = {&scaleWhite, &scaleBlack};
-    for (int s = 0; s < 2; ++s) {
+    const bool sideRules =
+        (material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE);
+    for (int s = 0; sideRules && s < 2; ++s) {
         const int flags = material.sideFlags[s];
         if (!(flags & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE))) continue;
         const Square enemyKing = pos.kingSquare(s ^ 1);
@@ -246,7 +248,7 @@ void applyEndgameRules(const Position& pos, const MaterialEntry& material, const
             return;
     }
     Square list[NORMALISED_LIST_SIZE];
-    normaliseEndgame(pos, s, list);
+    normaliseOnePawn(pos, s, list);
     const bool strongToMove = pos.side != s;
     bool draw = false;
     switch (material.endgameClass) {

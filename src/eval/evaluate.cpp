@@ -42,11 +42,15 @@ inline bool outsideWindow(int s, int alpha, [[maybe_unused]] int beta) {
 }
 
 // The endgame rules of a side look only at a knight and a pawn against a
-// piece, or at bishops and pawns whose pawns all stand on one file; the
-// endings with rules of their own are the classes from queen against pawn on.
+// piece, or at bishops and pawns whose pawns all stand on one file: a rook
+// file, or any file against a lone bishop. A side whose rules cannot apply
+// leaves the call to the classes with rules of their own.
 inline bool sideHasRule(const MaterialEntry& material, const PawnEntry& pawns, int s) {
     const int flags = material.sideFlags[s];
-    return (flags & KNIGHT_PAWN_VS_PIECE) || ((flags & ONLY_BISHOPS_AND_PAWNS) && pawns.lonePawnSquare[s]);
+    if (flags & KNIGHT_PAWN_VS_PIECE) return true;
+    const int lone = pawns.lonePawnSquare[s];
+    return (flags & ONLY_BISHOPS_AND_PAWNS) && lone &&
+           ((flags & LONE_BISHOP_VS_PIECE) || fileOf(lone) == 0 || fileOf(lone) == 7);
 }
 
 }  // namespace
@@ -84,11 +88,12 @@ void scoreBeforePieces(const Position& pos, const MaterialEntry& material, const
     // Step 4: endgame knowledge may lower the scales.
     if ((((material.sideFlags[0] | material.sideFlags[1]) & (ONLY_BISHOPS_AND_PAWNS | KNIGHT_PAWN_VS_PIECE)) &&
          (sideHasRule(material, pawns, 0) || sideHasRule(material, pawns, 1))) ||
-        material.endgameClass >= CLASS_Q_V_P) {
-        applyEndgameRules(pos, material, pawns, scaleWhite, scaleBlack);
+        classHasRule(material.endgameClass)) {
+        int ruleWhite = scaleWhite, ruleBlack = scaleBlack;
+        applyEndgameRules(pos, material, pawns, ruleWhite, ruleBlack);
         // A rule may set 1 where the table already says 0.
-        if (material.scale[0] < scaleWhite) scaleWhite = material.scale[0];
-        if (material.scale[1] < scaleBlack) scaleBlack = material.scale[1];
+        if (ruleWhite < scaleWhite) scaleWhite = ruleWhite;
+        if (ruleBlack < scaleBlack) scaleBlack = ruleBlack;
     }
 
     // Step 6: tempo (step 5 is the caller's).

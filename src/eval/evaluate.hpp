@@ -3,6 +3,7 @@
 #pragma once
 
 #include "board/position.hpp"
+#include "eval/material.hpp"
 
 namespace tallomir {
 
@@ -11,7 +12,6 @@ namespace tallomir {
 inline constexpr int EVAL_LIMIT = MATE_THRESHOLD;
 
 struct PawnEntry;
-struct MaterialEntry;
 struct EvalEntry;
 
 // 64 KB: small enough to stay in the processor's second-level cache. A
@@ -45,10 +45,13 @@ int evaluate(Position& pos, EvalCaches& caches, int alpha, int beta);
 // Dead draws the search scores 0 before evaluating: no mate possible, a drawn
 // king and pawn against king, a wrong-coloured bishop. All of them have at
 // most four men on the board, kings included; the search asks at every node,
-// so the count is tested here and the rest only for the few positions left.
-bool isFewMenDraw(Position& pos, EvalCaches& caches);
+// so the count is tested here, then the material entry's mark, and the rest
+// only for the few positions left.
+bool isFewMenDraw(const Position& pos, const MaterialEntry& material);
 inline bool isRecognisedDraw(Position& pos, EvalCaches& caches) {
-    return pos.totalCount <= 4 && isFewMenDraw(pos, caches);
+    if (pos.totalCount > 4) return false;
+    const MaterialEntry& material = materialEntry(caches.material, pos);
+    return (material.drawFlags & DRAW_CANDIDATE) && isFewMenDraw(pos, material);
 }
 
 }  // namespace tallomir

@@ -77,14 +77,16 @@ int lonePawnSquareOf(const Position& pos, int c, int files) {
     return (pm.highestBit[own] + 4) * 16 + col;
 }
 
-// Square rule: no own man in front of the pawn on its file, and the enemy
-// king too far from the promotion square to catch it.
-bool unstoppable(const Position& pos, int c, Square sq, Square promo) {
-    const int col = sq & 15, rank = relativeRank(sq, c);
-    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p)
-        if ((*p & 15) == col && relativeRank(*p, c) > rank) return false;
-    const Square from = isSecondRank(sq, c) ? sq + pawnPush[c] : sq;
-    const int d = distanceBetween(from, promo) + (pos.side != c ? 1 : 0);
+// Square rule for a pawn of colour c on its relative rank 3 or higher (so
+// without its double step): no own man in front of it on its file, and the
+// enemy king too far from the promotion square to catch it.
+template <int c>
+[[gnu::always_inline]] inline bool unstoppable(const Position& pos, Square sq, int rank, Square promo) {
+    const int n = numberOf(sq), row = n & ~7;
+    const SquareSet file = SquareSet{0x0101010101010101ULL} << (n & 7);
+    const SquareSet ahead = c == 0 ? file & (~SquareSet{0} << (row + 8)) : file & ((SquareSet{1} << row) - 1);
+    if (pos.occupied[c] & ahead) return false;
+    const int d = 7 - rank + (pos.side != c ? 1 : 0);
     return distanceBetween(pos.kingSquare(c ^ 1), promo) > d;
 }
 
@@ -107,20 +109,6 @@ bool mayRetake(const Position& pos, int c, Square from, Square t) {
 PawnEntry& slotOf(PawnEntry* table, const Position& pos) { return table[keyLow(pos.pawnKey) & (PAWN_TABLE_SIZE - 1)]; }
 
 }  // namespace
-
-bool pushUncontested(const Position& pos, int c, Square from, Square t) {
-    const int e = c ^ 1, n = numberOf(t);
-    const SquareSet* men = pos.typeSquares[e];
-    if ((pawnAttackers[e][n] & men[PAWN_TYPE]) | (rayTables.knightJumps[n] & men[KNIGHT_TYPE]) |
-        (rayTables.kingSteps[n] & men[KING_TYPE]))
-        return false;
-    // Without the pawn on `from` the file through t reaches a rook or queen
-    // behind it; the other lines through t do not pass `from`.
-    const SquareSet all = (pos.occupied[0] | pos.occupied[1]) ^ squareBit(numberOf(from));
-    const SquareSet diagonal = men[BISHOP_TYPE] | men[QUEEN_TYPE], orthogonal = men[ROOK_TYPE] | men[QUEEN_TYPE];
-    return !(diagonalAttacksFor(all, diagonal, n) & diagonal) &&
-           !(orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
-}
 
 namespace {
 
@@ -270,47 +258,88 @@ void probePawns(PawnEntry* table, const Position& pos, PawnEntry& out) {
                     [&pos](PawnEntry& entry) { computePawns(pos, entry); });
 }
 
-void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {
-    const PawnMasks& pm = pawnMasks;
-    for (int c = 0; c < 2; ++c) {
-        int files = pawns.passedFiles[c];
-        if (!files) continue;
-        const int e = c ^ 1, sign = c == 0 ? 1 : -1;
-        const Square ownKing = pos.kingSquare(c), enemyKing = pos.kingSquare(e);
-        for (; files; files &= files - 1) {
-            const int col = pm.lowestBit[files] + 4;
-            const int rho = pm.highestBit[pos.pawnFileMask[c][col]];
-            const Square sq = makeSquare(col - 4, c == 0 ? rho : 7 - rho);
-            const Square stop = sq + pawnPush[c];
-            const Square promo = makeSquare(col - 4, c == 0 ? 7 : 0);
-            const int w = passedRankWeight[rho];
+namespace {
 
-            mid += sign * (weighted(w, PASSED_MID_SCALE) + EDITION.passedMidFlat);
-            end += sign * EDITION.passedEndFlat;
-            // On the first three ranks the weight is 0 and the base cannot show.
-            if (w == 0) continue;
-            int base = EDITION.passedBase;
-            bool runs = false;
-            if (pos.pieceCount[e] <= 1) {
-                // Only the enemy king can stop it: a pawn outside its square, or
-                // one escorted by its own king (unless that king stands on the
-                // pawn's own file and it is a rook file).
-                const bool escorted = distanceBetween(ownKing, promo) <= 1 && distanceBetween(ownKing, sq) <= 1 &&
-                                      !((ownKing & 15) == col && (col == 4 || col == 11));
-                if (unstoppable(pos, c, sq, promo) || escorted) {
-                    base = EDITION.passedUnstoppable;
-                    runs = true;
-                }
+// The enemy men that may take on t (see pushUncontested); with the king alone
+// only its steps and the pawns count.
+[[gnu::always_inline]] inline bool uncontested(const Position& pos, int c, Square from, Square t, bool kingOnly) {
+    const int e = c ^ 1, n = numberOf(t);
+    const SquareSet* men = pos.typeSquares[e];
+    if ((pawnAttackers[e][n] & men[PAWN_TYPE]) | (rayTables.kingSteps[n] & men[KING_TYPE])) return false;
+    if (kingOnly) return true;
+    if (rayTables.knightJumps[n] & men[KNIGHT_TYPE]) return false;
+    // Without the pawn on `from` the file through t reaches a rook or queen
+    // behind it; the other lines through t do not pass `from`.
+    const SquareSet all = (pos.occupied[0] | pos.occupied[1]) ^ squareBit(numberOf(from));
+    const SquareSet diagonal = men[BISHOP_TYPE] | men[QUEEN_TYPE], orthogonal = men[ROOK_TYPE] | men[QUEEN_TYPE];
+    return !(diagonalAttacksFor(all, diagonal, n) & diagonal) &&
+           !(orthogonalAttacksFor(all, orthogonal, n) & orthogonal);
+}
+
+// The passed pawn's middlegame term by relative rank.
+struct PassedMidTable {
+    int bonus[8];
+};
+constexpr PassedMidTable makePassedMidTable() {
+    PassedMidTable t{};
+    for (int r = 0; r < 8; ++r) t.bonus[r] = weighted(passedRankWeight[r], PASSED_MID_SCALE) + EDITION.passedMidFlat;
+    return t;
+}
+constexpr PassedMidTable passedMid = makePassedMidTable();
+
+// The passed pawns of colour c on the files of the set, in c's own view.
+template <int c>
+[[gnu::always_inline]] inline void scorePassed(const Position& pos, int files, int& mid, int& end) {
+    constexpr int e = c ^ 1;
+    const PawnMasks& pm = pawnMasks;
+    const Square ownKing = pos.kingSquare(c), enemyKing = pos.kingSquare(e);
+    const bool kingOnly = pos.pieceCount[e] <= 1;
+    for (; files; files &= files - 1) {
+        const int col = pm.lowestBit[files] + 4;
+        const int rho = pm.highestBit[pos.pawnFileMask[c][col]];
+        const int w = passedRankWeight[rho];
+
+        mid += passedMid.bonus[rho];
+        end += EDITION.passedEndFlat;
+        // On the first three ranks the weight is 0 and the base cannot show.
+        if (w == 0) continue;
+        const Square sq = makeSquare(col - 4, c == 0 ? rho : 7 - rho);
+        const Square stop = sq + pawnPush[c];
+        const Square promo = makeSquare(col - 4, c == 0 ? 7 : 0);
+        int base = EDITION.passedBase;
+        bool runs = false;
+        if (kingOnly) {
+            // Only the enemy king can stop it: a pawn outside its square, or
+            // one escorted by its own king (unless that king stands on the
+            // pawn's own file and it is a rook file).
+            const bool escorted = distanceBetween(ownKing, promo) <= 1 && distanceBetween(ownKing, sq) <= 1 &&
+                                  !((ownKing & 15) == col && (col == 4 || col == 11));
+            if (escorted || unstoppable<c>(pos, sq, rho, promo)) {
+                base = EDITION.passedUnstoppable;
+                runs = true;
             }
-            if (!runs && pos.board[stop] == EMPTY &&
-                (pushUncontested(pos, c, sq, stop) ||
-                 (mayRetake(pos, c, sq, stop) && exchangeHolds(pos, encodeMove(numberOf(sq), numberOf(stop))))))
-                base = EDITION.passedSafePush;
-            base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
-                    EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
-            if (base > 0) end += sign * weighted(w, base);
         }
+        if (!runs && pos.board[stop] == EMPTY &&
+            (uncontested(pos, c, sq, stop, kingOnly) ||
+             (mayRetake(pos, c, sq, stop) && exchangeHolds(pos, encodeMove(numberOf(sq), numberOf(stop))))))
+            base = EDITION.passedSafePush;
+        base += EDITION.passedEnemyKingWeight * distanceBetween(stop, enemyKing) -
+                EDITION.passedOwnKingWeight * distanceBetween(stop, ownKing);
+        // Both factors are positive here: the rounding is a shift.
+        if (base > 0) end += (w * base + 128) >> 8;
     }
+}
+
+}  // namespace
+
+bool pushUncontested(const Position& pos, int c, Square from, Square t) { return uncontested(pos, c, from, t, false); }
+
+void evalPassedPawns(const Position& pos, const PawnEntry& pawns, int& mid, int& end) {
+    int mw = 0, ew = 0, mb = 0, eb = 0;
+    if (pawns.passedFiles[0]) scorePassed<0>(pos, pawns.passedFiles[0], mw, ew);
+    if (pawns.passedFiles[1]) scorePassed<1>(pos, pawns.passedFiles[1], mb, eb);
+    mid += mw - mb;
+    end += ew - eb;
 }
 
 }  // namespace tallomir

@@ -35,6 +35,10 @@ inline constexpr SquareSet WHITE_LONG_ROOK = bitOf("a1") | bitOf("a2") | bitOf("
 inline constexpr SquareSet WHITE_SHORT_ROOK = bitOf("h1") | bitOf("h2") | bitOf("g1");
 inline constexpr SquareSet BLACK_LONG_ROOK = bitOf("a8") | bitOf("a7") | bitOf("b8");
 inline constexpr SquareSet BLACK_SHORT_ROOK = bitOf("h8") | bitOf("h7") | bitOf("g8");
+// Every bishop square and every king square above, of both colours.
+inline constexpr SquareSet BISHOP_SQUARES =
+    WHITE_TRAP_BISHOP | BLACK_TRAP_BISHOP | WHITE_HOME_BISHOPS | BLACK_HOME_BISHOPS;
+inline constexpr SquareSet KING_SQUARES = WHITE_LONG_KING | WHITE_SHORT_KING | BLACK_LONG_KING | BLACK_SHORT_KING;
 
 }  // namespace trapping
 
@@ -46,25 +50,28 @@ int trappedBishops(const Position& pos);
 inline void evalTrappedPieces(const Position& pos, int& mid, int& end) {
     using namespace trapping;
     const SquareSet whiteBishops = pos.typeSquares[0][BISHOP_TYPE], blackBishops = pos.typeSquares[1][BISHOP_TYPE];
-    // Most positions have no bishop on any square of the wing patterns.
-    if ((whiteBishops & WHITE_TRAP_BISHOP) | (blackBishops & BLACK_TRAP_BISHOP)) {
-        const int trapped = trappedBishops(pos);
-        mid += trapped;
-        end += trapped;
-    }
+    // Most positions have no bishop on any square of the patterns, either colour's.
+    if ((whiteBishops | blackBishops) & BISHOP_SQUARES) {
+        if ((whiteBishops & WHITE_TRAP_BISHOP) | (blackBishops & BLACK_TRAP_BISHOP)) {
+            const int trapped = trappedBishops(pos);
+            mid += trapped;
+            end += trapped;
+        }
 
-    // Bishops shut in behind an unmoved, blocked centre pawn.
-    if ((whiteBishops & WHITE_HOME_BISHOPS) | (blackBishops & BLACK_HOME_BISHOPS)) {
-        const SquareSet all = pos.occupied[0] | pos.occupied[1];
-        const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
-        if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
-        if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
-        if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
-        if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
+        // Bishops shut in behind an unmoved, blocked centre pawn.
+        if ((whiteBishops & WHITE_HOME_BISHOPS) | (blackBishops & BLACK_HOME_BISHOPS)) {
+            const SquareSet all = pos.occupied[0] | pos.occupied[1];
+            const SquareSet whitePawns = pos.typeSquares[0][PAWN_TYPE], blackPawns = pos.typeSquares[1][PAWN_TYPE];
+            if (on(whitePawns, "d2") && on(all, "d3") && on(whiteBishops, "c1")) mid -= SHUT_IN_BISHOP;
+            if (on(whitePawns, "e2") && on(all, "e3") && on(whiteBishops, "f1")) mid -= SHUT_IN_BISHOP;
+            if (on(blackPawns, "d7") && on(all, "d6") && on(blackBishops, "c8")) mid += SHUT_IN_BISHOP;
+            if (on(blackPawns, "e7") && on(all, "e6") && on(blackBishops, "f8")) mid += SHUT_IN_BISHOP;
+        }
     }
 
     // Rooks shut in by a king that stepped aside instead of castling.
     const SquareSet whiteKing = pos.typeSquares[0][KING_TYPE], blackKing = pos.typeSquares[1][KING_TYPE];
+    if (!((whiteKing | blackKing) & KING_SQUARES)) return;
     if (!((whiteKing & (WHITE_LONG_KING | WHITE_SHORT_KING)) | (blackKing & (BLACK_LONG_KING | BLACK_SHORT_KING))))
         return;
     const SquareSet whiteRooks = pos.typeSquares[0][ROOK_TYPE], blackRooks = pos.typeSquares[1][ROOK_TYPE];
