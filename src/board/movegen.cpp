@@ -217,9 +217,15 @@ void generateCaptures(const Position& pos, MoveList& list) {
     }
     if (pawnVictims) take(pawnTakers, count, pawnVictims);
 
-    // The promotions without a capture, pawn by pawn for each new piece.
-    const int push = pawnPush[c];
-    if (pawns & SEVENTH_RANK[c]) {
+    // The promotions without a capture, pawn by pawn for each new piece; a
+    // lone such pawn (the usual case) needs no walk of the pawn list.
+    const SquareSet promoting = pawns & SEVENTH_RANK[c] & ~(c == 0 ? all >> 8 : all << 8);
+    if (promoting && !(promoting & (promoting - 1))) {
+        const int from = std::countr_zero(promoting);
+        const Move base = encodeMove(squareNumber(from), squareNumber(c == 0 ? from + 8 : from - 8));
+        for (int kind : PUSH_PROMOTION_ORDER) *out++ = static_cast<Move>(base | kind);
+    } else if (promoting) {
+        const int push = pawnPush[c];
         for (int kind : PUSH_PROMOTION_ORDER)
             for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
                 if (isSeventhRank(*p, c) && pos.board[*p + push] == EMPTY)

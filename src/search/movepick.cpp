@@ -49,26 +49,31 @@ inline void insertByScore(MoveList& list, int sorted, Move m, std::int16_t s) {
     list.scores[j] = s;
 }
 
-// Quiet moves by history, highest first, ties in generation order. The
-// moves without history (the lowest score) need no sorting: they are set
-// apart in their order and follow the others.
+// Quiet moves by history, highest first, ties in generation order. Each
+// move with history is sorted as one key: its history above its place in the
+// list counted from the end (so that no two keys are alike) above the move
+// itself. The moves without history need no sorting: they are set apart in
+// their order and follow the others. The stage reads no scores.
 void sortByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
-    if (list.count < 2) return;
+    const int count = list.count;
+    if (count < 2) return;
+    std::uint64_t keys[MAX_MOVES];
     Move plain[MAX_MOVES];
     int sorted = 0, plainCount = 0;
-    for (int i = 0; i < list.count; ++i) {
+    for (int i = 0; i < count; ++i) {
         const Move m = list.moves[i];
-        const int h = ordering.historyTable[moverIndex(pos, m)][moveTo(m)];
+        const std::uint64_t h = ordering.historyTable[moverIndex(pos, m)][moveTo(m)];
         if (h == 0) {
             plain[plainCount++] = m;
             continue;
         }
-        insertByScore(list, sorted++, m, static_cast<std::int16_t>(h + HISTORY_OFFSET));
+        const std::uint64_t key = (h << 32) | (static_cast<std::uint64_t>(MAX_MOVES - i) << 16) | m;
+        int j = sorted++;
+        for (; j > 0 && keys[j - 1] < key; --j) keys[j] = keys[j - 1];
+        keys[j] = key;
     }
-    for (int i = 0; i < plainCount; ++i) {
-        list.moves[sorted + i] = plain[i];
-        list.scores[sorted + i] = HISTORY_OFFSET;
-    }
+    for (int i = 0; i < sorted; ++i) list.moves[i] = static_cast<Move>(keys[i]);
+    for (int i = 0; i < plainCount; ++i) list.moves[sorted + i] = plain[i];
 }
 
 void scoreQuiescenceEvasions(const Position& pos, MoveList& list) {
@@ -169,58 +174,97 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
 
 namespace {
 
-// Generates and orders the list of the script's next stage, one before its end.
+// Generates and orders the list of the script's next stage, one before its
+// end; a stage that has no moves gives way to the next one at once.
 void enterNextStage(MovePicker& p) {
     Position& pos = *p.pos;
-    p.stage = *p.script;
     p.cursor = 0;
     p.currentScore = PLAIN_MOVE_SCORE;  // only the plain quiets set their own
-    p.list.count = 0;
-    switch (p.stage) {
-        case STAGE_EVASIONS:
-            generateEvasions(pos, p.list, *p.checks, true, false);
-            scoreMoves(*p.ordering, pos, p.list, p.ply, p.hashMove);
-            sortMoves(p.list);
-            break;
-        case STAGE_HASH:
-            setSingle(p.list, p.hashMove);
-            break;
-        case STAGE_CAPTURES:
-            generateCaptures(pos, p.list);
-            p.badCaptures.count = 0;
-            break;
-        case STAGE_KILLERS:
-            if (p.killer1) p.list.moves[p.list.count++] = p.killer1;
-            if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
-            break;
-        case STAGE_PREFERRED_QUIETS:
-            generatePreferredQuiets(pos, p.list);
-            sortByHistory(*p.ordering, pos, p.list);
-            break;
-        case STAGE_QUIETS:
-            generateOtherQuiets(pos, p.list);
-            generateCastling(pos, p.list);
-            sortByHistory(*p.ordering, pos, p.list);
-            break;
-        case STAGE_BAD_CAPTURES:
-            copyMoveList(p.list, p.badCaptures);
-            break;
-        case STAGE_Q_EVASIONS:
-            generateEvasions(pos, p.list, *p.checks, false, false);
-            scoreQuiescenceEvasions(pos, p.list);
-            sortMoves(p.list);
-            break;
-        case STAGE_Q_CAPTURES:
-            generateCaptures(pos, p.list);
-            break;
-        case STAGE_Q_CHECKS:
-            generateQuietChecks(pos, p.list);
-            generateCastlingChecks(pos, p.list);
-            break;
-        case STAGE_END:
-            break;
+    do {
+        p.stage = *p.script++;
+        p.list.count = 0;
+        switch (p.stage) {
+            case STAGE_EVASIONS:
+                generateEvasions(pos, p.list, *p.checks, true, false);
+                scoreMoves(*p.ordering, pos, p.list, p.ply, p.hashMove);
+                sortMoves(p.list);
+                break;
+            case STAGE_HASH:
+                setSingle(p.list, p.hashMove);
+                break;
+            case STAGE_CAPTURES:
+                generateCaptures(pos, p.list);
+                p.badCaptures.count = 0;
+                break;
+            case STAGE_KILLERS:
+                if (p.killer1) p.list.moves[p.list.count++] = p.killer1;
+                if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
+                break;
+            case STAGE_PREFERRED_QUIETS:
+                generatePreferredQuiets(pos, p.list);
+                sortByHistory(*p.ordering, pos, p.list);
+                break;
+            case STAGE_QUIETS:
+                generateOtherQuiets(pos, p.list);
+                if (pos.castling) generateCastling(pos, p.list);
+                sortByHistory(*p.ordering, pos, p.list);
+                break;
+            case STAGE_BAD_CAPTURES:
+                copyMoveList(p.list, p.badCaptures);
+                break;
+            case STAGE_Q_EVASIONS:
+                generateEvasions(pos, p.list, *p.checks, false, false);
+                scoreQuiescenceEvasions(pos, p.list);
+                sortMoves(p.list);
+                break;
+            case STAGE_Q_CAPTURES:
+                generateCaptures(pos, p.list);
+                break;
+            case STAGE_Q_CHECKS:
+                generateQuietChecks(pos, p.list);
+                if (pos.castling) generateCastlingChecks(pos, p.list);
+                break;
+            case STAGE_END:
+                break;
+        }
+    } while (p.list.count == 0 && *p.script != STAGE_END);
+}
+
+// Every square a man of colour attacks, as isAttacked answers for each.
+SquareSet attackedSquares(const Position& pos, int colour) {
+    constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
+    const SquareSet* men = pos.typeSquares[colour];
+    const SquareSet pawns = men[PAWN_TYPE];
+    SquareSet a = colour == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
+                              : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
+    a |= rayTables.kingSteps[numberOf(pos.kingSquare(colour))];
+    for (SquareSet s = men[KNIGHT_TYPE]; s; s &= s - 1) a |= rayTables.knightJumps[std::countr_zero(s)];
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    for (SquareSet s = men[BISHOP_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
+        a |= diagonalAttacks(all, std::countr_zero(s));
+    for (SquareSet s = men[ROOK_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
+        a |= orthogonalAttacks(all, std::countr_zero(s));
+    return a;
+}
+
+// isLegal for the picker's node. A king move is legal when its square is not
+// attacked; the node works out the attacked squares once, at its first king
+// move. A man on a line through its king can be pinned only by a slider.
+inline bool legal(MovePicker& p, Move m) {
+    Position& pos = *p.pos;
+    const Square from = moveFromSquare(m);
+    if (pos.board[from] & KING) {
+        if (!p.unsafeKnown) {
+            p.unsafe = attackedSquares(pos, pos.side ^ 1);
+            p.unsafeKnown = true;
+        }
+        return !(p.unsafe & squareBit(moveTo(m)));
     }
-    ++p.script;
+    if (moveKind(m) == EN_PASSANT) return isLegalOnKingLine(pos, m);
+    if (rayStep(pos.kingSquare(pos.side) - from) == 0) return true;
+    const SquareSet* theirs = pos.typeSquares[pos.side ^ 1];
+    if (!(theirs[BISHOP_TYPE] | theirs[ROOK_TYPE] | theirs[QUEEN_TYPE])) return true;
+    return isLegalOnKingLine(pos, m);
 }
 
 // Whether the current stage hands out move m; lists hold pseudo-legal moves
@@ -231,27 +275,27 @@ bool accepts(MovePicker& p, Move m) {
         case STAGE_EVASIONS:
             return true;
         case STAGE_HASH:
-            return isValidHashMove(pos, m) && isLegal(pos, m);
+            return isValidHashMove(pos, m) && legal(p, m);
         case STAGE_CAPTURES:
             if (m == p.hashMove) return false;
-            if (isGoodCapture(pos, m)) return isLegal(pos, m);
+            if (isGoodCapture(pos, m)) return legal(p, m);
             p.badCaptures.moves[p.badCaptures.count++] = m;
             return false;
         case STAGE_KILLERS:
-            return m != p.hashMove && isValidKiller(pos, m) && isLegal(pos, m);
+            return m != p.hashMove && isValidKiller(pos, m) && legal(p, m);
         case STAGE_PREFERRED_QUIETS:
-            return m != p.hashMove && isLegal(pos, m);
+            return m != p.hashMove && legal(p, m);
         case STAGE_QUIETS:
-            if (m == p.hashMove || m == p.killer1 || m == p.killer2 || !isLegal(pos, m)) return false;
+            if (m == p.hashMove || m == p.killer1 || m == p.killer2 || !legal(p, m)) return false;
             p.currentScore = cutoffRatio(*p.ordering, pos, m);
             return true;
         case STAGE_BAD_CAPTURES:
         case STAGE_Q_EVASIONS:
-            return isLegal(pos, m);
+            return legal(p, m);
         case STAGE_Q_CAPTURES:
-            return isGoodCapture(pos, m) && isLegal(pos, m);
+            return isGoodCapture(pos, m) && legal(p, m);
         case STAGE_Q_CHECKS:
-            return staticExchange(pos, m) >= 0 && isLegal(pos, m);
+            return staticExchange(pos, m) >= 0 && legal(p, m);
         case STAGE_END:
             break;
     }
@@ -262,6 +306,7 @@ void startPicker(Position& pos, const CheckInfo& checks, MovePicker& p, const St
     p.pos = &pos;
     p.checks = &checks;
     p.script = script;
+    p.unsafeKnown = false;
     enterNextStage(p);
 }
 

@@ -51,6 +51,8 @@ struct MovePicker {
     Stage stage;
     int cursor;
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
+    bool unsafeKnown;  // whether `unsafe` has been worked out yet
+    SquareSet unsafe;  // the squares the opponent attacks: where the king may not step
     Position* pos;
     const CheckInfo* checks;
     const OrderingTables* ordering;
