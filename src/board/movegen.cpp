@@ -68,6 +68,23 @@ inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int cod
 
 }  // namespace
 
+// Every square a man of colour attacks, as isAttacked answers for each.
+SquareSet attackedSquares(const Position& pos, int colour) {
+    constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
+    const SquareSet* men = pos.typeSquares[colour];
+    const SquareSet pawns = men[PAWN_TYPE];
+    SquareSet a = colour == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
+                              : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
+    a |= rayTables.kingSteps[numberOf(pos.kingSquare(colour))];
+    for (SquareSet s = men[KNIGHT_TYPE]; s; s &= s - 1) a |= rayTables.knightJumps[std::countr_zero(s)];
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    for (SquareSet s = men[BISHOP_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
+        a |= diagonalAttacks(all, std::countr_zero(s));
+    for (SquareSet s = men[ROOK_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
+        a |= orthogonalAttacks(all, std::countr_zero(s));
+    return a;
+}
+
 int preferredSquare(const Position& pos) {
     constexpr Square D4 = makeSquare(3, 3), E3 = makeSquare(4, 2), D5 = makeSquare(3, 4), E6 = makeSquare(4, 5);
     if (pos.side == 0) return (pos.board[D4] == W_PAWN || pos.board[E3] == W_PAWN) ? 1 : 0;
@@ -295,9 +312,12 @@ bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
     SquareSet steps = rayTables.kingSteps[kn] & ~pos.occupied[c];
     if (r1) steps &= ~rayTables.rays[rayDirection(-r1)][kn];
     if (r2) steps &= ~rayTables.rays[rayDirection(-r2)][kn];
+    // Against few pieces all the attacked squares cost less than the steps' tests.
+    const bool few = verify && pos.pieceCount[e] <= FEW_ATTACKERS;
+    const SquareSet unsafe = few && steps ? attackedSquares(pos, e) : 0;
     for (; steps; steps &= steps - 1) {
         const int to = std::countr_zero(steps);
-        if (verify && isAttacked(pos, e, squareOf[to])) continue;
+        if (verify && (few ? (unsafe & squareBit(to)) != 0 : isAttacked(pos, e, squareOf[to]))) continue;
         if (stopAtFirst) return true;
         list.moves[list.count++] = encodeMove(kn, squareNumber(to));
     }

@@ -230,40 +230,29 @@ void enterNextStage(MovePicker& p) {
     } while (p.list.count == 0 && *p.script != STAGE_END);
 }
 
-// Every square a man of colour attacks, as isAttacked answers for each.
-SquareSet attackedSquares(const Position& pos, int colour) {
-    constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
-    const SquareSet* men = pos.typeSquares[colour];
-    const SquareSet pawns = men[PAWN_TYPE];
-    SquareSet a = colour == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
-                              : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
-    a |= rayTables.kingSteps[numberOf(pos.kingSquare(colour))];
-    for (SquareSet s = men[KNIGHT_TYPE]; s; s &= s - 1) a |= rayTables.knightJumps[std::countr_zero(s)];
-    const SquareSet all = pos.occupied[0] | pos.occupied[1];
-    for (SquareSet s = men[BISHOP_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
-        a |= diagonalAttacks(all, std::countr_zero(s));
-    for (SquareSet s = men[ROOK_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
-        a |= orthogonalAttacks(all, std::countr_zero(s));
-    return a;
-}
-
 // isLegal for the picker's node. A king move is legal when its square is not
-// attacked; the node works out the attacked squares once, at its first king
-// move. A man on a line through its king can be pinned only by a slider.
+// attacked; against few pieces the node works out the attacked squares once,
+// at its first king move (against more, one square costs less than all). A
+// man on a line through its king can be pinned only by a slider.
 inline bool legal(MovePicker& p, Move m) {
     Position& pos = *p.pos;
     const Square from = moveFromSquare(m);
+    const int e = pos.side ^ 1;
     if (pos.board[from] & KING) {
-        if (!p.unsafeKnown) {
-            p.unsafe = attackedSquares(pos, pos.side ^ 1);
-            p.unsafeKnown = true;
+        if (p.kingTest != KING_TEST_BY_SET) {
+            if (p.kingTest == KING_TEST_BY_SQUARE) return isLegalOnKingLine(pos, m);
+            if (pos.pieceCount[e] > FEW_ATTACKERS) {
+                p.kingTest = KING_TEST_BY_SQUARE;
+                return isLegalOnKingLine(pos, m);
+            }
+            p.unsafe = attackedSquares(pos, e);
+            p.kingTest = KING_TEST_BY_SET;
         }
         return !(p.unsafe & squareBit(moveTo(m)));
     }
     if (moveKind(m) == EN_PASSANT) return isLegalOnKingLine(pos, m);
     if (rayStep(pos.kingSquare(pos.side) - from) == 0) return true;
-    const SquareSet* theirs = pos.typeSquares[pos.side ^ 1];
-    if (!(theirs[BISHOP_TYPE] | theirs[ROOK_TYPE] | theirs[QUEEN_TYPE])) return true;
+    if (!(pos.diagonalSquares(e) | pos.typeSquares[e][ROOK_TYPE])) return true;
     return isLegalOnKingLine(pos, m);
 }
 
@@ -306,7 +295,7 @@ void startPicker(Position& pos, const CheckInfo& checks, MovePicker& p, const St
     p.pos = &pos;
     p.checks = &checks;
     p.script = script;
-    p.unsafeKnown = false;
+    p.kingTest = KING_TEST_UNDECIDED;
     enterNextStage(p);
 }
 
@@ -326,10 +315,20 @@ void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p,
     p.ordering = nullptr;  // the quiescence stages order without history
     p.ply = 0;
     p.hashMove = p.killer1 = p.killer2 = 0;
-    const Stage* script = node == QuiescenceNode::InCheck    ? Q_IN_CHECK_SCRIPT
-                          : node == QuiescenceNode::FirstPly ? Q_FIRST_PLY_SCRIPT
-                                                             : Q_DEEPER_SCRIPT;
-    startPicker(pos, checks, p, script);
+    if (node == QuiescenceNode::InCheck) {
+        startPicker(pos, checks, p, Q_IN_CHECK_SCRIPT);
+        return;
+    }
+    // The captures, the first stage of both other scripts, without the stage switch.
+    p.pos = &pos;
+    p.checks = &checks;
+    p.kingTest = KING_TEST_UNDECIDED;
+    p.script = (node == QuiescenceNode::FirstPly ? Q_FIRST_PLY_SCRIPT : Q_DEEPER_SCRIPT) + 1;
+    p.stage = STAGE_Q_CAPTURES;
+    p.cursor = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;
+    p.list.count = 0;
+    generateCaptures(pos, p.list);
 }
 
 // One state machine for every kind of node: the moves of the current stage

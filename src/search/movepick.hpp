@@ -29,6 +29,10 @@ enum Stage {
     STAGE_END = 11,
 };
 
+// How a picker tests its king moves: not decided yet, against the squares the
+// opponent attacks (worked out once), or square by square.
+enum KingTest { KING_TEST_UNDECIDED, KING_TEST_BY_SET, KING_TEST_BY_SQUARE };
+
 inline constexpr int LATE_MOVE_LIMIT = 9830;  // 60 % of an always-cutting move's ratio
 inline constexpr int PLAIN_MOVE_SCORE = 16384;
 
@@ -51,8 +55,8 @@ struct MovePicker {
     Stage stage;
     int cursor;
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
-    bool unsafeKnown;  // whether `unsafe` has been worked out yet
-    SquareSet unsafe;  // the squares the opponent attacks: where the king may not step
+    int kingTest;      // how the node's king moves are tested, decided at the first
+    SquareSet unsafe;  // with KING_TEST_BY_SET: the squares the opponent attacks
     Position* pos;
     const CheckInfo* checks;
     const OrderingTables* ordering;
