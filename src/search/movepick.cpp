@@ -230,30 +230,65 @@ void enterNextStage(MovePicker& p) {
     } while (p.list.count == 0 && *p.script != STAGE_END);
 }
 
-// isLegal for the picker's node. A king move is legal when its square is not
-// attacked; against few pieces the node works out the attacked squares once,
-// at its first king move (against more, one square costs less than all). A
-// man on a line through its king can be pinned only by a slider.
-inline bool legal(MovePicker& p, Move m) {
+// The men of the side to move pinned to its king: each stands alone between
+// the king and an enemy slider that moves along their line.
+SquareSet pinnedMen(const Position& pos) {
+    const int c = pos.side, e = c ^ 1;
+    const int k = numberOf(pos.kingSquare(c));
+    SquareSet snipers = (pos.diagonalSquares(e) & diagonalLines(k)) | (pos.orthogonalSquares(e) & orthogonalLines(k));
+    if (!snipers) return 0;
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    SquareSet pinned = 0;
+    for (; snipers; snipers &= snipers - 1) {
+        const int s = std::countr_zero(snipers);
+        const int step = rayStep(squareOf[s] - squareOf[k]);
+        if (!(pos.board[squareOf[s]] & stepMask(step))) continue;  // a rook on a diagonal, a bishop on a rank
+        const int d = rayDirection(step);
+        const SquareSet between = (rayTables.rays[d][k] ^ rayTables.rays[d][s] ^ squareBit(s)) & all;
+        if (between && !(between & (between - 1)) && (between & pos.occupied[c])) pinned |= between;
+    }
+    return pinned;
+}
+
+// isLegal for the picker's node, with what holds for the whole node worked
+// out at its first need. A king move is legal when its square is not
+// attacked: against few pieces the picker finds all the attacked squares
+// once (against more, one square costs less than all). A man on a line
+// through its king stays on that line if it is pinned.
+[[gnu::noinline]] bool legalKingMove(MovePicker& p, Move m) {
     Position& pos = *p.pos;
-    const Square from = moveFromSquare(m);
-    const int e = pos.side ^ 1;
-    if (pos.board[from] & KING) {
-        if (p.kingTest != KING_TEST_BY_SET) {
-            if (p.kingTest == KING_TEST_BY_SQUARE) return isLegalOnKingLine(pos, m);
-            if (pos.pieceCount[e] > FEW_ATTACKERS) {
-                p.kingTest = KING_TEST_BY_SQUARE;
-                return isLegalOnKingLine(pos, m);
-            }
+    if (p.kingTest == KING_TEST_UNDECIDED) {
+        const int e = pos.side ^ 1;
+        if (pos.pieceCount[e] > FEW_ATTACKERS) {
+            p.kingTest = KING_TEST_BY_SQUARE;
+        } else {
             p.unsafe = attackedSquares(pos, e);
             p.kingTest = KING_TEST_BY_SET;
+            return !(p.unsafe & squareBit(moveTo(m)));
         }
-        return !(p.unsafe & squareBit(moveTo(m)));
     }
-    if (moveKind(m) == EN_PASSANT) return isLegalOnKingLine(pos, m);
-    if (rayStep(pos.kingSquare(pos.side) - from) == 0) return true;
-    if (!(pos.diagonalSquares(e) | pos.typeSquares[e][ROOK_TYPE])) return true;
     return isLegalOnKingLine(pos, m);
+}
+
+[[gnu::noinline]] bool legalOnFirstPin(MovePicker& p, Move m, int line) {
+    p.pinned = pinnedMen(*p.pos);
+    p.pinnedKnown = true;
+    return !(p.pinned & squareBit(moveFrom(m))) || rayStep(p.pos->kingSquare(p.pos->side) - moveToSquare(m)) == line;
+}
+
+inline bool legal(MovePicker& p, Move m) {
+    const Position& pos = *p.pos;
+    const Square from = moveFromSquare(m);
+    if (pos.board[from] & KING) {
+        if (p.kingTest == KING_TEST_BY_SET) return !(p.unsafe & squareBit(moveTo(m)));
+        return legalKingMove(p, m);
+    }
+    if (moveKind(m) == EN_PASSANT) return isLegalOnKingLine(*p.pos, m);
+    const Square k = pos.kingSquare(pos.side);
+    const int line = rayStep(k - from);
+    if (line == 0) return true;
+    if (!p.pinnedKnown) return legalOnFirstPin(p, m, line);
+    return !(p.pinned & squareBit(moveFrom(m))) || rayStep(k - moveToSquare(m)) == line;
 }
 
 // Whether the current stage hands out move m; lists hold pseudo-legal moves
@@ -296,6 +331,7 @@ void startPicker(Position& pos, const CheckInfo& checks, MovePicker& p, const St
     p.checks = &checks;
     p.script = script;
     p.kingTest = KING_TEST_UNDECIDED;
+    p.pinnedKnown = false;
     enterNextStage(p);
 }
 
@@ -323,6 +359,7 @@ void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p,
     p.pos = &pos;
     p.checks = &checks;
     p.kingTest = KING_TEST_UNDECIDED;
+    p.pinnedKnown = false;
     p.script = (node == QuiescenceNode::FirstPly ? Q_FIRST_PLY_SCRIPT : Q_DEEPER_SCRIPT) + 1;
     p.stage = STAGE_Q_CAPTURES;
     p.cursor = 0;

@@ -57,6 +57,8 @@ struct MovePicker {
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
     int kingTest;      // how the node's king moves are tested, decided at the first
     SquareSet unsafe;  // with KING_TEST_BY_SET: the squares the opponent attacks
+    bool pinnedKnown;  // whether `pinned` has been worked out yet
+    SquareSet pinned;  // the men of the side to move pinned to its king
     Position* pos;
     const CheckInfo* checks;
     const OrderingTables* ordering;
