@@ -147,19 +147,31 @@ int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move m) {
     return ordering.cutoffCount[piece][to] * 16384 / ordering.triedCount[piece][to];
 }
 
-int orderScore(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove) {
+namespace {
+
+// orderScore with the node's preferred square given.
+inline int orderScoreBeside(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove,
+                            int split) {
     if (m == hashMove) return HASH_MOVE_SCORE;
     if (isTactical(pos, m)) return mvvLva(pos, m) + (isGoodCapture(pos, m) ? GOOD_CAPTURE_BONUS : BAD_CAPTURE_PENALTY);
     if (m == ordering.killers[ply][0]) return KILLER1_SCORE;
     if (m == ordering.killers[ply][1]) return KILLER2_SCORE;
-    if (preferredQuiet(pos, m, preferredSquare(pos))) return PREFERRED_QUIET_SCORE;
+    if (preferredQuiet(pos, m, split)) return PREFERRED_QUIET_SCORE;
     return historyScore(ordering, pos, m);
+}
+
+}  // namespace
+
+int orderScore(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove) {
+    return orderScoreBeside(ordering, pos, m, ply, hashMove, preferredSquare(pos));
 }
 
 void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& list, int ply, Move hashMove) {
     if (list.count < 2) return;
+    const int split = preferredSquare(pos);
     for (int i = 0; i < list.count; ++i)
-        list.scores[i] = static_cast<std::int16_t>(orderScore(ordering, pos, list.moves[i], ply, hashMove));
+        list.scores[i] =
+            static_cast<std::int16_t>(orderScoreBeside(ordering, pos, list.moves[i], ply, hashMove, split));
 }
 
 void sortMoves(MoveList& list) {
