@@ -341,7 +341,8 @@ bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
         }
     }
 
-    // Step 5: pieces take the checker. Step 6 reuses this for interpositions.
+    // Step 5: pieces take the checker. Against a checker next to the king or
+    // one that does not slide, that is all.
     const auto pieceMovesTo = [&](Square target) {
         for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
             const Square sq = *p;
@@ -352,25 +353,69 @@ bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
         }
         return false;
     };
-    if (pieceMovesTo(t)) return true;
+    if (r1 == 0 || k + r1 == t) return pieceMovesTo(t);
 
-    // Step 6: interpose on the line of a sliding checker.
-    if (r1 != 0) {
-        for (Square b = k + r1; b != t; b += r1) {
-            if (pos.board[b - push] == pawnCode[c]) {
-                if (!(verify && isPinned(pos, c, b - push))) {
-                    if (stopAtFirst) return true;
-                    appendPawnMove(list, b - push, b);
-                }
-            } else if (pos.board[b - push] == EMPTY && relativeRank(b, c) == 3 &&
-                       pos.board[b - 2 * push] == pawnCode[c]) {
-                if (!(verify && isPinned(pos, c, b - 2 * push))) {
-                    if (stopAtFirst) return true;
-                    append(list, b - 2 * push, b);
-                }
-            }
-            if (pieceMovesTo(b)) return true;
+    // Step 6: interpose on the line of a sliding checker. Each piece's
+    // squares among the checker's and the line's are looked up once, and so
+    // are the line's squares a pawn can step onto; the moves are then
+    // written target by target from the checker, then along the line from
+    // the king: a pawn's first, then the pieces' in list order.
+    const SquareNumber tn = numberOf(t);
+    const int d = rayDirection(r1);
+    const SquareSet line = rayTables.rays[d][kn] ^ rayTables.rays[d][tn] ^ squareBit(tn);
+    const SquareSet goal = line | squareBit(tn);
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    SquareNumber reachFrom[MAX_NON_PAWNS];
+    SquareSet reach[MAX_NON_PAWNS];
+    int reaching = 0;
+    SquareSet reached = 0;
+    for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
+        const int code = pos.board[*p];
+        const SquareNumber n = numberOf(*p);
+        SquareSet to = (code & KNIGHT) ? rayTables.knightJumps[n] & goal : 0;
+        if (code & DIAGONAL) to |= diagonalAttacksFor(all, goal, n) & goal;
+        if (code & ORTHOGONAL) to |= orthogonalAttacksFor(all, goal, n) & goal;
+        if (!to) continue;
+        reachFrom[reaching] = n;
+        reach[reaching++] = to;
+        reached |= to;
+    }
+    const auto piecesTo = [&](int n) {
+        const SquareSet bit = squareBit(n);
+        if (!(reached & bit)) return false;
+        for (int i = 0; i < reaching; ++i) {
+            if (!(reach[i] & bit)) continue;
+            if (verify && isPinned(pos, c, squareOf[reachFrom[i]])) continue;
+            if (stopAtFirst) return true;
+            list.moves[list.count++] = encodeMove(reachFrom[i], squareNumber(n));
         }
+        return false;
+    };
+    if (piecesTo(tn)) return true;
+
+    constexpr SquareSet FOURTH_RANK[2] = {0x00000000FF000000ULL, 0x000000FF00000000ULL};
+    const SquareSet pawns = pos.pawnSquares(c);
+    const SquareSet once = c == 0 ? pawns << 8 : pawns >> 8;
+    const SquareSet onceEmpty = once & ~all;
+    const SquareSet single = line & once;
+    const SquareSet twice = line & FOURTH_RANK[c] & (c == 0 ? onceEmpty << 8 : onceEmpty >> 8);
+    for (SquareSet stops = line & (reached | single | twice); stops;) {
+        const int n = d < 4 ? std::countr_zero(stops) : 63 - std::countl_zero(stops);
+        const SquareSet bit = squareBit(n);
+        stops ^= bit;
+        const Square b = squareOf[n];
+        if (single & bit) {
+            if (!(verify && isPinned(pos, c, b - push))) {
+                if (stopAtFirst) return true;
+                appendPawnMove(list, b - push, b);
+            }
+        } else if (twice & bit) {
+            if (!(verify && isPinned(pos, c, b - 2 * push))) {
+                if (stopAtFirst) return true;
+                append(list, b - 2 * push, b);
+            }
+        }
+        if (piecesTo(n)) return true;
     }
     return false;
 }
