@@ -55,10 +55,13 @@ struct MovePicker {
     Stage stage;
     int cursor;
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
-    int kingTest;      // how the node's king moves are tested, decided at the first
-    SquareSet unsafe;  // with KING_TEST_BY_SET: the squares the opponent attacks
-    bool pinnedKnown;  // whether `pinned` has been worked out yet
-    SquareSet pinned;  // the men of the side to move pinned to its king
+    // What the legality tests of the node's moves share, worked out when first
+    // needed: how king moves are tested (a KingTest) and the attacked squares
+    // for KING_TEST_BY_SET; the men pinned to the king of the side to move.
+    int kingTest;
+    SquareSet unsafe;
+    bool pinnedKnown;
+    SquareSet pinned;
     Position* pos;
     const CheckInfo* checks;
     const OrderingTables* ordering;
