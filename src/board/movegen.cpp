@@ -68,6 +68,23 @@ inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int cod
 
 }  // namespace
 
+// Every square a man of colour attacks, as isAttacked answers for each.
+SquareSet attackedSquares(const Position& pos, int colour) {
+    constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
+    const SquareSet* men = pos.typeSquares[colour];
+    const SquareSet pawns = men[PAWN_TYPE];
+    SquareSet a = colour == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
+                              : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
+    a |= rayTables.kingSteps[numberOf(pos.kingSquare(colour))];
+    for (SquareSet s = men[KNIGHT_TYPE]; s; s &= s - 1) a |= rayTables.knightJumps[std::countr_zero(s)];
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    for (SquareSet s = men[BISHOP_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
+        a |= diagonalAttacks(all, std::countr_zero(s));
+    for (SquareSet s = men[ROOK_TYPE] | men[QUEEN_TYPE]; s; s &= s - 1)
+        a |= orthogonalAttacks(all, std::countr_zero(s));
+    return a;
+}
+
 int preferredSquare(const Position& pos) {
     constexpr Square D4 = makeSquare(3, 3), E3 = makeSquare(4, 2), D5 = makeSquare(3, 4), E6 = makeSquare(4, 5);
     if (pos.side == 0) return (pos.board[D4] == W_PAWN || pos.board[E3] == W_PAWN) ? 1 : 0;
@@ -217,9 +234,15 @@ void generateCaptures(const Position& pos, MoveList& list) {
     }
     if (pawnVictims) take(pawnTakers, count, pawnVictims);
 
-    // The promotions without a capture, pawn by pawn for each new piece.
-    const int push = pawnPush[c];
-    if (pawns & SEVENTH_RANK[c]) {
+    // The promotions without a capture, pawn by pawn for each new piece; a
+    // lone such pawn (the usual case) needs no walk of the pawn list.
+    const SquareSet promoting = pawns & SEVENTH_RANK[c] & ~(c == 0 ? all >> 8 : all << 8);
+    if (promoting && !(promoting & (promoting - 1))) {
+        const int from = std::countr_zero(promoting);
+        const Move base = encodeMove(squareNumber(from), squareNumber(c == 0 ? from + 8 : from - 8));
+        for (int kind : PUSH_PROMOTION_ORDER) *out++ = static_cast<Move>(base | kind);
+    } else if (promoting) {
+        const int push = pawnPush[c];
         for (int kind : PUSH_PROMOTION_ORDER)
             for (const std::uint8_t* p = pos.pawnList[c]; *p; ++p)
                 if (isSeventhRank(*p, c) && pos.board[*p + push] == EMPTY)
@@ -289,9 +312,12 @@ bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
     SquareSet steps = rayTables.kingSteps[kn] & ~pos.occupied[c];
     if (r1) steps &= ~rayTables.rays[rayDirection(-r1)][kn];
     if (r2) steps &= ~rayTables.rays[rayDirection(-r2)][kn];
+    // Against few pieces all the attacked squares cost less than the steps' tests.
+    const bool few = verify && pos.pieceCount[e] <= FEW_ATTACKERS;
+    const SquareSet unsafe = few && steps ? attackedSquares(pos, e) : 0;
     for (; steps; steps &= steps - 1) {
         const int to = std::countr_zero(steps);
-        if (verify && isAttacked(pos, e, squareOf[to])) continue;
+        if (verify && (few ? (unsafe & squareBit(to)) != 0 : isAttacked(pos, e, squareOf[to]))) continue;
         if (stopAtFirst) return true;
         list.moves[list.count++] = encodeMove(kn, squareNumber(to));
     }
@@ -315,7 +341,8 @@ bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
         }
     }
 
-    // Step 5: pieces take the checker. Step 6 reuses this for interpositions.
+    // Step 5: pieces take the checker. Against a checker next to the king or
+    // one that does not slide, that is all.
     const auto pieceMovesTo = [&](Square target) {
         for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
             const Square sq = *p;
@@ -326,25 +353,69 @@ bool evasions(const Position& pos, MoveList& list, const CheckInfo& checks) {
         }
         return false;
     };
-    if (pieceMovesTo(t)) return true;
+    if (r1 == 0 || k + r1 == t) return pieceMovesTo(t);
 
-    // Step 6: interpose on the line of a sliding checker.
-    if (r1 != 0) {
-        for (Square b = k + r1; b != t; b += r1) {
-            if (pos.board[b - push] == pawnCode[c]) {
-                if (!(verify && isPinned(pos, c, b - push))) {
-                    if (stopAtFirst) return true;
-                    appendPawnMove(list, b - push, b);
-                }
-            } else if (pos.board[b - push] == EMPTY && relativeRank(b, c) == 3 &&
-                       pos.board[b - 2 * push] == pawnCode[c]) {
-                if (!(verify && isPinned(pos, c, b - 2 * push))) {
-                    if (stopAtFirst) return true;
-                    append(list, b - 2 * push, b);
-                }
-            }
-            if (pieceMovesTo(b)) return true;
+    // Step 6: interpose on the line of a sliding checker. Each piece's
+    // squares among the checker's and the line's are looked up once, and so
+    // are the line's squares a pawn can step onto; the moves are then
+    // written target by target from the checker, then along the line from
+    // the king: a pawn's first, then the pieces' in list order.
+    const SquareNumber tn = numberOf(t);
+    const int d = rayDirection(r1);
+    const SquareSet line = rayTables.rays[d][kn] ^ rayTables.rays[d][tn] ^ squareBit(tn);
+    const SquareSet goal = line | squareBit(tn);
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    SquareNumber reachFrom[MAX_NON_PAWNS];
+    SquareSet reach[MAX_NON_PAWNS];
+    int reaching = 0;
+    SquareSet reached = 0;
+    for (const std::uint8_t* p = pos.pieceList[c] + 1; *p; ++p) {
+        const int code = pos.board[*p];
+        const SquareNumber n = numberOf(*p);
+        SquareSet to = (code & KNIGHT) ? rayTables.knightJumps[n] & goal : 0;
+        if (code & DIAGONAL) to |= diagonalAttacksFor(all, goal, n) & goal;
+        if (code & ORTHOGONAL) to |= orthogonalAttacksFor(all, goal, n) & goal;
+        if (!to) continue;
+        reachFrom[reaching] = n;
+        reach[reaching++] = to;
+        reached |= to;
+    }
+    const auto piecesTo = [&](int n) {
+        const SquareSet bit = squareBit(n);
+        if (!(reached & bit)) return false;
+        for (int i = 0; i < reaching; ++i) {
+            if (!(reach[i] & bit)) continue;
+            if (verify && isPinned(pos, c, squareOf[reachFrom[i]])) continue;
+            if (stopAtFirst) return true;
+            list.moves[list.count++] = encodeMove(reachFrom[i], squareNumber(n));
         }
+        return false;
+    };
+    if (piecesTo(tn)) return true;
+
+    constexpr SquareSet FOURTH_RANK[2] = {0x00000000FF000000ULL, 0x000000FF00000000ULL};
+    const SquareSet pawns = pos.pawnSquares(c);
+    const SquareSet once = c == 0 ? pawns << 8 : pawns >> 8;
+    const SquareSet onceEmpty = once & ~all;
+    const SquareSet single = line & once;
+    const SquareSet twice = line & FOURTH_RANK[c] & (c == 0 ? onceEmpty << 8 : onceEmpty >> 8);
+    for (SquareSet stops = line & (reached | single | twice); stops;) {
+        const int n = d < 4 ? std::countr_zero(stops) : 63 - std::countl_zero(stops);
+        const SquareSet bit = squareBit(n);
+        stops ^= bit;
+        const Square b = squareOf[n];
+        if (single & bit) {
+            if (!(verify && isPinned(pos, c, b - push))) {
+                if (stopAtFirst) return true;
+                appendPawnMove(list, b - push, b);
+            }
+        } else if (twice & bit) {
+            if (!(verify && isPinned(pos, c, b - 2 * push))) {
+                if (stopAtFirst) return true;
+                append(list, b - 2 * push, b);
+            }
+        }
+        if (piecesTo(n)) return true;
     }
     return false;
 }

@@ -49,26 +49,31 @@ inline void insertByScore(MoveList& list, int sorted, Move m, std::int16_t s) {
     list.scores[j] = s;
 }
 
-// Quiet moves by history, highest first, ties in generation order. The
-// moves without history (the lowest score) need no sorting: they are set
-// apart in their order and follow the others.
+// Quiet moves by history, highest first, ties in generation order. Each
+// move with history is sorted as one key: its history above its place in the
+// list counted from the end (so that no two keys are alike) above the move
+// itself. The moves without history need no sorting: they are set apart in
+// their order and follow the others. The stage reads no scores.
 void sortByHistory(const OrderingTables& ordering, const Position& pos, MoveList& list) {
-    if (list.count < 2) return;
+    const int count = list.count;
+    if (count < 2) return;
+    std::uint64_t keys[MAX_MOVES];
     Move plain[MAX_MOVES];
     int sorted = 0, plainCount = 0;
-    for (int i = 0; i < list.count; ++i) {
+    for (int i = 0; i < count; ++i) {
         const Move m = list.moves[i];
-        const int h = ordering.historyTable[moverIndex(pos, m)][moveTo(m)];
+        const std::uint64_t h = ordering.historyTable[moverIndex(pos, m)][moveTo(m)];
         if (h == 0) {
             plain[plainCount++] = m;
             continue;
         }
-        insertByScore(list, sorted++, m, static_cast<std::int16_t>(h + HISTORY_OFFSET));
+        const std::uint64_t key = (h << 32) | (static_cast<std::uint64_t>(MAX_MOVES - i) << 16) | m;
+        int j = sorted++;
+        for (; j > 0 && keys[j - 1] < key; --j) keys[j] = keys[j - 1];
+        keys[j] = key;
     }
-    for (int i = 0; i < plainCount; ++i) {
-        list.moves[sorted + i] = plain[i];
-        list.scores[sorted + i] = HISTORY_OFFSET;
-    }
+    for (int i = 0; i < sorted; ++i) list.moves[i] = static_cast<Move>(keys[i]);
+    for (int i = 0; i < plainCount; ++i) list.moves[sorted + i] = plain[i];
 }
 
 void scoreQuiescenceEvasions(const Position& pos, MoveList& list) {
@@ -142,19 +147,31 @@ int cutoffRatio(const OrderingTables& ordering, const Position& pos, Move m) {
     return ordering.cutoffCount[piece][to] * 16384 / ordering.triedCount[piece][to];
 }
 
-int orderScore(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove) {
+namespace {
+
+// orderScore with the node's preferred square given.
+inline int orderScoreBeside(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove,
+                            int split) {
     if (m == hashMove) return HASH_MOVE_SCORE;
     if (isTactical(pos, m)) return mvvLva(pos, m) + (isGoodCapture(pos, m) ? GOOD_CAPTURE_BONUS : BAD_CAPTURE_PENALTY);
     if (m == ordering.killers[ply][0]) return KILLER1_SCORE;
     if (m == ordering.killers[ply][1]) return KILLER2_SCORE;
-    if (preferredQuiet(pos, m, preferredSquare(pos))) return PREFERRED_QUIET_SCORE;
+    if (preferredQuiet(pos, m, split)) return PREFERRED_QUIET_SCORE;
     return historyScore(ordering, pos, m);
+}
+
+}  // namespace
+
+int orderScore(const OrderingTables& ordering, const Position& pos, Move m, int ply, Move hashMove) {
+    return orderScoreBeside(ordering, pos, m, ply, hashMove, preferredSquare(pos));
 }
 
 void scoreMoves(const OrderingTables& ordering, const Position& pos, MoveList& list, int ply, Move hashMove) {
     if (list.count < 2) return;
+    const int split = preferredSquare(pos);
     for (int i = 0; i < list.count; ++i)
-        list.scores[i] = static_cast<std::int16_t>(orderScore(ordering, pos, list.moves[i], ply, hashMove));
+        list.scores[i] =
+            static_cast<std::int16_t>(orderScoreBeside(ordering, pos, list.moves[i], ply, hashMove, split));
 }
 
 void sortMoves(MoveList& list) {
@@ -169,58 +186,121 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
 
 namespace {
 
-// Generates and orders the list of the script's next stage, one before its end.
+// Generates and orders the list of the script's next stage, one before its
+// end; a stage that has no moves gives way to the next one at once.
 void enterNextStage(MovePicker& p) {
     Position& pos = *p.pos;
-    p.stage = *p.script;
     p.cursor = 0;
     p.currentScore = PLAIN_MOVE_SCORE;  // only the plain quiets set their own
-    p.list.count = 0;
-    switch (p.stage) {
-        case STAGE_EVASIONS:
-            generateEvasions(pos, p.list, *p.checks, true, false);
-            scoreMoves(*p.ordering, pos, p.list, p.ply, p.hashMove);
-            sortMoves(p.list);
-            break;
-        case STAGE_HASH:
-            setSingle(p.list, p.hashMove);
-            break;
-        case STAGE_CAPTURES:
-            generateCaptures(pos, p.list);
-            p.badCaptures.count = 0;
-            break;
-        case STAGE_KILLERS:
-            if (p.killer1) p.list.moves[p.list.count++] = p.killer1;
-            if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
-            break;
-        case STAGE_PREFERRED_QUIETS:
-            generatePreferredQuiets(pos, p.list);
-            sortByHistory(*p.ordering, pos, p.list);
-            break;
-        case STAGE_QUIETS:
-            generateOtherQuiets(pos, p.list);
-            generateCastling(pos, p.list);
-            sortByHistory(*p.ordering, pos, p.list);
-            break;
-        case STAGE_BAD_CAPTURES:
-            copyMoveList(p.list, p.badCaptures);
-            break;
-        case STAGE_Q_EVASIONS:
-            generateEvasions(pos, p.list, *p.checks, false, false);
-            scoreQuiescenceEvasions(pos, p.list);
-            sortMoves(p.list);
-            break;
-        case STAGE_Q_CAPTURES:
-            generateCaptures(pos, p.list);
-            break;
-        case STAGE_Q_CHECKS:
-            generateQuietChecks(pos, p.list);
-            generateCastlingChecks(pos, p.list);
-            break;
-        case STAGE_END:
-            break;
+    do {
+        p.stage = *p.script++;
+        p.list.count = 0;
+        switch (p.stage) {
+            case STAGE_EVASIONS:
+                generateEvasions(pos, p.list, *p.checks, true, false);
+                scoreMoves(*p.ordering, pos, p.list, p.ply, p.hashMove);
+                sortMoves(p.list);
+                break;
+            case STAGE_HASH:
+                setSingle(p.list, p.hashMove);
+                break;
+            case STAGE_CAPTURES:
+                generateCaptures(pos, p.list);
+                p.badCaptures.count = 0;
+                break;
+            case STAGE_KILLERS:
+                if (p.killer1) p.list.moves[p.list.count++] = p.killer1;
+                if (p.killer2) p.list.moves[p.list.count++] = p.killer2;
+                break;
+            case STAGE_PREFERRED_QUIETS:
+                generatePreferredQuiets(pos, p.list);
+                sortByHistory(*p.ordering, pos, p.list);
+                break;
+            case STAGE_QUIETS:
+                generateOtherQuiets(pos, p.list);
+                if (pos.castling) generateCastling(pos, p.list);
+                sortByHistory(*p.ordering, pos, p.list);
+                break;
+            case STAGE_BAD_CAPTURES:
+                copyMoveList(p.list, p.badCaptures);
+                break;
+            case STAGE_Q_EVASIONS:
+                generateEvasions(pos, p.list, *p.checks, false, false);
+                scoreQuiescenceEvasions(pos, p.list);
+                sortMoves(p.list);
+                break;
+            case STAGE_Q_CAPTURES:
+                generateCaptures(pos, p.list);
+                break;
+            case STAGE_Q_CHECKS:
+                generateQuietChecks(pos, p.list);
+                if (pos.castling) generateCastlingChecks(pos, p.list);
+                break;
+            case STAGE_END:
+                break;
+        }
+    } while (p.list.count == 0 && *p.script != STAGE_END);
+}
+
+// The men of the side to move pinned to its king: each stands alone between
+// the king and an enemy slider that moves along their line.
+SquareSet pinnedMen(const Position& pos) {
+    const int c = pos.side, e = c ^ 1;
+    const int k = numberOf(pos.kingSquare(c));
+    SquareSet snipers = (pos.diagonalSquares(e) & diagonalLines(k)) | (pos.orthogonalSquares(e) & orthogonalLines(k));
+    if (!snipers) return 0;
+    const SquareSet all = pos.occupied[0] | pos.occupied[1];
+    SquareSet pinned = 0;
+    for (; snipers; snipers &= snipers - 1) {
+        const int s = std::countr_zero(snipers);
+        const int step = rayStep(squareOf[s] - squareOf[k]);
+        if (!(pos.board[squareOf[s]] & stepMask(step))) continue;  // a rook on a diagonal, a bishop on a rank
+        const int d = rayDirection(step);
+        const SquareSet between = (rayTables.rays[d][k] ^ rayTables.rays[d][s] ^ squareBit(s)) & all;
+        if (between && !(between & (between - 1)) && (between & pos.occupied[c])) pinned |= between;
     }
-    ++p.script;
+    return pinned;
+}
+
+// isLegal for the picker's node, with what holds for the whole node worked
+// out at its first need. A king move is legal when its square is not
+// attacked: against few pieces the picker finds all the attacked squares
+// once (against more, one square costs less than all). A man on a line
+// through its king stays on that line if it is pinned.
+[[gnu::noinline]] bool legalKingMove(MovePicker& p, Move m) {
+    Position& pos = *p.pos;
+    if (p.kingTest == KING_TEST_UNDECIDED) {
+        const int e = pos.side ^ 1;
+        if (pos.pieceCount[e] > FEW_ATTACKERS) {
+            p.kingTest = KING_TEST_BY_SQUARE;
+        } else {
+            p.unsafe = attackedSquares(pos, e);
+            p.kingTest = KING_TEST_BY_SET;
+            return !(p.unsafe & squareBit(moveTo(m)));
+        }
+    }
+    return isLegalOnKingLine(pos, m);
+}
+
+[[gnu::noinline]] bool legalOnFirstPin(MovePicker& p, Move m, int line) {
+    p.pinned = pinnedMen(*p.pos);
+    p.pinnedKnown = true;
+    return !(p.pinned & squareBit(moveFrom(m))) || rayStep(p.pos->kingSquare(p.pos->side) - moveToSquare(m)) == line;
+}
+
+inline bool legal(MovePicker& p, Move m) {
+    const Position& pos = *p.pos;
+    const Square from = moveFromSquare(m);
+    if (pos.board[from] & KING) {
+        if (p.kingTest == KING_TEST_BY_SET) return !(p.unsafe & squareBit(moveTo(m)));
+        return legalKingMove(p, m);
+    }
+    if (moveKind(m) == EN_PASSANT) return isLegalOnKingLine(*p.pos, m);
+    const Square k = pos.kingSquare(pos.side);
+    const int line = rayStep(k - from);
+    if (line == 0) return true;
+    if (!p.pinnedKnown) return legalOnFirstPin(p, m, line);
+    return !(p.pinned & squareBit(moveFrom(m))) || rayStep(k - moveToSquare(m)) == line;
 }
 
 // Whether the current stage hands out move m; lists hold pseudo-legal moves
@@ -231,27 +311,27 @@ bool accepts(MovePicker& p, Move m) {
         case STAGE_EVASIONS:
             return true;
         case STAGE_HASH:
-            return isValidHashMove(pos, m) && isLegal(pos, m);
+            return isValidHashMove(pos, m) && legal(p, m);
         case STAGE_CAPTURES:
             if (m == p.hashMove) return false;
-            if (isGoodCapture(pos, m)) return isLegal(pos, m);
+            if (isGoodCapture(pos, m)) return legal(p, m);
             p.badCaptures.moves[p.badCaptures.count++] = m;
             return false;
         case STAGE_KILLERS:
-            return m != p.hashMove && isValidKiller(pos, m) && isLegal(pos, m);
+            return m != p.hashMove && isValidKiller(pos, m) && legal(p, m);
         case STAGE_PREFERRED_QUIETS:
-            return m != p.hashMove && isLegal(pos, m);
+            return m != p.hashMove && legal(p, m);
         case STAGE_QUIETS:
-            if (m == p.hashMove || m == p.killer1 || m == p.killer2 || !isLegal(pos, m)) return false;
+            if (m == p.hashMove || m == p.killer1 || m == p.killer2 || !legal(p, m)) return false;
             p.currentScore = cutoffRatio(*p.ordering, pos, m);
             return true;
         case STAGE_BAD_CAPTURES:
         case STAGE_Q_EVASIONS:
-            return isLegal(pos, m);
+            return legal(p, m);
         case STAGE_Q_CAPTURES:
-            return isGoodCapture(pos, m) && isLegal(pos, m);
+            return isGoodCapture(pos, m) && legal(p, m);
         case STAGE_Q_CHECKS:
-            return staticExchange(pos, m) >= 0 && isLegal(pos, m);
+            return staticExchange(pos, m) >= 0 && legal(p, m);
         case STAGE_END:
             break;
     }
@@ -262,6 +342,8 @@ void startPicker(Position& pos, const CheckInfo& checks, MovePicker& p, const St
     p.pos = &pos;
     p.checks = &checks;
     p.script = script;
+    p.kingTest = KING_TEST_UNDECIDED;
+    p.pinnedKnown = false;
     enterNextStage(p);
 }
 
@@ -281,10 +363,21 @@ void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p,
     p.ordering = nullptr;  // the quiescence stages order without history
     p.ply = 0;
     p.hashMove = p.killer1 = p.killer2 = 0;
-    const Stage* script = node == QuiescenceNode::InCheck    ? Q_IN_CHECK_SCRIPT
-                          : node == QuiescenceNode::FirstPly ? Q_FIRST_PLY_SCRIPT
-                                                             : Q_DEEPER_SCRIPT;
-    startPicker(pos, checks, p, script);
+    if (node == QuiescenceNode::InCheck) {
+        startPicker(pos, checks, p, Q_IN_CHECK_SCRIPT);
+        return;
+    }
+    // The captures, the first stage of both other scripts, without the stage switch.
+    p.pos = &pos;
+    p.checks = &checks;
+    p.kingTest = KING_TEST_UNDECIDED;
+    p.pinnedKnown = false;
+    p.script = (node == QuiescenceNode::FirstPly ? Q_FIRST_PLY_SCRIPT : Q_DEEPER_SCRIPT) + 1;
+    p.stage = STAGE_Q_CAPTURES;
+    p.cursor = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;
+    p.list.count = 0;
+    generateCaptures(pos, p.list);
 }
 
 // One state machine for every kind of node: the moves of the current stage

@@ -29,6 +29,10 @@ enum Stage {
     STAGE_END = 11,
 };
 
+// How a picker tests its king moves: not decided yet, against the squares the
+// opponent attacks (worked out once), or square by square.
+enum KingTest { KING_TEST_UNDECIDED, KING_TEST_BY_SET, KING_TEST_BY_SQUARE };
+
 inline constexpr int LATE_MOVE_LIMIT = 9830;  // 60 % of an always-cutting move's ratio
 inline constexpr int PLAIN_MOVE_SCORE = 16384;
 
@@ -51,6 +55,13 @@ struct MovePicker {
     Stage stage;
     int cursor;
     int currentScore;  // the late-move test reads it: cutoffRatio for plain quiets
+    // What the legality tests of the node's moves share, worked out when first
+    // needed: how king moves are tested (a KingTest) and the attacked squares
+    // for KING_TEST_BY_SET; the men pinned to the king of the side to move.
+    int kingTest;
+    SquareSet unsafe;
+    bool pinnedKnown;
+    SquareSet pinned;
     Position* pos;
     const CheckInfo* checks;
     const OrderingTables* ordering;

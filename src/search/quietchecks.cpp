@@ -86,6 +86,7 @@ void generateQuietChecks(const Position& pos, MoveList& list) {
     }
 
     // 3. Pawn pushes onto a square from which the pawn attacks the king.
+    if (!pos.pawnSquares(side)) return;
     for (const Square to : {king - push + 1, king - push - 1}) {
         if (pos.board[to - push] == ownPawn && pos.board[to] == EMPTY) {
             append(list, to - push, to);

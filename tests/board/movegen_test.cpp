@@ -1,6 +1,6 @@
 // Move generators: their fixed order, the split of quiet moves between the two
-// quiet generators, check evasions, and agreement between the staged
-// generators and the complete one on many positions.
+// quiet generators, check evasions, the squares a side attacks, and agreement
+// between the staged generators and the complete one on many positions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -120,6 +120,25 @@ TEST(StagedGenerators, TogetherTheyGiveTheCompleteListOnce) {
         }
     }
     EXPECT_GT(positions, 300);
+}
+
+TEST(AttackedSquares, AgreeWithIsAttackedOnEverySquare) {
+    for (const std::string& start : test::randomGameStarts()) {
+        Position pos = test::loadFen(start);
+        test::Rng rng(777);
+        for (int ply = 0; ply < 120 && pos.fiftyCount < 100; ++ply) {
+            for (int colour = 0; colour < 2; ++colour) {
+                const SquareSet attacked = attackedSquares(pos, colour);
+                for (int n = 0; n < 64; ++n)
+                    ASSERT_EQ((attacked >> n) & 1, isAttacked(pos, colour, squareOf[n]) ? 1u : 0u)
+                        << test::toFen(pos) << " colour " << colour << " square " << n;
+            }
+            const Move m = test::randomMove(pos, rng);
+            if (!m) break;
+            UndoRecord undo;
+            makeMove(pos, undo, m);
+        }
+    }
 }
 
 // The legal moves by brute force: every pseudo-legal move after which the
