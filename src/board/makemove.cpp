@@ -53,6 +53,15 @@ const ManTable manTable = [] {
     return t;
 }();
 
+// The square set of the men of pieceIndex idx, found from idx alone: one
+// table load in place of the arithmetic of the colour and type indices.
+constexpr auto typeSlot = [] {
+    std::array<std::uint8_t, 12> slot{};
+    for (int idx = 0; idx < 12; ++idx) slot[idx] = static_cast<std::uint8_t>((idx & 1) * 6 + (idx >> 1));
+    return slot;
+}();
+inline SquareSet& typeSquaresOf(Position& pos, int idx) { return *(&pos.typeSquares[0][0] + typeSlot[idx]); }
+
 // The three primitives keep board, lists, square sets, counts, pawn masks and
 // material in step for a man of `code`, pieceIndex idx, on the Square sq
 // numbered n; with Update they also maintain the piece-square sums and the
@@ -64,7 +73,7 @@ inline void removeMan(Position& pos, Square sq, SquareNumber n, int code, int id
     pos.board[sq] = EMPTY;
     pos.listIndex[sq] = -1;
     pos.occupied[c] ^= squareBit(n);
-    pos.typeSquares[c][idx >> 1] ^= squareBit(n);
+    typeSquaresOf(pos, idx) ^= squareBit(n);
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
@@ -97,7 +106,7 @@ inline void addMan(Position& pos, Square sq, SquareNumber n, int code, int idx, 
     const int c = idx & 1;
     pos.board[sq] = static_cast<std::uint8_t>(code);
     pos.occupied[c] ^= squareBit(n);
-    pos.typeSquares[c][idx >> 1] ^= squareBit(n);
+    typeSquaresOf(pos, idx) ^= squareBit(n);
     const bool pawn = code & PAWN_BITS;
     std::uint8_t* list = pawn ? pos.pawnList[c] : pos.pieceList[c];
     std::int32_t& count = pawn ? pos.pawnCount[c] : pos.pieceCount[c];
@@ -135,7 +144,7 @@ inline void moveMan(Position& pos, Square from, Square to, SquareNumber nf, Squa
     pos.listIndex[to] = static_cast<std::int8_t>(i);
     const SquareSet bits = squareBit(nf) | squareBit(nt);
     pos.occupied[c] ^= bits;
-    pos.typeSquares[c][idx >> 1] ^= bits;
+    typeSquaresOf(pos, idx) ^= bits;
     const bool pawn = code & PAWN_BITS;
     if (pawn) {
         pos.pawnList[c][i] = static_cast<std::uint8_t>(to);
