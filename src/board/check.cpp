@@ -55,9 +55,10 @@ bool givesCheck(Position& pos, Move move) {
         if (s == k) return true;
     }
     // A discovered check: the mover leaves a line through the king that it
-    // alone blocked against an own slider.
+    // alone blocked against an own slider (a side without sliders has none).
     const int line = rayStep(k - from);
-    return line != 0 && rayStep(k - to) != line && isPinned(pos, m ^ 1, from);
+    return line != 0 && rayStep(k - to) != line && (pos.diagonalSquares(m) | pos.orthogonalSquares(m)) &&
+           isPinned(pos, m ^ 1, from);
 }
 
 }  // namespace tallomir
