@@ -197,6 +197,16 @@ template <bool Make>
     addMan<false>(pos, from, nf, pawn, pieceIndex(pawn), undo.promotedPawnIndex);
 }
 
+// The man taken by a move to `to`, out of line: its list work would cost the
+// quiet moves registers.
+[[gnu::noinline]] void takeMan(Position& pos, UndoRecord& undo, Square captureSquare, int victim, Square to) {
+    undo.captureSquare = static_cast<std::uint8_t>(captureSquare);
+    undo.capturedIndex = pos.listIndex[captureSquare];
+    removeMan<true>(pos, captureSquare, numberOf(captureSquare), victim, pieceIndex(victim));
+    pos.fiftyCount = 0;
+    pos.lastCaptureSquare = to;
+}
+
 // The body of make. Plain is a move of no special kind made when no en
 // passant capture is possible, as most are: that copy has no tests and no
 // code for the rest, and so keeps its values in registers.
@@ -251,13 +261,7 @@ inline void makeAnyMove(Position& pos, UndoRecord& undo, Move move) {
     const Square captureSquare = kind == EN_PASSANT ? enPassantVictim(to) : to;
     const int victim = pos.board[captureSquare];
     undo.capturedPiece = static_cast<std::uint8_t>(victim);
-    if (victim != EMPTY) {
-        undo.captureSquare = static_cast<std::uint8_t>(captureSquare);
-        undo.capturedIndex = pos.listIndex[captureSquare];
-        removeMan<true>(pos, captureSquare, numberOf(captureSquare), victim, pieceIndex(victim));
-        pos.fiftyCount = 0;
-        pos.lastCaptureSquare = to;
-    }
+    if (victim != EMPTY) takeMan(pos, undo, captureSquare, victim, to);
 
     // Step 10: promotion or plain move.
     if (kind == PROMOTION) {
