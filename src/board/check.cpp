@@ -17,11 +17,14 @@ bool isDrawByRuleAfterQuietPlies(Position& pos) {
     const int fifty = pos.fiftyCount;
     if (fifty > 100) return true;
     if (fifty == 100 && !isMated(pos)) return true;
+    // The same side is to move 4, 6, ... plies back, up to the last capture
+    // or pawn move; two of them are compared at each step.
     const HashKey key = pos.key;
-    const HashKey* h = pos.keyHistory + pos.historyCount;
-    for (int i = 4; i <= fifty; i += 2)
-        if (h[-i] == key) return true;
-    return false;
+    const HashKey* h = pos.keyHistory + pos.historyCount - 4;
+    int left = fifty / 2 - 1;
+    for (; left >= 2; left -= 2, h -= 4)
+        if (h[0] == key || h[-2] == key) return true;
+    return left > 0 && h[0] == key;
 }
 
 namespace {
