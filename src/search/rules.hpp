@@ -24,13 +24,20 @@ inline bool isPawnMoveToSeventhOrEighth(const Position& pos, Move m) {
 // Depth units added to a move's search: checks always; the only evasion;
 // and at PV nodes (the root is one) a winning recapture or a safe pawn move
 // to the seventh rank.
-inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode) {
-    if (givesCheck(pos, m)) return EDITION.extCheck;
+// `checks` tells whether the move checks.
+inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode, bool& checks) {
+    checks = givesCheck(pos, m);
+    if (checks) return EDITION.extCheck;
     if (singleReply) return EDITION.extSingleReply;
     if (!isPvNode) return 0;
     if (moveToSquare(m) == pos.lastCaptureSquare && staticExchange(pos, m) > 0) return EDITION.extRecapture;
     if (isPawnMoveToSeventh(pos, m) && staticExchange(pos, m) >= 0) return EDITION.extPawnSeventh;
     return 0;
+}
+
+inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode) {
+    bool checks;
+    return extension(pos, m, singleReply, isPvNode, checks);
 }
 
 // Copies a zero-terminated PV into room for `capacity` moves, terminator included.

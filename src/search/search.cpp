@@ -186,9 +186,11 @@ int Searcher::verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alph
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
     while (const Move m = nextMove(picker)) {
-        const int extension = givesCheck(pos, m) ? ONE_PLY : 0;
+        const bool moveChecks = givesCheck(pos, m);
+        const int extension = moveChecks ? ONE_PLY : 0;
         makeMove(pos, undo, m);
-        const int w = -search(pos, -beta, -alpha, depth + extension - ONE_PLY, ply + 1, childPv, ALL_NODE);
+        const int w = -search(pos, -beta, -alpha, depth + extension - ONE_PLY, ply + 1, childPv, ALL_NODE,
+                              moveChecks ? CheckState::InCheck : CheckState::NotInCheck);
         unmakeMove(pos, undo, m);
         if (w > best) {
             appendPv(pv, childPv, m);
@@ -222,7 +224,7 @@ bool isBareKingStalemate(const Position& pos) {
 
 }  // namespace
 
-int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv) {
+int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv, CheckState check) {
     // Step 1: count the node.
     countNode(ply);
     pv[0] = 0;
@@ -238,7 +240,8 @@ int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply
     // checkers themselves.
     CheckInfo checks;
     checks.count = 0;
-    const bool inCheck = isAttacked(pos, pos.side ^ 1, pos.kingSquare(pos.side));
+    const bool inCheck = check == CheckState::Unknown ? isAttacked(pos, pos.side ^ 1, pos.kingSquare(pos.side))
+                                                      : check == CheckState::InCheck;
     if (inCheck) {
         findCheckers(pos, checks);
         qDepth += ONE_PLY;
@@ -312,7 +315,8 @@ inline int storeBounds(TranspositionTable& tt, std::uint32_t kLow, std::uint32_t
 }  // namespace
 
 // Step 1, the quiescence search below one ply, is search() in the header.
-int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
+int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType,
+                         CheckState check) {
     // Step 2: count the node.
     countNode(ply);
     pv[0] = 0;
@@ -346,7 +350,9 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
     const int side = pos.side;
     CheckInfo checks;
     checks.count = 0;
-    const bool inCheck = isAttacked(pos, side ^ 1, pos.kingSquare(side)) && findCheckers(pos, checks) != 0;
+    const bool attacked =
+        check == CheckState::Unknown ? isAttacked(pos, side ^ 1, pos.kingSquare(side)) : check == CheckState::InCheck;
+    const bool inCheck = attacked && findCheckers(pos, checks) != 0;
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
 
@@ -405,7 +411,9 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
         if (depth > ONE_PLY) tt_.prefetch(keyLow(bucketKeyAfter(pos, m)));
 
         // Step 11.1: extensions.
-        int newDepth = depth + extension(pos, m, singleReply, pvNode) - ONE_PLY;
+        bool moveChecks;
+        int newDepth = depth + extension(pos, m, singleReply, pvNode, moveChecks) - ONE_PLY;
+        const CheckState childCheck = moveChecks ? CheckState::InCheck : CheckState::NotInCheck;
         bool frontierReduced = false, lateReduced = false;
 
         // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
@@ -438,15 +446,15 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
         makeMove(pos, undo, m);
         int w;
         if (!pvNode || best == NO_SCORE) {
-            w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
+            w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType, childCheck);
         } else {
-            w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE);
-            if (w > alpha) w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, PV_NODE);
+            w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE, childCheck);
+            if (w > alpha) w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, PV_NODE, childCheck);
         }
 
         // Step 11.6: a reduced move that fails high gets one ply back.
         if ((lateReduced || frontierReduced) && w >= beta)
-            w = -search(pos, -beta, -alpha, newDepth + ONE_PLY, ply + 1, childPv, -nodeType);
+            w = -search(pos, -beta, -alpha, newDepth + ONE_PLY, ply + 1, childPv, -nodeType, childCheck);
 
         // Step 11.7-11.9: take it back and keep the best.
         unmakeMove(pos, undo, m);
