@@ -363,7 +363,9 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
         (depth <= EDITION.nullEvalGate || evaluate(pos, caches_, alpha, beta) >= beta)) {
         makeNullMove(pos, undo);
         tt_.prefetch(keyLow(pos.key));
-        const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);
+        // The side that passed was not in check, so neither is the other one.
+        const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType,
+                              CheckState::NotInCheck);
         unmakeNullMove(pos, undo);
         if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= VERIFY_MAX_PIECES) {
             Move m;
@@ -384,8 +386,9 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
 
     // Step 9: internal iterative deepening finds a move to try first.
     if (depth >= EDITION.iidMinDepth && nodeType == PV_NODE && hashMove == 0) {
-        const int v = search(pos, alpha, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE);
-        if (v <= alpha) search(pos, -MATE_SCORE, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE);
+        const CheckState here = inCheck ? CheckState::InCheck : CheckState::NotInCheck;
+        const int v = search(pos, alpha, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE, here);
+        if (v <= alpha) search(pos, -MATE_SCORE, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE, here);
         hashMove = childPv[0];
     }
 
