@@ -179,8 +179,9 @@ int Searcher::verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alph
     pv[0] = 0;
     bestMoveOut = 0;
     int best = NO_SCORE;
+    // Only a side not in check tries the null move that this verifies.
     CheckInfo checks;
-    findCheckers(pos, checks);
+    checks.count = 0;
     MovePicker picker;
     initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
     Move childPv[PV_CAPACITY];
