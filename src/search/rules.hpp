@@ -4,6 +4,7 @@
 #pragma once
 
 #include "board/check.hpp"
+#include "board/geometry.hpp"
 #include "board/legality.hpp"
 #include "board/see.hpp"
 #include "editions/edition.hpp"
@@ -21,12 +22,24 @@ inline bool isPawnMoveToSeventhOrEighth(const Position& pos, Move m) {
     return (pos.board[moveFromSquare(m)] & PAWN_BITS) && isSeventhOrEighthRank(moveToSquare(m), pos.side);
 }
 
+// A plain move that plainly does not check: its man does not reach the
+// king's square from where it lands, and it leaves no line to that king that
+// an own slider could open. The rest is for givesCheck.
+inline bool plainlyNoCheck(const Position& pos, Move m) {
+    if (moveKind(m) != NORMAL) return false;
+    const int side = pos.side;
+    const Square k = pos.pieceList[side ^ 1][0];
+    const Square from = moveFromSquare(m), to = moveToSquare(m);
+    if (pos.board[from] & attackMask(k - to)) return false;
+    return rayStep(k - from) == 0 || !(pos.diagonalSquares(side) | pos.orthogonalSquares(side));
+}
+
 // Depth units added to a move's search: checks always; the only evasion;
 // and at PV nodes (the root is one) a winning recapture or a safe pawn move
 // to the seventh rank.
 // `checks` tells whether the move checks.
 inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode, bool& checks) {
-    checks = givesCheck(pos, m);
+    checks = !plainlyNoCheck(pos, m) && givesCheck(pos, m);
     if (checks) return EDITION.extCheck;
     if (singleReply) return EDITION.extSingleReply;
     if (!isPvNode) return 0;
