@@ -22,24 +22,33 @@ inline bool isPawnMoveToSeventhOrEighth(const Position& pos, Move m) {
     return (pos.board[moveFromSquare(m)] & PAWN_BITS) && isSeventhOrEighthRank(moveToSquare(m), pos.side);
 }
 
+// What the test below needs of a node, the same for all its moves: the
+// enemy king and whether the side to move has a slider.
+struct CheckFilter {
+    Square enemyKing;
+    bool sliders;
+};
+inline CheckFilter checkFilter(const Position& pos) {
+    const int side = pos.side;
+    return {pos.pieceList[side ^ 1][0], (pos.diagonalSquares(side) | pos.orthogonalSquares(side)) != 0};
+}
+
 // A plain move that plainly does not check: its man does not reach the
 // king's square from where it lands, and it leaves no line to that king that
 // an own slider could open. The rest is for givesCheck.
-inline bool plainlyNoCheck(const Position& pos, Move m) {
+inline bool plainlyNoCheck(const Position& pos, const CheckFilter& f, Move m) {
     if (moveKind(m) != NORMAL) return false;
-    const int side = pos.side;
-    const Square k = pos.pieceList[side ^ 1][0];
     const Square from = moveFromSquare(m), to = moveToSquare(m);
-    if (pos.board[from] & attackMask(k - to)) return false;
-    return rayStep(k - from) == 0 || !(pos.diagonalSquares(side) | pos.orthogonalSquares(side));
+    if (pos.board[from] & attackMask(f.enemyKing - to)) return false;
+    return !f.sliders || rayStep(f.enemyKing - from) == 0;
 }
 
 // Depth units added to a move's search: checks always; the only evasion;
 // and at PV nodes (the root is one) a winning recapture or a safe pawn move
 // to the seventh rank.
 // `checks` tells whether the move checks.
-inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode, bool& checks) {
-    checks = !plainlyNoCheck(pos, m) && givesCheck(pos, m);
+inline int extension(Position& pos, const CheckFilter& f, Move m, bool singleReply, bool isPvNode, bool& checks) {
+    checks = !plainlyNoCheck(pos, f, m) && givesCheck(pos, m);
     if (checks) return EDITION.extCheck;
     if (singleReply) return EDITION.extSingleReply;
     if (!isPvNode) return 0;
@@ -50,7 +59,7 @@ inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode, boo
 
 inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode) {
     bool checks;
-    return extension(pos, m, singleReply, isPvNode, checks);
+    return extension(pos, checkFilter(pos), m, singleReply, isPvNode, checks);
 }
 
 // Copies a zero-terminated PV into room for `capacity` moves, terminator included.

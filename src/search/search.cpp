@@ -409,6 +409,7 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
     const bool futilityNode =
         mayReduce && depth < EDITION.futilityBelow && pos.pieceCount[side ^ 1] > FUTILITY_MIN_ENEMY_PIECES;
     const int futileBound = balance + futilityMargin(depth);
+    const CheckFilter filter = checkFilter(pos);
 
     // Step 11: the move loop.
     while (const Move m = nextMove(picker)) {
@@ -416,7 +417,7 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
 
         // Step 11.1: extensions.
         bool moveChecks;
-        int newDepth = depth + extension(pos, m, singleReply, pvNode, moveChecks) - ONE_PLY;
+        int newDepth = depth + extension(pos, filter, m, singleReply, pvNode, moveChecks) - ONE_PLY;
         const CheckState childCheck = moveChecks ? CheckState::InCheck : CheckState::NotInCheck;
         bool frontierReduced = false, lateReduced = false;
 
