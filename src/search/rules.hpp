@@ -64,9 +64,10 @@ inline int extension(Position& pos, Move m, bool singleReply, bool isPvNode) {
 
 // Copies a zero-terminated PV into room for `capacity` moves, terminator included.
 inline void copyPv(Move* to, const Move* from, int capacity = PV_CAPACITY) {
-    int i = 0;
-    while (i < capacity - 1 && (to[i] = from[i]) != 0) ++i;
-    to[i] = 0;
+    const Move* const end = from + capacity - 1;
+    for (; from != end; ++from, ++to)
+        if ((*to = *from) == 0) return;
+    *to = 0;
 }
 
 // The PV of a node: its move, then the child's PV.
