@@ -13,15 +13,32 @@ bool isMated(Position& pos) {
     return !generateEvasions(pos, scratch, info, true, true);
 }
 
+namespace {
+
+// The same side is to move 4, 6, ... plies back, up to the last capture or
+// pawn move; two of them are compared at each step.
+inline bool repeated(const Position& pos, int fifty) {
+    const HashKey key = pos.key;
+    const HashKey* h = pos.keyHistory + pos.historyCount - 4;
+    int left = fifty / 2 - 1;
+    for (; left >= 2; left -= 2, h -= 4)
+        if (h[0] == key || h[-2] == key) return true;
+    return left > 0 && h[0] == key;
+}
+
+// A hundred plies without a capture or pawn move draw unless the last one
+// mated; out of line, so that the common case saves no registers for it.
+[[gnu::noinline]] bool drawnAtFiftyMoves(Position& pos) {
+    const int fifty = pos.fiftyCount;
+    return fifty > 100 || !isMated(pos) || repeated(pos, fifty);
+}
+
+}  // namespace
+
 bool isDrawByRuleAfterQuietPlies(Position& pos) {
     const int fifty = pos.fiftyCount;
-    if (fifty > 100) return true;
-    if (fifty == 100 && !isMated(pos)) return true;
-    const HashKey key = pos.key;
-    const HashKey* h = pos.keyHistory + pos.historyCount;
-    for (int i = 4; i <= fifty; i += 2)
-        if (h[-i] == key) return true;
-    return false;
+    if (fifty >= 100) return drawnAtFiftyMoves(pos);
+    return repeated(pos, fifty);
 }
 
 namespace {

@@ -179,16 +179,19 @@ int Searcher::verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alph
     pv[0] = 0;
     bestMoveOut = 0;
     int best = NO_SCORE;
+    // Only a side not in check tries the null move that this verifies.
     CheckInfo checks;
-    findCheckers(pos, checks);
+    checks.count = 0;
     MovePicker picker;
     initMovePicker(ordering_, pos, ply, checks, picker, hashMove);
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
     while (const Move m = nextMove(picker)) {
-        const int extension = givesCheck(pos, m) ? ONE_PLY : 0;
+        const bool moveChecks = givesCheck(pos, m);
+        const int extension = moveChecks ? ONE_PLY : 0;
         makeMove(pos, undo, m);
-        const int w = -search(pos, -beta, -alpha, depth + extension - ONE_PLY, ply + 1, childPv, ALL_NODE);
+        const int w = -search(pos, -beta, -alpha, depth + extension - ONE_PLY, ply + 1, childPv, ALL_NODE,
+                              moveChecks ? CheckState::InCheck : CheckState::NotInCheck);
         unmakeMove(pos, undo, m);
         if (w > best) {
             appendPv(pv, childPv, m);
@@ -222,7 +225,7 @@ bool isBareKingStalemate(const Position& pos) {
 
 }  // namespace
 
-int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv) {
+int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv, CheckState check) {
     // Step 1: count the node.
     countNode(ply);
     pv[0] = 0;
@@ -238,7 +241,8 @@ int Searcher::quiescence(Position& pos, int alpha, int beta, int qDepth, int ply
     // checkers themselves.
     CheckInfo checks;
     checks.count = 0;
-    const bool inCheck = isAttacked(pos, pos.side ^ 1, pos.kingSquare(pos.side));
+    const bool inCheck = check == CheckState::Unknown ? isAttacked(pos, pos.side ^ 1, pos.kingSquare(pos.side))
+                                                      : check == CheckState::InCheck;
     if (inCheck) {
         findCheckers(pos, checks);
         qDepth += ONE_PLY;
@@ -312,7 +316,8 @@ inline int storeBounds(TranspositionTable& tt, std::uint32_t kLow, std::uint32_t
 }  // namespace
 
 // Step 1, the quiescence search below one ply, is search() in the header.
-int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
+int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType,
+                         CheckState check) {
     // Step 2: count the node.
     countNode(ply);
     pv[0] = 0;
@@ -346,7 +351,9 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
     const int side = pos.side;
     CheckInfo checks;
     checks.count = 0;
-    const bool inCheck = isAttacked(pos, side ^ 1, pos.kingSquare(side)) && findCheckers(pos, checks) != 0;
+    const bool attacked =
+        check == CheckState::Unknown ? isAttacked(pos, side ^ 1, pos.kingSquare(side)) : check == CheckState::InCheck;
+    const bool inCheck = attacked && findCheckers(pos, checks) != 0;
     Move childPv[PV_CAPACITY];
     UndoRecord undo;
 
@@ -357,7 +364,9 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
         (depth <= EDITION.nullEvalGate || evaluate(pos, caches_, alpha, beta) >= beta)) {
         makeNullMove(pos, undo);
         tt_.prefetch(keyLow(pos.key));
-        const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType);
+        // The side that passed was not in check, so neither is the other one.
+        const int v = -search(pos, -beta, 1 - beta, depth - EDITION.nullReduction, ply + 1, childPv, -nodeType,
+                              CheckState::NotInCheck);
         unmakeNullMove(pos, undo);
         if (depth > EDITION.verifyAbove && v >= beta && pos.pieceCount[side] <= VERIFY_MAX_PIECES) {
             Move m;
@@ -378,8 +387,9 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
 
     // Step 9: internal iterative deepening finds a move to try first.
     if (depth >= EDITION.iidMinDepth && nodeType == PV_NODE && hashMove == 0) {
-        const int v = search(pos, alpha, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE);
-        if (v <= alpha) search(pos, -MATE_SCORE, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE);
+        const CheckState here = inCheck ? CheckState::InCheck : CheckState::NotInCheck;
+        const int v = search(pos, alpha, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE, here);
+        if (v <= alpha) search(pos, -MATE_SCORE, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE, here);
         hashMove = childPv[0];
     }
 
@@ -399,13 +409,16 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
     const bool futilityNode =
         mayReduce && depth < EDITION.futilityBelow && pos.pieceCount[side ^ 1] > FUTILITY_MIN_ENEMY_PIECES;
     const int futileBound = balance + futilityMargin(depth);
+    const CheckFilter filter = checkFilter(pos);
 
     // Step 11: the move loop.
     while (const Move m = nextMove(picker)) {
         if (depth > ONE_PLY) tt_.prefetch(keyLow(bucketKeyAfter(pos, m)));
 
         // Step 11.1: extensions.
-        int newDepth = depth + extension(pos, m, singleReply, pvNode) - ONE_PLY;
+        bool moveChecks;
+        int newDepth = depth + extension(pos, filter, m, singleReply, pvNode, moveChecks) - ONE_PLY;
+        const CheckState childCheck = moveChecks ? CheckState::InCheck : CheckState::NotInCheck;
         bool frontierReduced = false, lateReduced = false;
 
         // Step 11.2: frontier reduction, far from the root with a hopeless material balance.
@@ -438,15 +451,15 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
         makeMove(pos, undo, m);
         int w;
         if (!pvNode || best == NO_SCORE) {
-            w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType);
+            w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, -nodeType, childCheck);
         } else {
-            w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE);
-            if (w > alpha) w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, PV_NODE);
+            w = -search(pos, -alpha - 1, -alpha, newDepth, ply + 1, childPv, CUT_NODE, childCheck);
+            if (w > alpha) w = -search(pos, -beta, -alpha, newDepth, ply + 1, childPv, PV_NODE, childCheck);
         }
 
         // Step 11.6: a reduced move that fails high gets one ply back.
         if ((lateReduced || frontierReduced) && w >= beta)
-            w = -search(pos, -beta, -alpha, newDepth + ONE_PLY, ply + 1, childPv, -nodeType);
+            w = -search(pos, -beta, -alpha, newDepth + ONE_PLY, ply + 1, childPv, -nodeType, childCheck);
 
         // Step 11.7-11.9: take it back and keep the best.
         unmakeMove(pos, undo, m);

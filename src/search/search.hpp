@@ -16,6 +16,9 @@ namespace tallomir {
 
 enum NodeType { ALL_NODE = -1, PV_NODE = 0, CUT_NODE = 1 };
 
+// Whether the side to move at a node is in check, when the caller knows.
+enum class CheckState { Unknown, NotInCheck, InCheck };
+
 // Thrown by the poll to leave every level of the search at once; caught only
 // by iterativeDeepening. Search frames hold nothing that needs destroying.
 struct SearchUnwind {};
@@ -69,13 +72,16 @@ private:
     friend struct SearcherTestAccess;
 
     // Below one ply the quiescence search takes over, before a search node
-    // sets up its frame.
-    int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType) {
-        if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv);
-        return searchNode(pos, alpha, beta, depth, ply, pv, nodeType);
+    // sets up its frame. A caller that knows whether the side to move is in
+    // check (it asked whether its move checks) passes that on.
+    int search(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType,
+               CheckState check = CheckState::Unknown) {
+        if (depth < ONE_PLY) return quiescence(pos, alpha, beta, 0, ply, pv, check);
+        return searchNode(pos, alpha, beta, depth, ply, pv, nodeType, check);
     }
-    int searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType);
-    int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv);
+    int searchNode(Position& pos, int alpha, int beta, int depth, int ply, Move* pv, int nodeType, CheckState check);
+    int quiescence(Position& pos, int alpha, int beta, int qDepth, int ply, Move* pv,
+                   CheckState check = CheckState::Unknown);
     void iterativeDeepening(const Position& root);
     int rootSearch(MoveList& moves, Position& pos, int depth, bool firstIteration);
     void orderRootMoves(MoveList& moves, Position& pos);

@@ -103,6 +103,10 @@ void TranspositionTable::store(std::uint32_t keyLow, std::uint32_t keyHigh, Move
             }
             return;
         }
+    }
+    // No entry of the position: the slots are rated only now, for a new one.
+    for (int i = 0; i < TT_BUCKET_SIZE; ++i) {
+        TTEntry& e = bucket[i];
         const int rating = ageDistance_[e.generation & (GENERATIONS - 1)] * 256 - depthOf(e.entryDepth);
         if (!victim || rating > victimRating) {
             victim = &e;
