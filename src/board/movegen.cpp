@@ -251,11 +251,13 @@ void generateCaptures(const Position& pos, MoveList& list) {
     list.count = static_cast<int>(out - list.moves);
 }
 
-void generateOtherQuiets(const Position& pos, MoveList& list) {
+void generateOtherQuiets(const Position& pos, MoveList& list, SquareSet kingSquares) {
     const int c = pos.side;
     const int s = preferredSquare(pos);
     const SquareSet notPreferred = ~squareBit(s), any = ~SquareSet{0};
-    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
+    const std::uint8_t* men = pos.pieceList[c];
+    quietMovesOf(pos, list, men[0], KING | colourBits(c), notPreferred & kingSquares);
+    for (const std::uint8_t* p = men + 1; *p; ++p) {
         const Square sq = *p;
         const int code = pos.board[sq];
         if (code & KNIGHT) continue;
@@ -273,6 +275,8 @@ void generateOtherQuiets(const Position& pos, MoveList& list) {
         if (isSecondRank(sq, c) && pos.board[sq + 2 * push] == EMPTY) append(list, sq, sq + 2 * push);
     }
 }
+
+void generateOtherQuiets(const Position& pos, MoveList& list) { generateOtherQuiets(pos, list, ~SquareSet{0}); }
 
 namespace {
 

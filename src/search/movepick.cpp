@@ -186,6 +186,22 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
 
 namespace {
 
+// The squares the king may step onto as far as the picker knows them: the
+// squares the opponent does not attack when it has few pieces (the set is
+// then worked out here if not yet known), else all.
+SquareSet safeKingSquares(MovePicker& p) {
+    if (p.kingTest == KING_TEST_UNDECIDED) {
+        const Position& pos = *p.pos;
+        if (pos.pieceCount[pos.side ^ 1] > FEW_ATTACKERS) {
+            p.kingTest = KING_TEST_BY_SQUARE;
+        } else {
+            p.unsafe = attackedSquares(pos, pos.side ^ 1);
+            p.kingTest = KING_TEST_BY_SET;
+        }
+    }
+    return p.kingTest == KING_TEST_BY_SET ? ~p.unsafe : ~SquareSet{0};
+}
+
 // Generates and orders the list of the script's next stage, one before its
 // end; a stage that has no moves gives way to the next one at once.
 void enterNextStage(MovePicker& p) {
@@ -217,7 +233,7 @@ void enterNextStage(MovePicker& p) {
                 sortByHistory(*p.ordering, pos, p.list);
                 break;
             case STAGE_QUIETS:
-                generateOtherQuiets(pos, p.list);
+                generateOtherQuiets(pos, p.list, safeKingSquares(p));
                 if (pos.castling) generateCastling(pos, p.list);
                 sortByHistory(*p.ordering, pos, p.list);
                 break;
