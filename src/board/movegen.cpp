@@ -192,6 +192,12 @@ void generateCaptures(const Position& pos, MoveList& list) {
     const SquareSet pawns = pos.pawnSquares(c);
     const SquareSet capturing = c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
                                        : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7));
+    const SquareSet promoting = pawns & SEVENTH_RANK[c] & ~(c == 0 ? all >> 8 : all << 8);
+    // A king alone with its pawns, the usual case of pawn endings, often has
+    // nothing to take.
+    if (pos.pieceCount[c] == 1 && !(capturing | promoting) && !pos.epSquare &&
+        !(rayTables.kingSteps[numberOf(pos.kingSquare(c))] & theirs))
+        return;
     if (capturing && !(capturing & (capturing - 1))) {
         const int n = std::countr_zero(capturing);
         add(squareOf[n], pawnAttackers[e][n] & theirs);
@@ -236,7 +242,6 @@ void generateCaptures(const Position& pos, MoveList& list) {
 
     // The promotions without a capture, pawn by pawn for each new piece; a
     // lone such pawn (the usual case) needs no walk of the pawn list.
-    const SquareSet promoting = pawns & SEVENTH_RANK[c] & ~(c == 0 ? all >> 8 : all << 8);
     if (promoting && !(promoting & (promoting - 1))) {
         const int from = std::countr_zero(promoting);
         const Move base = encodeMove(squareNumber(from), squareNumber(c == 0 ? from + 8 : from - 8));
