@@ -202,6 +202,19 @@ SquareSet safeKingSquares(MovePicker& p) {
     return p.kingTest == KING_TEST_BY_SET ? ~p.unsafe : ~SquareSet{0};
 }
 
+// The evasion stages, out of line: the stage switch then keeps few registers.
+[[gnu::noinline]] void enterEvasions(MovePicker& p) {
+    generateEvasions(*p.pos, p.list, *p.checks, true, false);
+    scoreMoves(*p.ordering, *p.pos, p.list, p.ply, p.hashMove);
+    sortMoves(p.list);
+}
+
+[[gnu::noinline]] void enterQuiescenceEvasions(MovePicker& p) {
+    generateEvasions(*p.pos, p.list, *p.checks, false, false);
+    scoreQuiescenceEvasions(*p.pos, p.list);
+    sortMoves(p.list);
+}
+
 // Generates and orders the list of the script's next stage, one before its
 // end; a stage that has no moves gives way to the next one at once.
 void enterNextStage(MovePicker& p) {
@@ -213,9 +226,7 @@ void enterNextStage(MovePicker& p) {
         p.list.count = 0;
         switch (p.stage) {
             case STAGE_EVASIONS:
-                generateEvasions(pos, p.list, *p.checks, true, false);
-                scoreMoves(*p.ordering, pos, p.list, p.ply, p.hashMove);
-                sortMoves(p.list);
+                enterEvasions(p);
                 break;
             case STAGE_HASH:
                 setSingle(p.list, p.hashMove);
@@ -241,9 +252,7 @@ void enterNextStage(MovePicker& p) {
                 copyMoveList(p.list, p.badCaptures);
                 break;
             case STAGE_Q_EVASIONS:
-                generateEvasions(pos, p.list, *p.checks, false, false);
-                scoreQuiescenceEvasions(pos, p.list);
-                sortMoves(p.list);
+                enterQuiescenceEvasions(p);
                 break;
             case STAGE_Q_CAPTURES:
                 generateCaptures(pos, p.list);
