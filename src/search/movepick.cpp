@@ -381,7 +381,22 @@ void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, cons
     p.hashMove = hashMove;
     p.killer1 = ordering.killers[ply][0];
     p.killer2 = ordering.killers[ply][1];
-    startPicker(pos, checks, p, checks.count ? MAIN_IN_CHECK_SCRIPT : MAIN_SCRIPT);
+    if (checks.count || !hashMove) {
+        startPicker(pos, checks, p, checks.count ? MAIN_IN_CHECK_SCRIPT : MAIN_SCRIPT);
+        return;
+    }
+    // The hash stage with its move, without the stage switch.
+    static_assert(MAIN_SCRIPT[0] == STAGE_HASH);
+    p.pos = &pos;
+    p.checks = &checks;
+    p.kingTest = KING_TEST_UNDECIDED;
+    p.pinnedKnown = false;
+    p.script = MAIN_SCRIPT + 1;
+    p.stage = STAGE_HASH;
+    p.cursor = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;
+    p.list.count = 1;
+    p.list.moves[0] = hashMove;
 }
 
 void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, QuiescenceNode node) {
