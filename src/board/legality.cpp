@@ -89,39 +89,11 @@ bool plainMovePossible(const Position& pos, Move move, bool allowCapture) {
     return (code & attackMask(to - from)) && pathClear(pos, from, to);
 }
 
-// A promotion: a pawn of the side to move steps onto an empty back-rank
-// square or takes a man there; any of the four pieces.
-bool promotionPossible(const Position& pos, Move move) {
-    const int c = pos.side;
-    const Square from = moveFromSquare(move), to = moveToSquare(move);
-    if (pos.board[from] != pawnCode[c] || !isBackRank(to)) return false;
-    const int step = to - from, push = pawnPush[c];
-    if (step == push) return pos.board[to] == EMPTY;
-    return (step == push - 1 || step == push + 1) && (pos.board[to] & colourBits(c ^ 1));
-}
-
-// En passant: onto the en passant square, by a pawn of the side to move
-// beside the pawn that has just made its double step.
-bool enPassantPossible(const Position& pos, Move move) {
-    if (!pos.epSquare || movePromo(move) != 0 || moveToSquare(move) != pos.epSquare) return false;
-    const int c = pos.side;
-    const Square from = moveFromSquare(move), t = pos.epSquare - pawnPush[c];
-    return (from == t + 1 || from == t - 1) && pos.board[from] == pawnCode[c];
-}
-
 }  // namespace
 
 bool isValidHashMove(const Position& pos, Move move) {
-    switch (moveKind(move)) {
-        case NORMAL:
-            return plainMovePossible(pos, move, true);
-        case PROMOTION:
-            return promotionPossible(pos, move);
-        case EN_PASSANT:
-            return enPassantPossible(pos, move);
-        default:
-            return isPseudoLegal(pos, move);
-    }
+    if (moveKind(move) != NORMAL) return isPseudoLegal(pos, move);
+    return plainMovePossible(pos, move, true);
 }
 
 bool isValidKiller(const Position& pos, Move move) {
