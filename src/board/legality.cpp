@@ -89,10 +89,31 @@ bool plainMovePossible(const Position& pos, Move move, bool allowCapture) {
     return (code & attackMask(to - from)) && pathClear(pos, from, to);
 }
 
+// A promotion: a pawn of the side to move steps onto an empty back-rank
+// square or takes a man there, with any of the four pieces. En passant: onto
+// the en passant square from beside the pawn that has just made its double
+// step. Castling asks the generator.
+[[gnu::noinline]] bool specialMovePossible(const Position& pos, Move move) {
+    const int c = pos.side;
+    const Square from = moveFromSquare(move), to = moveToSquare(move);
+    if (moveKind(move) == PROMOTION) {
+        if (pos.board[from] != pawnCode[c] || !isBackRank(to)) return false;
+        const int step = to - from, push = pawnPush[c];
+        if (step == push) return pos.board[to] == EMPTY;
+        return (step == push - 1 || step == push + 1) && (pos.board[to] & colourBits(c ^ 1));
+    }
+    if (moveKind(move) == EN_PASSANT) {
+        if (!pos.epSquare || movePromo(move) != 0 || to != pos.epSquare) return false;
+        const Square t = pos.epSquare - pawnPush[c];
+        return (from == t + 1 || from == t - 1) && pos.board[from] == pawnCode[c];
+    }
+    return isPseudoLegal(pos, move);
+}
+
 }  // namespace
 
 bool isValidHashMove(const Position& pos, Move move) {
-    if (moveKind(move) != NORMAL) return isPseudoLegal(pos, move);
+    if (moveKind(move) != NORMAL) return specialMovePossible(pos, move);
     return plainMovePossible(pos, move, true);
 }
 

@@ -192,6 +192,12 @@ void generateCaptures(const Position& pos, MoveList& list) {
     const SquareSet pawns = pos.pawnSquares(c);
     const SquareSet capturing = c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
                                        : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7));
+    const SquareSet promoting = pawns & SEVENTH_RANK[c] & ~(c == 0 ? all >> 8 : all << 8);
+    // A king alone with its pawns, the usual case of pawn endings, often has
+    // nothing to take.
+    if (pos.pieceCount[c] == 1 && !(capturing | promoting) && !pos.epSquare &&
+        !(rayTables.kingSteps[numberOf(pos.kingSquare(c))] & theirs))
+        return;
     if (capturing && !(capturing & (capturing - 1))) {
         const int n = std::countr_zero(capturing);
         add(squareOf[n], pawnAttackers[e][n] & theirs);
@@ -236,7 +242,6 @@ void generateCaptures(const Position& pos, MoveList& list) {
 
     // The promotions without a capture, pawn by pawn for each new piece; a
     // lone such pawn (the usual case) needs no walk of the pawn list.
-    const SquareSet promoting = pawns & SEVENTH_RANK[c] & ~(c == 0 ? all >> 8 : all << 8);
     if (promoting && !(promoting & (promoting - 1))) {
         const int from = std::countr_zero(promoting);
         const Move base = encodeMove(squareNumber(from), squareNumber(c == 0 ? from + 8 : from - 8));
@@ -251,11 +256,13 @@ void generateCaptures(const Position& pos, MoveList& list) {
     list.count = static_cast<int>(out - list.moves);
 }
 
-void generateOtherQuiets(const Position& pos, MoveList& list) {
+void generateOtherQuiets(const Position& pos, MoveList& list, SquareSet kingSquares) {
     const int c = pos.side;
     const int s = preferredSquare(pos);
     const SquareSet notPreferred = ~squareBit(s), any = ~SquareSet{0};
-    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
+    const std::uint8_t* men = pos.pieceList[c];
+    quietMovesOf(pos, list, men[0], KING | colourBits(c), notPreferred & kingSquares);
+    for (const std::uint8_t* p = men + 1; *p; ++p) {
         const Square sq = *p;
         const int code = pos.board[sq];
         if (code & KNIGHT) continue;
@@ -274,24 +281,53 @@ void generateOtherQuiets(const Position& pos, MoveList& list) {
     }
 }
 
+void generateOtherQuiets(const Position& pos, MoveList& list) { generateOtherQuiets(pos, list, ~SquareSet{0}); }
+
+namespace {
+
+// The moves of the men of `reach`, among the king, queens and rooks, onto the
+// preferred square, in piece-list order.
+[[gnu::noinline]] void movesOntoPreferred(const Position& pos, MoveList& list, Square preferred, SquareSet reach) {
+    for (const std::uint8_t* p = pos.pieceList[pos.side]; reach; ++p) {
+        const SquareSet bit = squareBit(numberOf(*p));
+        if (!(reach & bit)) continue;
+        reach ^= bit;
+        append(list, *p, preferred);
+    }
+}
+
+// The moves of a bishop on the preferred square, then of the knights: the
+// last men of the piece list.
+[[gnu::noinline]] void bishopAndKnightQuiets(const Position& pos, MoveList& list, Square preferred) {
+    const int c = pos.side;
+    const SquareSet any = ~SquareSet{0};
+    if (pos.typeSquares[c][BISHOP_TYPE] & squareBit(numberOf(preferred)))
+        quietMovesOf(pos, list, preferred, pos.board[preferred], any);
+    const std::uint8_t* men = pos.pieceList[c];
+    for (int i = pos.pieceCount[c] - pos.pieceIndexCount[2 * KNIGHT_TYPE + c]; men[i]; ++i)
+        quietMovesOf(pos, list, men[i], pos.board[men[i]], any);
+}
+
+}  // namespace
+
+// The piece list holds the king, the queens, rooks, bishops and knights in
+// this order. The king, queens and rooks move onto an empty preferred square
+// (the men that reach it are found from the square); an own bishop standing
+// on it moves from it; the knights close the list.
 void generatePreferredQuiets(const Position& pos, MoveList& list) {
     const int c = pos.side;
     const int s = preferredSquare(pos);
+    const SquareSet* men = pos.typeSquares[c];
     const Square preferred = squareOf[s];
-    const SquareSet any = ~SquareSet{0};
-    // Rooks, queens and the king have one move at most here: onto the preferred square.
-    const bool open = pos.board[preferred] == EMPTY;
-    for (const std::uint8_t* p = pos.pieceList[c]; *p; ++p) {
-        const Square sq = *p;
-        const int code = pos.board[sq];
-        if (code & KNIGHT) {
-            quietMovesOf(pos, list, sq, code, any);
-        } else if ((code & SLIDER_BITS) == DIAGONAL) {
-            if (numberOf(sq) == s) quietMovesOf(pos, list, sq, code, any);
-        } else if (open && (code & attackMask(preferred - sq)) && pathClear(pos, sq, preferred)) {
-            append(list, sq, preferred);
-        }
+    if (pos.board[preferred] == EMPTY) {
+        const SquareSet all = pos.occupied[0] | pos.occupied[1];
+        const SquareSet queens = men[QUEEN_TYPE], straight = men[ROOK_TYPE] | queens;
+        const SquareSet reach = (rayTables.kingSteps[s] & men[KING_TYPE]) |
+                                (orthogonalAttacksFor(all, straight, s) & straight) |
+                                (diagonalAttacksFor(all, queens, s) & queens);
+        if (reach) movesOntoPreferred(pos, list, preferred, reach);
     }
+    if (men[BISHOP_TYPE] | men[KNIGHT_TYPE]) bishopAndKnightQuiets(pos, list, preferred);
 }
 
 namespace {

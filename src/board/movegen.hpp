@@ -42,6 +42,8 @@ void generateCaptures(const Position& pos, MoveList& list);
 // rest of the piece moves and the pawn pushes.
 void generatePreferredQuiets(const Position& pos, MoveList& list);
 void generateOtherQuiets(const Position& pos, MoveList& list);
+// The same with the king's moves only onto the squares of kingSquares.
+void generateOtherQuiets(const Position& pos, MoveList& list, SquareSet kingSquares);
 // Replies to check; with verify every move appended is legal; with stopAtFirst
 // nothing is appended and the result says whether a reply exists.
 bool generateEvasions(const Position& pos, MoveList& list, const CheckInfo& checks, bool verify, bool stopAtFirst);

@@ -186,6 +186,35 @@ void copyMoveList(MoveList& destination, const MoveList& source) {
 
 namespace {
 
+// The squares the king may step onto as far as the picker knows them: the
+// squares the opponent does not attack when it has few pieces (the set is
+// then worked out here if not yet known), else all.
+SquareSet safeKingSquares(MovePicker& p) {
+    if (p.kingTest == KING_TEST_UNDECIDED) {
+        const Position& pos = *p.pos;
+        if (pos.pieceCount[pos.side ^ 1] > FEW_ATTACKERS) {
+            p.kingTest = KING_TEST_BY_SQUARE;
+        } else {
+            p.unsafe = attackedSquares(pos, pos.side ^ 1);
+            p.kingTest = KING_TEST_BY_SET;
+        }
+    }
+    return p.kingTest == KING_TEST_BY_SET ? ~p.unsafe : ~SquareSet{0};
+}
+
+// The evasion stages, out of line: the stage switch then keeps few registers.
+[[gnu::noinline]] void enterEvasions(MovePicker& p) {
+    generateEvasions(*p.pos, p.list, *p.checks, true, false);
+    scoreMoves(*p.ordering, *p.pos, p.list, p.ply, p.hashMove);
+    sortMoves(p.list);
+}
+
+[[gnu::noinline]] void enterQuiescenceEvasions(MovePicker& p) {
+    generateEvasions(*p.pos, p.list, *p.checks, false, false);
+    scoreQuiescenceEvasions(*p.pos, p.list);
+    sortMoves(p.list);
+}
+
 // Generates and orders the list of the script's next stage, one before its
 // end; a stage that has no moves gives way to the next one at once.
 void enterNextStage(MovePicker& p) {
@@ -197,9 +226,7 @@ void enterNextStage(MovePicker& p) {
         p.list.count = 0;
         switch (p.stage) {
             case STAGE_EVASIONS:
-                generateEvasions(pos, p.list, *p.checks, true, false);
-                scoreMoves(*p.ordering, pos, p.list, p.ply, p.hashMove);
-                sortMoves(p.list);
+                enterEvasions(p);
                 break;
             case STAGE_HASH:
                 setSingle(p.list, p.hashMove);
@@ -217,7 +244,7 @@ void enterNextStage(MovePicker& p) {
                 sortByHistory(*p.ordering, pos, p.list);
                 break;
             case STAGE_QUIETS:
-                generateOtherQuiets(pos, p.list);
+                generateOtherQuiets(pos, p.list, safeKingSquares(p));
                 if (pos.castling) generateCastling(pos, p.list);
                 sortByHistory(*p.ordering, pos, p.list);
                 break;
@@ -225,9 +252,7 @@ void enterNextStage(MovePicker& p) {
                 copyMoveList(p.list, p.badCaptures);
                 break;
             case STAGE_Q_EVASIONS:
-                generateEvasions(pos, p.list, *p.checks, false, false);
-                scoreQuiescenceEvasions(pos, p.list);
-                sortMoves(p.list);
+                enterQuiescenceEvasions(p);
                 break;
             case STAGE_Q_CAPTURES:
                 generateCaptures(pos, p.list);
@@ -356,7 +381,22 @@ void initMovePicker(const OrderingTables& ordering, Position& pos, int ply, cons
     p.hashMove = hashMove;
     p.killer1 = ordering.killers[ply][0];
     p.killer2 = ordering.killers[ply][1];
-    startPicker(pos, checks, p, checks.count ? MAIN_IN_CHECK_SCRIPT : MAIN_SCRIPT);
+    if (checks.count || !hashMove) {
+        startPicker(pos, checks, p, checks.count ? MAIN_IN_CHECK_SCRIPT : MAIN_SCRIPT);
+        return;
+    }
+    // The hash stage with its move, without the stage switch.
+    static_assert(MAIN_SCRIPT[0] == STAGE_HASH);
+    p.pos = &pos;
+    p.checks = &checks;
+    p.kingTest = KING_TEST_UNDECIDED;
+    p.pinnedKnown = false;
+    p.script = MAIN_SCRIPT + 1;
+    p.stage = STAGE_HASH;
+    p.cursor = 0;
+    p.currentScore = PLAIN_MOVE_SCORE;
+    p.list.count = 1;
+    p.list.moves[0] = hashMove;
 }
 
 void initQuiescencePicker(Position& pos, const CheckInfo& checks, MovePicker& p, QuiescenceNode node) {
