@@ -70,11 +70,10 @@ inline void quietMovesOf(const Position& pos, MoveList& list, Square sq, int cod
 
 // Every square a man of colour attacks, as isAttacked answers for each.
 SquareSet attackedSquares(const Position& pos, int colour) {
-    constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
     const SquareSet* men = pos.typeSquares[colour];
     const SquareSet pawns = men[PAWN_TYPE];
-    SquareSet a = colour == 0 ? ((pawns & NOT_A_FILE) << 7) | ((pawns & NOT_H_FILE) << 9)
-                              : ((pawns & NOT_A_FILE) >> 9) | ((pawns & NOT_H_FILE) >> 7);
+    SquareSet a = colour == 0 ? ((pawns & ~A_FILE) << 7) | ((pawns & ~H_FILE) << 9)
+                              : ((pawns & ~A_FILE) >> 9) | ((pawns & ~H_FILE) >> 7);
     a |= rayTables.kingSteps[numberOf(pos.kingSquare(colour))];
     for (SquareSet s = men[KNIGHT_TYPE]; s; s &= s - 1) a |= rayTables.knightJumps[std::countr_zero(s)];
     const SquareSet all = pos.occupied[0] | pos.occupied[1];
@@ -187,11 +186,9 @@ void generateCaptures(const Position& pos, MoveList& list) {
         hit |= targets;
     };
 
-    constexpr SquareSet NOT_A_FILE = ~0x0101010101010101ULL, NOT_H_FILE = ~0x8080808080808080ULL;
-    constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
     const SquareSet pawns = pos.pawnSquares(c);
-    const SquareSet capturing = c == 0 ? (pawns & NOT_A_FILE & (theirs >> 7)) | (pawns & NOT_H_FILE & (theirs >> 9))
-                                       : (pawns & NOT_A_FILE & (theirs << 9)) | (pawns & NOT_H_FILE & (theirs << 7));
+    const SquareSet capturing = c == 0 ? (pawns & ~A_FILE & (theirs >> 7)) | (pawns & ~H_FILE & (theirs >> 9))
+                                       : (pawns & ~A_FILE & (theirs << 9)) | (pawns & ~H_FILE & (theirs << 7));
     const SquareSet promoting = pawns & SEVENTH_RANK[c] & ~(c == 0 ? all >> 8 : all << 8);
     // A king alone with its pawns, the usual case of pawn endings, often has
     // nothing to take.

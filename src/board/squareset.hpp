@@ -15,6 +15,10 @@ using SquareSet = std::uint64_t;  // bit n for SquareNumber n
 
 inline constexpr SquareSet squareBit(int n) { return SquareSet{1} << n; }
 
+// The a- and h-files, and the seventh rank seen from each colour.
+inline constexpr SquareSet A_FILE = 0x0101010101010101ULL, H_FILE = A_FILE << 7;
+inline constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
+
 // Ray directions. Directions 0-3 raise the square number (east, north-west,
 // north, north-east), directions 4-7 lower it (west, south-east, south,
 // south-west).
@@ -71,7 +75,6 @@ inline SquareSet lineAttacks(SquareSet occupied, SquareSet line, int n) {
 }
 
 inline SquareSet fileAttacks(SquareSet occupied, int n) {
-    constexpr SquareSet A_FILE = 0x0101010101010101ULL;
     const int f = n & 7;
     const int o = static_cast<int>((((occupied >> f) & A_FILE) * 0x0004081020408000ULL) >> 58);
     return lineTables.fileAttacks[n >> 3][o] << f;
@@ -106,10 +109,7 @@ inline SquareSet orthogonalAttacks(SquareSet occupied, int n) {
 // The whole lines through n, n excluded: a slider that stands on none of
 // them cannot attack n, so its attacks need not be looked up.
 inline SquareSet diagonalLines(int n) { return lineTables.diagonal[n] | lineTables.antiDiagonal[n]; }
-inline SquareSet orthogonalLines(int n) {
-    constexpr SquareSet A_FILE = 0x0101010101010101ULL;
-    return lineTables.rank[n] | ((A_FILE << (n & 7)) ^ squareBit(n));
-}
+inline SquareSet orthogonalLines(int n) { return lineTables.rank[n] | ((A_FILE << (n & 7)) ^ squareBit(n)); }
 
 // The attacks from n along the lines on which `sliders` stand; a line
 // without one of them gives no squares.

@@ -83,7 +83,7 @@ int lonePawnSquareOf(const Position& pos, int c, int files) {
 template <int c>
 [[gnu::always_inline]] inline bool unstoppable(const Position& pos, Square sq, int rank, Square promo) {
     const int n = numberOf(sq), row = n & ~7;
-    const SquareSet file = SquareSet{0x0101010101010101ULL} << (n & 7);
+    const SquareSet file = A_FILE << (n & 7);
     const SquareSet ahead = c == 0 ? file & (~SquareSet{0} << (row + 8)) : file & ((SquareSet{1} << row) - 1);
     if (pos.occupied[c] & ahead) return false;
     const int d = 7 - rank + (pos.side != c ? 1 : 0);
@@ -149,7 +149,6 @@ extern constexpr PawnMasks pawnMasks = makePawnMasks();
 namespace {
 
 constexpr SquareSet DARK_SQUARES = 0xAA55AA55AA55AA55ULL;  // a1 and the squares of its colour
-constexpr SquareSet A_FILE = 0x0101010101010101ULL, H_FILE = A_FILE << 7;
 constexpr SquareSet SECOND_RANK = 0x000000000000FF00ULL;
 
 // Bit f for every file f that holds a man of the set.

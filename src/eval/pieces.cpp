@@ -24,9 +24,6 @@ constexpr int ROOK_NEAR_KING_FILE = 10, ROOK_ON_KING_FILE = 10;
 constexpr int bishopPawnMid[9] = {9, 6, 3, 0, -3, -6, -9, -12, -15};
 constexpr int bishopPawnEnd[9] = {12, 8, 4, 0, -4, -8, -12, -16, -20};
 
-// Rooks and queens on their seventh rank, by colour.
-constexpr SquareSet SEVENTH_RANK[2] = {0x00FF000000000000ULL, 0x000000000000FF00ULL};
-
 constexpr Square named(const char* name) { return makeSquare(name[0] - 'a', name[1] - '1'); }
 
 }  // namespace

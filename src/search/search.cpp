@@ -191,7 +191,7 @@ int Searcher::verifyNullMove(int ply, Move& bestMoveOut, Position& pos, int alph
         const int extension = moveChecks ? ONE_PLY : 0;
         makeMove(pos, undo, m);
         const int w = -search(pos, -beta, -alpha, depth + extension - ONE_PLY, ply + 1, childPv, ALL_NODE,
-                              moveChecks ? CheckState::InCheck : CheckState::NotInCheck);
+                              knownCheckState(moveChecks));
         unmakeMove(pos, undo, m);
         if (w > best) {
             appendPv(pv, childPv, m);
@@ -387,7 +387,7 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
 
     // Step 9: internal iterative deepening finds a move to try first.
     if (depth >= EDITION.iidMinDepth && nodeType == PV_NODE && hashMove == 0) {
-        const CheckState here = inCheck ? CheckState::InCheck : CheckState::NotInCheck;
+        const CheckState here = knownCheckState(inCheck);
         const int v = search(pos, alpha, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE, here);
         if (v <= alpha) search(pos, -MATE_SCORE, beta, depth - EDITION.iidReduction, ply, childPv, PV_NODE, here);
         hashMove = childPv[0];
@@ -418,7 +418,7 @@ int Searcher::searchNode(Position& pos, int alpha, int beta, int depth, int ply,
         // Step 11.1: extensions.
         bool moveChecks;
         int newDepth = depth + extension(pos, filter, m, singleReply, pvNode, moveChecks) - ONE_PLY;
-        const CheckState childCheck = moveChecks ? CheckState::InCheck : CheckState::NotInCheck;
+        const CheckState childCheck = knownCheckState(moveChecks);
         bool frontierReduced = false, lateReduced = false;
 
         // Step 11.2: frontier reduction, far from the root with a hopeless material balance.

@@ -18,6 +18,7 @@ enum NodeType { ALL_NODE = -1, PV_NODE = 0, CUT_NODE = 1 };
 
 // Whether the side to move at a node is in check, when the caller knows.
 enum class CheckState { Unknown, NotInCheck, InCheck };
+inline CheckState knownCheckState(bool inCheck) { return inCheck ? CheckState::InCheck : CheckState::NotInCheck; }
 
 // Thrown by the poll to leave every level of the search at once; caught only
 // by iterativeDeepening. Search frames hold nothing that needs destroying.
